@@ -1,0 +1,39 @@
+// The option cache: the [Options] values and hotkey presence flags read from the plugin INI.
+#pragma once
+
+#include <cstdint>
+
+struct TTolvanierOptions {
+    bool ScrollLockControl = false;
+    bool ModalOnly = false;
+    bool FindFiles = false;
+    bool SyncDirs = false;
+    bool TCWindow = false;
+    bool QuickView = false;
+    bool Lister4 = false;
+    bool ListerDirectly = false;
+    bool OverWrite = false;
+    bool IfIsExtOnly = false;
+    bool NextPlugin = false;
+    bool UseTCExtensions = false;
+    bool CopySearchTextToClip = false;
+    bool AppFromLister_key = false;
+    bool DefSysAppFromLister_key = false;
+    int32_t ParamsMode = 0;
+    int32_t ParamsByExtMode = 0;
+    int32_t ListerState = 0;
+};
+
+// Until the first load every field is false or 0.
+extern TTolvanierOptions TolvanierOptions;
+
+namespace config {
+
+// Reads the whole option block from iniName, in the documented order.
+TTolvanierOptions ReadOptionBlock(const wchar_t* iniName);
+
+// The filling rule of a load: at the first load (FirstLoad) always, later only while
+// [Options] ReadOptionsEveryTime is not 0. Clears FirstLoad. Returns whether the cache was filled.
+bool RefreshOptionCache();
+
+} // namespace config

@@ -1,0 +1,132 @@
+// The host stand-in: plays the file manager's side of the plugin contract inside the calling process.
+// It owns top-level windows of the host's classes, loads the real plugin module, calls its exports as
+// the host would, answers the directory request, reacts to the messages the plugin posts, and logs
+// every call it makes and every message it reacts to.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace hoststub {
+
+// The real module, loaded by path, with its four exports.
+class PluginModule {
+  public:
+    using ListLoadWFn = HWND(WINAPI*)(HWND, wchar_t*, int);
+    using ListLoadFn = HWND(WINAPI*)(HWND, char*, int);
+    using ListCloseWindowFn = void(WINAPI*)(HWND);
+    using ListGetDetectStringFn = void(WINAPI*)(char*, int);
+
+    PluginModule() = default;
+    PluginModule(const PluginModule&) = delete;
+    PluginModule& operator=(const PluginModule&) = delete;
+    ~PluginModule() { Unload(); }
+
+    bool Load(const std::wstring& path);
+    void Unload();
+    bool IsLoaded() const { return module_ != nullptr; }
+    HMODULE Handle() const { return module_; }
+
+    ListLoadWFn ListLoadW = nullptr;
+    ListLoadFn ListLoad = nullptr;
+    ListCloseWindowFn ListCloseWindow = nullptr;
+    ListGetDetectStringFn ListGetDetectString = nullptr;
+
+  private:
+    HMODULE module_ = nullptr;
+};
+
+// How the main window answers the directory request.
+enum class DirectoryReply {
+    Normal,          // kind 22354 from the main window, payload = directory with terminator
+    None,            // no answer
+    WrongKind,       // kind 22355
+    FromOtherWindow, // kind 22354, but sent with another window as the sender
+    Raw,             // kind 22354 with the raw payload bytes given
+};
+
+struct ListerInfo {
+    std::wstring name;
+    std::wstring file;
+    HWND pluginWindow = nullptr;
+    bool quickView = false;
+};
+
+class HostStandIn {
+  public:
+    HostStandIn();
+    ~HostStandIn();
+    HostStandIn(const HostStandIn&) = delete;
+    HostStandIn& operator=(const HostStandIn&) = delete;
+
+    static HostStandIn* Instance() { return instance_; }
+
+    // Windows of the host. Each is created hidden unless said otherwise; Destroy* takes them down.
+    HWND CreateMainWindow(bool visible = true);
+    HWND MainWindow() const { return main_; }
+    HWND Panel() const { return panel_; }
+    HWND CreateFindFiles(POINT checkBoxAt, POINT comboAt, int checkState, const std::wstring& searchText,
+                         const wchar_t* comboClass = L"LCLComboBox");
+    HWND CreateTopLevel(const wchar_t* className, const std::wstring& name, bool visible = true,
+                        HWND owner = nullptr);
+    // A separate Lister (top-level "TLister") or the Lister of the quick-view panel (a child of the
+    // main window).
+    HWND CreateLister(bool quickView = false);
+
+    // The panel: entries and selection of the "LCLListBox".
+    void SetPanelEntries(const std::vector<std::wstring>& entries);
+    void SelectPanelEntries(const std::vector<int>& indices);
+    void FocusPanel();
+    void SetDirectoryReply(DirectoryReply mode, const std::wstring& directory, std::vector<BYTE> raw = {});
+
+    // The plugin.
+    bool LoadPlugin(const std::wstring& modulePath);
+    PluginModule& Plugin() { return plugin_; }
+    // Asks the plugin to show file in lister, as the Lister does; then shows the Lister as the host
+    // would after the call returned. Returns the plugin's window or null.
+    HWND ViewFile(HWND lister, const std::wstring& file, bool showListerAfter = true);
+    // The host closing a Lister: ListCloseWindow for its plugin window, then the window goes.
+    void CloseLister(HWND lister);
+    const ListerInfo* Lister(HWND lister) const;
+    bool ListerAlive(HWND lister) const { return listers_.count(lister) != 0; }
+
+    // Runs the message loop for about ms milliseconds (posted messages, timers, hooks).
+    void Pump(DWORD ms);
+
+    const std::vector<std::wstring>& Log() const { return log_; }
+    void ClearLog() { log_.clear(); }
+    void AddLog(const std::wstring& line) { log_.push_back(line); }
+    std::wstring NameOf(HWND hwnd) const;
+
+  private:
+    static LRESULT CALLBACK MainProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK ListerProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK PlainProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnMainMessage(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnListerMessage(HWND, UINT, WPARAM, LPARAM);
+    void AnswerDirectoryRequest(HWND requester, const COPYDATASTRUCT& request);
+    void RegisterClasses();
+    void ReleaseLister(HWND lister);
+
+    static HostStandIn* instance_;
+    PluginModule plugin_;
+    HWND main_ = nullptr;
+    HWND panel_ = nullptr;
+    HWND replyImpostor_ = nullptr;
+    std::map<HWND, ListerInfo> listers_;
+    std::map<HWND, std::wstring> names_;
+    std::vector<HWND> ownedWindows_;
+    int listerCount_ = 0;
+    DirectoryReply replyMode_ = DirectoryReply::Normal;
+    std::wstring directory_;
+    std::vector<BYTE> rawReply_;
+    std::vector<std::wstring> log_;
+};
+
+// The directory of a Linux path as Wine shows it (Z:\...).
+std::wstring WinePathOf(const std::string& unixPath);
+
+} // namespace hoststub

@@ -1,0 +1,37 @@
+#include "plugin/exports.h"
+
+#include "plugin/state.h"
+
+namespace {
+
+constexpr char kDetectString[] = "MULTIMEDIA";
+
+} // namespace
+
+extern "C" void WINAPI ListGetDetectString(char* detectString, int maxlen) {
+    if (!detectString || maxlen <= 0) return;
+    // Like a bounded string copy: the text, then zeros up to maxlen; no terminator when it does not fit.
+    const int textLength = static_cast<int>(sizeof(kDetectString) - 1);
+    for (int i = 0; i < maxlen; ++i)
+        detectString[i] = i < textLength ? kDetectString[i] : '\0';
+}
+
+extern "C" HWND WINAPI ListLoad(HWND parentWin, char* fileToLoad, int /*showFlags*/) {
+    if (!fileToLoad) return nullptr;
+    // The name converts into 259 units, terminator included; a name that does not convert whole (too
+    // long, or not valid in the ANSI code page) is declined instead of being passed on half-converted.
+    wchar_t wide[kPathCapacity] = {};
+    const int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, fileToLoad, -1, wide, kPathCapacity - 1);
+    wide[kPathCapacity - 1] = L'\0';
+    if (n <= 0) return nullptr;
+    return ListLoadW(parentWin, wide, 0);
+}
+
+extern "C" void WINAPI ListCloseWindow(HWND listWin) {
+    HWND lister = GetParent(listWin);
+    FileNameByListerWindow.erase(lister);
+    if (FileNameByListerWindow.empty()) {
+        if (KeyboardHook) UnhookWindowsHookEx(KeyboardHook);
+        KeyboardHook = nullptr;
+    }
+}

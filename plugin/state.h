@@ -1,0 +1,72 @@
+// Process-wide plugin state. Everything here lives as long as the module and is touched only on the
+// host's user-interface thread (the thread that calls the exports and runs the hook, the timer and the
+// window procedures), so nothing is locked.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+constexpr size_t kPathCapacity = 260;
+constexpr size_t kClassNameCapacity = 256;
+constexpr size_t kSearchTextCapacity = 1024;
+
+// One application window that keeps a hidden Lister alive; the class name tells the window from a
+// later, unrelated window that happens to get the same handle.
+struct TWindowProperties {
+    HWND hwApp = nullptr;
+    std::wstring ClassName;
+};
+
+// The last load that passed its Lister on to the next plugin.
+struct TLoadFileInfo {
+    HWND hwListerWin = nullptr;
+    std::wstring FileName;
+    int32_t ctLoad = 0;
+};
+
+// Host windows, found once at attach.
+extern HWND hwTCMain;
+extern HWND hwMain;
+extern wchar_t TCListBoxClasName[kClassNameCapacity];
+extern wchar_t TCCheckBoxClasName[kClassNameCapacity];
+extern wchar_t TCComboBoxClasName[kClassNameCapacity];
+
+// Module and paths. A path that does not fit its buffer is left empty: the file then counts as absent.
+extern HINSTANCE hInstance;
+extern wchar_t OptionsIniName[kPathCapacity];
+extern wchar_t PluginDirectory[kPathCapacity];
+extern wchar_t TCIniName[kPathCapacity];
+
+// Values of the current load.
+extern HWND hwLister;
+extern wchar_t _FileToLoad[kPathCapacity];
+extern HWND hwTolvanier;
+extern HWND hwFromEnum;
+extern bool LoadFilesFromTemp;
+extern bool QuickView;
+extern bool FirstLoad;
+extern wchar_t SearchText[kSearchTextCapacity];
+extern bool OptionSearchText;
+extern UINT_PTR TimerToHideListerID;
+extern HHOOK KeyboardHook;
+extern int32_t ctLastHotKeyFromLister;
+
+extern TLoadFileInfo LoadFileInfo;
+extern std::map<HWND, std::wstring> FileNameByListerWindow;
+extern std::map<HWND, std::vector<TWindowProperties>> AppWindowsByListerWindow;
+extern WNDCLASSW wcSendCopyData;
+
+// Clock values: milliseconds of the C library's clock(), held as signed 32-bit numbers.
+int32_t ClockNow();
+
+// Returns a top-level window of this process with no parent and no owner and exactly that class.
+HWND FindMainWindow(const wchar_t* className);
+
+// The attach sequence of the module entry point, for the module hinst.
+void AttachPlugin(HINSTANCE hinst);
+// Unload by FreeLibrary: take back what would call into unmapped code.
+void DetachPlugin();

@@ -1,0 +1,77 @@
+// A small outside application for the tests and the demo. It appends its whole command line (one
+// UTF-8 line) to the file named by TOLVANIER_VIEWAPP_LOG, shows a visible top-level window and ends
+// after TOLVANIER_VIEWAPP_MS milliseconds (default 3000) or when the window is closed.
+//   TOLVANIER_VIEWAPP_CLASS  class name of its window (default "ViewAppWindow")
+//   TOLVANIER_VIEWAPP_MODE   "exit": log and end at once, no window;
+//                            "busy": log, then never pump messages (never idle) until the time is up;
+//                            "hidden": a window that is never shown.
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::wstring Env(const wchar_t* name, const wchar_t* fallback) {
+    wchar_t value[512];
+    const DWORD n = GetEnvironmentVariableW(name, value, 512);
+    return n > 0 && n < 512 ? std::wstring(value, n) : std::wstring(fallback);
+}
+
+void AppendLine(const std::wstring& path, const std::wstring& line) {
+    if (path.empty()) return;
+    const std::wstring text = line + L"\n";
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                          nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr,
+                        nullptr);
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+            CloseHandle(file);
+            return;
+        }
+        Sleep(20);
+    }
+}
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_TIMER: DestroyWindow(hwnd); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    AppendLine(Env(L"TOLVANIER_VIEWAPP_LOG", L""), GetCommandLineW());
+    const std::wstring mode = Env(L"TOLVANIER_VIEWAPP_MODE", L"");
+    const UINT lifetime = static_cast<UINT>(_wtoi(Env(L"TOLVANIER_VIEWAPP_MS", L"3000").c_str()));
+    if (mode == L"exit") return 0;
+    if (mode == L"busy") {
+        Sleep(lifetime);
+        return 0;
+    }
+    const std::wstring className = Env(L"TOLVANIER_VIEWAPP_CLASS", L"ViewAppWindow");
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = className.c_str();
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    RegisterClassW(&wc);
+    HWND window = CreateWindowExW(0, className.c_str(), GetCommandLineW(), WS_OVERLAPPEDWINDOW, 200, 150, 520,
+                                  200, nullptr, nullptr, instance, nullptr);
+    if (mode != L"hidden") ShowWindow(window, SW_SHOW);
+    SetTimer(window, 1, lifetime, nullptr);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The module's export directory: its name, exactly the four exports, and only system DLLs imported.
+set -euo pipefail
+module=$1
+dump=$(x86_64-w64-mingw32-objdump -p "$module")
+fail() { echo "FAIL: $*"; exit 1; }
+grep -q 'Name .*Tolvanier64.wlx64' <<<"$dump" || fail "export directory does not name Tolvanier64.wlx64"
+exports=$(awk '/\[Ordinal\/Name Pointer\] Table/{on=1;next} on&&/^[ \t]*\[/{print $NF} on&&/^$/{on=0}' <<<"$dump" | sort | tr '\n' ' ')
+[ "$exports" = "ListCloseWindow ListGetDetectString ListLoad ListLoadW " ] || fail "exports are: $exports"
+imports=$(grep 'DLL Name' <<<"$dump" | awk '{print tolower($3)}' | sort -u | tr '\n' ' ')
+for dll in $imports; do
+    case $dll in
+        kernel32.dll|user32.dll|advapi32.dll|msvcrt.dll|gdi32.dll|api-ms-win-*) ;;
+        *) fail "imports a non-system DLL: $dll" ;;
+    esac
+done
+grep -q 'FileVersion' < <(strings -el "$module") || fail "no version resource"
+echo "module ok: exports $exports; imports $imports"
+echo "1 passed, 0 failed"
