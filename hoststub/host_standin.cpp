@@ -58,9 +58,20 @@ bool PluginModule::Load(const std::wstring& path) {
     return ListLoadW && ListLoad && ListCloseWindow && ListGetDetectString;
 }
 
+void PluginModule::BindLinked(ListLoadWFn load, ListLoadFn loadNarrow, ListCloseWindowFn close,
+                              ListGetDetectStringFn detect) {
+    Unload();
+    ListLoadW = load;
+    ListLoad = loadNarrow;
+    ListCloseWindow = close;
+    ListGetDetectString = detect;
+    linked_ = true;
+}
+
 void PluginModule::Unload() {
     if (module_) FreeLibrary(module_);
     module_ = nullptr;
+    linked_ = false;
     ListLoadW = nullptr;
     ListLoad = nullptr;
     ListCloseWindow = nullptr;

@@ -26,8 +26,12 @@ class PluginModule {
     ~PluginModule() { Unload(); }
 
     bool Load(const std::wstring& path);
+    // Uses functions linked into this program instead of a loaded module (tests that drive the
+    // plugin's code directly).
+    void BindLinked(ListLoadWFn load, ListLoadFn loadNarrow, ListCloseWindowFn close,
+                    ListGetDetectStringFn detect);
     void Unload();
-    bool IsLoaded() const { return module_ != nullptr; }
+    bool IsLoaded() const { return module_ != nullptr || linked_; }
     HMODULE Handle() const { return module_; }
 
     ListLoadWFn ListLoadW = nullptr;
@@ -37,6 +41,7 @@ class PluginModule {
 
   private:
     HMODULE module_ = nullptr;
+    bool linked_ = false;
 };
 
 // How the main window answers the directory request.
