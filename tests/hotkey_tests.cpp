@@ -152,6 +152,24 @@ TEST_F(HotKeys, ConfiguredKeyWithExactlyItsModifiersStartsTheApplication) {
     EXPECT_NE(ctLastHotKeyFromLister, 0);
 }
 
+TEST_F(HotKeys, CommandLineLongerThanTheOldBufferStartsWhole) {
+    // A template near its 8135-unit limit makes a line well past 8196 units.
+    const std::string params(8100, 'p');
+    const std::string ini = "[Editor]\r\ntolvhk=" + WideToUtf8(app) + "\r\ntolvhk_params=" + params +
+                            " %1\r\n[HotKeys]\r\nAppFromLister_key=113\r\n";
+    ASSERT_TRUE(WriteTextFile(OptionsIniName, ini));
+    TolvanierOptions = config::ReadOptionBlock(OptionsIniName);
+    std::vector<std::wstring> lines;
+    for (int attempt = 0; attempt < 2 && lines.empty(); ++attempt) {
+        LiftDebounce();
+        Press(kF2);
+        lines = Launches(1);
+    }
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_GT(lines[0].size(), 8196u);
+    EXPECT_TRUE(Mentions(lines[0], Utf8ToWide(params) + L" \"" + file + L"\"")) << "cut somewhere";
+}
+
 TEST_F(HotKeys, ModifierKeysAloneNeverStartAnything) {
     Configure("AppFromLister_key=17\r\nAppFromLister_mod=C\r\nDefSysAppFromLister_key=16\r\n"
               "DefSysAppFromLister_mod=S\r\n");
