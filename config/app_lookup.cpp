@@ -21,6 +21,8 @@ const std::wstring kClassesRoot = L"HKEY_CLASSES_ROOT\\";
 
 void ShowLookupError(const std::wstring& text) {
     MessageBoxW(hwMain, text.c_str(), L"Tolvanier", 0x10);
+    // The user may have mended the configuration while the box was open.
+    config::IniForgetReads();
 }
 
 // A direct value, read one unit wider than the application buffer so that a longer value is seen

@@ -4,6 +4,8 @@
 
 #include "config/app_lookup.h"
 #include "config/command_text.h"
+#include "config/file_kinds.h"
+#include "config/ini.h"
 #include "config/options.h"
 #include "config/params.h"
 #include "plugin/process.h"
@@ -22,11 +24,14 @@ uint8_t FileExists(std::wstring name) {
 
 void GetCommandsList(const std::vector<std::wstring>& fileNames, std::vector<std::wstring>& commandLines,
                      bool forceDefaultEditor, bool useSystemAssociation) {
+    // Within one call a value read twice from the configuration is read once: nothing in between
+    // waits for the user (a message box forgets what was read).
+    const config::IniReadMemo memo;
+    // The answers of FileExists for every name; names sharing a folder are answered together.
+    const std::vector<uint8_t> kinds = config::FileKinds(fileNames);
     std::vector<config::ExistingName> existing;
-    for (const std::wstring& name : fileNames) {
-        const uint8_t kind = FileExists(name);
-        if (kind != 0) existing.push_back({name, kind == 16});
-    }
+    for (size_t i = 0; i < fileNames.size(); ++i)
+        if (kinds[i] != 0) existing.push_back({fileNames[i], kinds[i] == 16});
     if (existing.empty()) return;
 
     const config::AppResolver resolveApp =

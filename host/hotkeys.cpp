@@ -28,25 +28,93 @@ bool DebounceOver() {
     return elapsed / 1000.0 > 1.0;
 }
 
-// One hotkey: its key code and modifier text are read anew at each event, so edits apply at once.
-void TryHotKey(const wchar_t* keyName, const wchar_t* modName, WPARAM vk, HWND lister,
-               bool useSystemAssociation) {
-    const int key = config::IniReadInt(OptionsIniName, L"HotKeys", keyName, 0);
-    if (key == 0 || static_cast<WPARAM>(key) != vk) return;
-    const std::wstring mod =
-        config::IniReadString(OptionsIniName, L"HotKeys", modName, L"", kModifierTextCapacity);
-    if (IsRightModState(mod)) LoadAppByListerWindow(lister, useSystemAssociation);
+// The [HotKeys] values as the file holds them now.
+struct HotKeyValues {
+    int appKey = 0;
+    std::wstring appMod;
+    int sysKey = 0;
+    std::wstring sysMod;
+};
+
+HotKeyValues ReadHotKeyValues() {
+    HotKeyValues v;
+    v.appKey = config::IniReadInt(OptionsIniName, L"HotKeys", L"AppFromLister_key", 0);
+    v.appMod =
+        config::IniReadString(OptionsIniName, L"HotKeys", L"AppFromLister_mod", L"", kModifierTextCapacity);
+    v.sysKey = config::IniReadInt(OptionsIniName, L"HotKeys", L"DefSysAppFromLister_key", 0);
+    v.sysMod = config::IniReadString(OptionsIniName, L"HotKeys", L"DefSysAppFromLister_mod", L"",
+                                     kModifierTextCapacity);
+    return v;
+}
+
+// The file's identity for the cache: its path, last-write time and size.
+struct IniStamp {
+    std::wstring path;
+    uint64_t lastWrite = 0;
+    uint64_t size = 0;
+    bool operator==(const IniStamp&) const = default;
+};
+
+uint64_t Ticks(const FILETIME& t) {
+    return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+// A time stamp older than this cannot be given again by a later edit, even on file systems that
+// keep the time in steps of 2 seconds: 3 seconds in 100 ns ticks.
+constexpr uint64_t kSettledTicks = 30'000'000;
+
+// The values of every key event come from the file as it is at that event. Reading them costs a
+// quarter millisecond each, at every key the user types in a Lister, so they are kept while the
+// file's stamp stays the same. A file that is missing, cannot be asked, or was written in the last
+// few seconds is read at every event.
+HotKeyValues CurrentHotKeyValues() {
+    static IniStamp cachedStamp;
+    static HotKeyValues cached;
+    static bool valid = false;
+
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!OptionsIniName[0] || !GetFileAttributesExW(OptionsIniName, GetFileExInfoStandard, &data)) {
+        valid = false;
+        return ReadHotKeyValues();
+    }
+    IniStamp stamp{OptionsIniName, Ticks(data.ftLastWriteTime),
+                   (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow};
+    if (valid && stamp == cachedStamp) return cached;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const bool settled = Ticks(now) > stamp.lastWrite && Ticks(now) - stamp.lastWrite > kSettledTicks;
+    HotKeyValues values = ReadHotKeyValues();
+    valid = settled;
+    if (settled) {
+        cachedStamp = std::move(stamp);
+        cached = values;
+    }
+    return values;
+}
+
+bool Matches(int key, WPARAM vk) {
+    return key != 0 && static_cast<WPARAM>(key) == vk;
 }
 
 void OnKeyEvent(WPARAM vk) {
     if (!DebounceOver() || IsModifierKey(vk)) return;
+    const bool appEnabled = TolvanierOptions.AppFromLister_key;
+    const bool sysEnabled = TolvanierOptions.DefSysAppFromLister_key;
+    // The window is asked only for a key that is a hotkey: the answers are the same, and an ordinary
+    // key costs no window query.
+    if (!appEnabled && !sysEnabled) return;
+    HotKeyValues values = CurrentHotKeyValues();
+    if (!(appEnabled && Matches(values.appKey, vk)) && !(sysEnabled && Matches(values.sysKey, vk))) return;
     HWND active = GetActiveWindow();
     if (!win::HasClass(active, TCListerClasName)) return;
-    if (TolvanierOptions.AppFromLister_key)
-        TryHotKey(L"AppFromLister_key", L"AppFromLister_mod", vk, active, false);
+    if (appEnabled && Matches(values.appKey, vk) && IsRightModState(values.appMod)) {
+        LoadAppByListerWindow(active, false);
+        // The start may have waited on a message box; the second hotkey reads the file as it is now.
+        values = CurrentHotKeyValues();
+    }
     // Runs even when the first hotkey started something: both may share one key.
-    if (TolvanierOptions.DefSysAppFromLister_key)
-        TryHotKey(L"DefSysAppFromLister_key", L"DefSysAppFromLister_mod", vk, active, true);
+    if (sysEnabled && Matches(values.sysKey, vk) && IsRightModState(values.sysMod))
+        LoadAppByListerWindow(active, true);
 }
 
 bool IsHeld(int vk) {

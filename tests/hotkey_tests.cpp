@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "config/ini.h"
 #include "config/options.h"
 #include "host/hotkeys.h"
 #include "hoststub/host_standin.h"
@@ -122,6 +123,20 @@ struct HotKeys : testing::Test {
         return ReadLogLines(log, expected, timeoutMs);
     }
 };
+
+// Moves the file's last-write time minutes into the past.
+void AgeFile(const std::wstring& path, int minutes) {
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart -= static_cast<ULONGLONG>(minutes) * 60 * 10'000'000;
+    const FILETIME old{t.LowPart, t.HighPart};
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &old));
+    CloseHandle(file);
+}
 
 bool Mentions(const std::wstring& line, const std::wstring& part) {
     return line.find(part) != std::wstring::npos;
@@ -353,4 +368,41 @@ TEST_F(HotKeys, LastListerClosedRemovesTheHook) {
     ListCloseWindow(otherChild);
     EXPECT_EQ(KeyboardHook, nullptr);
     EXPECT_TRUE(FileNameByListerWindow.empty());
+}
+
+TEST_F(HotKeys, AnEditTakesEffectAtTheNextKeyEvent) {
+    // Written just now: read at every event.
+    Configure("AppFromLister_key=113\r\n");
+    Press(VK_F3);
+    ASSERT_TRUE(WriteTextFile(OptionsIniName, "[Editor]\r\ntolvhk=" + WideToUtf8(app) +
+                                                  "\r\n[HotKeys]\r\nAppFromLister_key=114\r\n"));
+    std::vector<std::wstring> lines;
+    for (int attempt = 0; attempt < 2 && lines.empty(); ++attempt) {
+        LiftDebounce();
+        Press(VK_F3);
+        lines = Launches(1);
+    }
+    ASSERT_EQ(lines.size(), 1u);
+
+    // Written long ago: the values are kept while the file's time stamp and size stay.
+    Configure("AppFromLister_key=113\r\n");
+    AgeFile(OptionsIniName, 60);
+    LiftDebounce();
+    Press(VK_F3);
+    const unsigned long long reads = config::IniPlatformReads();
+    Press(VK_F3);
+    Press(VK_F4);
+    EXPECT_EQ(config::IniPlatformReads(), reads) << "an unchanged file is not read again";
+    EXPECT_EQ(Launches(0, 300).size(), 1u);
+
+    // An edit of the same size whose time stamp is old as well: the next key event sees it.
+    ASSERT_TRUE(WriteTextFile(OptionsIniName, "[Editor]\r\ntolvhk=" + WideToUtf8(app) +
+                                                  "\r\n[HotKeys]\r\nAppFromLister_key=115\r\n"));
+    AgeFile(OptionsIniName, 30);
+    for (int attempt = 0; attempt < 2 && lines.size() < 2; ++attempt) {
+        LiftDebounce();
+        Press(VK_F4);
+        lines = Launches(2);
+    }
+    EXPECT_EQ(lines.size(), 2u);
 }

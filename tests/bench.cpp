@@ -1,0 +1,384 @@
+// The benchmark: times the paths that grow with the selection and the key events of the hotkey hook,
+// beside the platform calls they are compared with, and counts the configuration reads. All figures
+// of one table come from the same run; each is the median of repeated runs.
+//
+//   tolvanier-bench.exe [--quick]      (scripts/bench.sh builds it and runs it under Wine)
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "config/commands.h"
+#include "config/ini.h"
+#include "config/options.h"
+#include "host/copydata.h"
+#include "host/file_list.h"
+#include "host/hotkeys.h"
+#include "hoststub/host_standin.h"
+#include "plugin/state.h"
+#include "tests/support/test_support.h"
+#include "win/handles.h"
+#include "win/text.h"
+
+using namespace testing_support;
+
+namespace {
+
+const int kSelections[] = {10, 100, 1000, 10000};
+const int kExtensionCounts[] = {1, 10, 50};
+
+bool quick = false;
+
+double NowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Median of runs timings of body, in milliseconds.
+double MedianMs(int runs, const std::function<void()>& body) {
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        const double start = NowMs();
+        body();
+        ms.push_back(NowMs() - start);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+int RunsFor(int names) {
+    if (quick) return 3;
+    return names >= 10000 ? 3 : names >= 1000 ? 5 : 9;
+}
+
+std::wstring Extension(int e) {
+    wchar_t text[8];
+    swprintf(text, 8, L"x%02d", e);
+    return text;
+}
+
+std::wstring FileName(int i, int extensions) {
+    wchar_t text[32];
+    swprintf(text, 32, L"n%05d.", i);
+    return text + Extension(i % extensions);
+}
+
+// A plugin INI of about 400 lines, as a configured installation has: the options, 50 extensions
+// with applications and templates, the hotkeys and the sample's comments.
+std::string PluginIni(const std::wstring& app) {
+    std::string ini = "[Options]\r\nReadOptionsEveryTime=0\r\nParamsMode=1\r\nParamsByExtMode=0\r\n";
+    for (int i = 0; i < 150; ++i)
+        ini += "; a comment line as the sample has, explaining one of the options in a sentence or two\r\n";
+    ini += "[Editor]\r\n";
+    for (int e = 0; e < 50; ++e) {
+        const std::string ext = WideToUtf8(Extension(e));
+        ini += ext + "=" + WideToUtf8(app) + "\r\n" + ext + "_params=-p %1\r\n";
+    }
+    for (int i = 0; i < 100; ++i)
+        ini += "; more comment lines\r\n";
+    ini += "[HotKeys]\r\nAppFromLister_key=113\r\nAppFromLister_mod=C\r\nDefSysAppFromLister_key=114\r\n"
+           "DefSysAppFromLister_mod=S\r\n";
+    return ini;
+}
+
+// A folder that grows to the size of each selection: the selection is the whole folder.
+struct Folder {
+    std::wstring path; // ends in a backslash
+    int extensions = 1;
+    std::vector<std::wstring> names;
+
+    void GrowTo(int count) {
+        while (static_cast<int>(names.size()) < count) {
+            names.push_back(FileName(static_cast<int>(names.size()), extensions));
+            const std::wstring full = path + names.back();
+            win::UniqueHandle file(
+                CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        }
+    }
+};
+
+Folder MakeFolder(const TempDir& root, int extensions) {
+    Folder f;
+    f.path = root / (L"sel" + std::to_wstring(extensions) + L"\\");
+    f.extensions = extensions;
+    CreateDirectoryW(f.path.c_str(), nullptr);
+    return f;
+}
+
+// Every step-th name of the folder.
+std::vector<int> Spread(const Folder& f, int step) {
+    std::vector<int> picked;
+    for (int i = 0; i < static_cast<int>(f.names.size()); i += step)
+        picked.push_back(i);
+    return picked;
+}
+
+std::vector<std::wstring> FullNames(const Folder& f, const std::vector<int>& picked) {
+    std::vector<std::wstring> full;
+    for (int i : picked)
+        full.push_back(f.path + f.names[static_cast<size_t>(i)]);
+    return full;
+}
+
+std::vector<std::wstring> FullNames(const Folder& f, int count) {
+    std::vector<int> picked;
+    for (int i = 0; i < count; ++i)
+        picked.push_back(i);
+    return FullNames(f, picked);
+}
+
+size_t BuildCommands(const std::vector<std::wstring>& names) {
+    std::vector<std::wstring> lines;
+    GetCommandsList(names, lines, false, false);
+    return lines.size();
+}
+
+// The part of a load that grows with the selection, without the start of processes: the host INI's
+// two values, the panel's selection, one read per entry, the panel's directory from the host, the
+// names put together, and the command lines.
+size_t LoadSelection(HWND panel) {
+    const int viewerType = config::IniReadInt(TCIniName, L"Configuration", L"Viewertype", 1);
+    const int mode = config::IniReadInt(TCIniName, L"Configuration", L"GetTextMode", 1);
+    if (viewerType != 1) return 0;
+    const LRESULT count = SendMessageW(panel, LB_GETSELCOUNT, 0, 0);
+    if (count <= 0) return 0;
+    std::vector<int> indices(static_cast<size_t>(count));
+    SendMessageW(panel, LB_GETSELITEMS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(indices.data()));
+    std::vector<std::wstring> names;
+    for (int index : indices)
+        FileToListByIndex(index, names, panel, mode);
+    static const char kRequest[2] = {'S', 'P'};
+    wchar_t directory[kPathCapacity] = {};
+    COPYDATASTRUCT request{0x5747, sizeof(kRequest), const_cast<char*>(kRequest)};
+    COPYDATASTRUCT reply{0, sizeof(directory), directory};
+    if (SendCopyData(request, reply))
+        for (auto& name : names)
+            name.insert(0, directory);
+    return BuildCommands(names);
+}
+
+// One probe per name, as the platform's directory search answers it: the floor of the comparison.
+size_t ProbeOneByOne(const std::vector<std::wstring>& names) {
+    size_t found = 0;
+    for (const auto& name : names) {
+        WIN32_FIND_DATAW data;
+        win::UniqueFind search(FindFirstFileW(name.c_str(), &data));
+        if (search) ++found;
+    }
+    return found;
+}
+
+void PlatformCosts(const Folder& folder) {
+    std::printf("\nPlatform calls under this Wine (medians):\n");
+    const std::wstring one = folder.path + folder.names[folder.names.size() / 2];
+    const int n = quick ? 100 : 500;
+    double ms = MedianMs(5, [&] {
+        for (int i = 0; i < n; ++i)
+            config::IniReadInt(OptionsIniName, L"HotKeys", L"AppFromLister_key", 0);
+    });
+    std::printf("  GetPrivateProfileIntW, 400-line INI           %8.4f ms\n", ms / n);
+    ms = MedianMs(5, [&] {
+        for (int i = 0; i < n; ++i)
+            ProbeOneByOne({one});
+    });
+    std::printf("  FindFirstFileW + FindClose, folder of %5zu   %8.4f ms\n", folder.names.size(), ms / n);
+    ms = MedianMs(5, [&] {
+        for (int i = 0; i < n; ++i) {
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            GetFileAttributesExW(OptionsIniName, GetFileExInfoStandard, &data);
+        }
+    });
+    std::printf("  GetFileAttributesExW                          %8.4f ms\n", ms / n);
+    ms = MedianMs(3, [&] {
+        WIN32_FIND_DATAW data;
+        win::UniqueFind h(FindFirstFileExW((folder.path + L"*").c_str(), FindExInfoBasic, &data,
+                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        while (h && FindNextFileW(h.Get(), &data)) {
+        }
+    });
+    std::printf("  Listing that folder once                      %8.4f ms (%.4f ms per entry)\n", ms,
+                ms / static_cast<double>(folder.names.size()));
+}
+
+struct Row {
+    double commands = 0, load = 0, probes = 0;
+};
+
+// Times one selection of the panel (picked entries of the folder) three ways.
+Row TimeSelection(hoststub::HostStandIn& host, const Folder& folder, const std::vector<int>& picked) {
+    host.SelectPanelEntries(picked);
+    const std::vector<std::wstring> names = FullNames(folder, picked);
+    const int runs = RunsFor(static_cast<int>(names.size()));
+    size_t lines = 0, loadLines = 0, probed = 0;
+    Row row;
+    row.commands = MedianMs(runs, [&] { lines = BuildCommands(names); });
+    row.load = MedianMs(runs, [&] { loadLines = LoadSelection(host.Panel()); });
+    row.probes = MedianMs(runs, [&] { probed = ProbeOneByOne(names); });
+    if (lines == 0 || loadLines != lines || probed != names.size())
+        std::printf("  (unexpected: %zu lines, %zu from the load, %zu found)\n", lines, loadLines, probed);
+    return row;
+}
+
+void ShowPanel(hoststub::HostStandIn& host, const Folder& folder) {
+    std::vector<std::wstring> entries;
+    for (const auto& name : folder.names)
+        entries.push_back(name + L"\t0\t2024-01-01 00:00");
+    host.SetPanelEntries(entries);
+    host.SetDirectoryReply(hoststub::DirectoryReply::Normal, folder.path);
+}
+
+void PrintRow(const std::wstring& label, int count, int extensions, const Row& row, const Row* previous) {
+    auto growth = [](double now, double before) { return before > 0 ? now / before : 0.0; };
+    std::printf("%-14ls %4d | %9.2f %8.1f %6.2f | %9.2f %8.1f %6.2f | %9.2f %8.1f | %7.3f %7.3f\n",
+                label.c_str(), extensions, row.commands, 1000 * row.commands / count,
+                previous ? growth(row.commands, previous->commands) : 0.0, row.load, 1000 * row.load / count,
+                previous ? growth(row.load, previous->load) : 0.0, row.probes, 1000 * row.probes / count,
+                row.commands / row.probes, row.load / row.probes);
+}
+
+void SelectionTable(hoststub::HostStandIn& host, std::map<int, Folder>& folders) {
+    std::printf("\nSelections (ms for the whole selection; us per name):\n");
+    std::printf("%-14s %4s | %9s %8s %6s | %9s %8s %6s | %9s %8s | %7s %7s\n", "names", "ext", "commands",
+                "us/name", "x10", "load", "us/name", "x10", "probes", "us/name", "cmd/prb", "load/prb");
+    for (int extensions : kExtensionCounts) {
+        Folder& folder = folders.at(extensions);
+        Row previous;
+        bool first = true;
+        for (int count : kSelections) {
+            if (quick && count > 1000) break;
+            folder.GrowTo(count);
+            ShowPanel(host, folder);
+            std::vector<int> all(static_cast<size_t>(count));
+            for (int i = 0; i < count; ++i)
+                all[static_cast<size_t>(i)] = i;
+            const Row row = TimeSelection(host, folder, all);
+            PrintRow(std::to_wstring(count) + L" of " + std::to_wstring(count), count, extensions, row,
+                     first ? nullptr : &previous);
+            previous = row;
+            first = false;
+        }
+    }
+    // A few names of a large folder: the listing of the folder may cost more than it saves.
+    Folder& large = folders.at(10);
+    large.GrowTo(quick ? 1000 : 10000);
+    ShowPanel(host, large);
+    for (int step : {100, 10}) {
+        const std::vector<int> picked = Spread(large, step);
+        const Row row = TimeSelection(host, large, picked);
+        PrintRow(std::to_wstring(picked.size()) + L" of " + std::to_wstring(large.names.size()),
+                 static_cast<int>(picked.size()), 10, row, nullptr);
+    }
+    std::printf(
+        "  commands: GetCommandsList; load: the host INI's values, the panel's selection read entry by\n"
+        "  entry, the panel's directory from the host, then GetCommandsList; probes: FindFirstFileW per\n"
+        "  name; x10: time over the time of a tenth of the names\n");
+}
+
+void HookTable(hoststub::HostStandIn& host) {
+    HWND lister = host.CreateLister();
+    ShowWindow(lister, SW_SHOW);
+    SetForegroundWindow(lister);
+    SetActiveWindow(lister);
+    PumpFor(20);
+    const bool active = GetActiveWindow() == lister;
+    const int n = quick ? 200 : 1000;
+    std::printf("\nKey event that is no hotkey, in an active Lister%s (ms per event):\n",
+                active ? "" : " (NOT ACTIVE: figures do not apply)");
+    for (int enabled = 1; enabled >= 0; --enabled) {
+        TolvanierOptions.AppFromLister_key = enabled != 0;
+        TolvanierOptions.DefSysAppFromLister_key = enabled != 0;
+        const unsigned long long readsBefore = config::IniPlatformReads();
+        const double ms = MedianMs(5, [&] {
+            for (int i = 0; i < n; ++i) {
+                ctLastHotKeyFromLister = ClockNow() - 5000;
+                HookKeyboardProc(HC_ACTION, 'A', 0x001E0001);
+            }
+        });
+        const double reads = static_cast<double>(config::IniPlatformReads() - readsBefore) / (5.0 * n);
+        std::printf("  %-28s %8.4f ms   INI reads per event %.2f\n",
+                    enabled ? "both hotkeys enabled" : "no hotkey enabled", ms / n, reads);
+    }
+    host.CloseLister(lister);
+}
+
+void IniReadsTable(std::map<int, Folder>& folders, const std::wstring& app) {
+    std::printf("\nINI reads (platform private-profile calls) per command list:\n");
+    folders.at(1).GrowTo(1);
+    folders.at(10).GrowTo(100);
+    auto count = [](const std::vector<std::wstring>& names) {
+        const unsigned long long before = config::IniPlatformReads();
+        BuildCommands(names);
+        return config::IniPlatformReads() - before;
+    };
+    const std::string direct = ReadFileBytes(OptionsIniName);
+    std::string composite = "[Editor]\r\n";
+    for (int e = 0; e < 50; ++e)
+        composite += (e ? "," : "") + WideToUtf8(Extension(e));
+    composite += "=" + WideToUtf8(app) + "\r\n";
+    for (int e = 0; e < 50; ++e)
+        composite += (e ? "," : "") + WideToUtf8(Extension(e));
+    composite += "_params=-p %1\r\n";
+    for (const auto& [label, ini] : {std::pair<const char*, std::string>{"one key per extension", direct},
+                                     {"one composite key for all", composite}}) {
+        WriteTextFile(OptionsIniName, ini);
+        for (int byExt = 0; byExt <= 2; ++byExt) {
+            TolvanierOptions.ParamsByExtMode = byExt;
+            const unsigned long long one = count(FullNames(folders.at(1), 1));
+            const unsigned long long ten = count(FullNames(folders.at(10), 10));
+            const unsigned long long hundred = count(FullNames(folders.at(10), 100));
+            std::printf(
+                "  [Editor] %-26s ParamsByExtMode %d: 1 file %3llu; 10 files, 10 extensions %3llu; 100 "
+                "files, 10 extensions %3llu\n",
+                label, byExt, one, ten, hundred);
+        }
+    }
+    WriteTextFile(OptionsIniName, direct);
+    TolvanierOptions.ParamsByExtMode = 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::wcscmp(argv[i], L"--quick") == 0) quick = true;
+
+    TempDir root(L"bench");
+    const std::wstring app = root / L"benchapp.exe";
+    CopyFileW(ViewAppPath().c_str(), app.c_str(), FALSE);
+    WriteTextFile(root / L"Tolvanier.ini", PluginIni(app));
+    WriteTextFile(root / L"wincmd.ini", "[Configuration]\r\nViewertype=1\r\nGetTextMode=1\r\n");
+    win::CopyTo(OptionsIniName, root / L"Tolvanier.ini");
+    win::CopyTo(TCIniName, root / L"wincmd.ini");
+    TolvanierOptions = config::ReadOptionBlock(OptionsIniName);
+
+    hoststub::HostStandIn host;
+    hInstance = GetModuleHandleW(nullptr);
+    wcSendCopyData.hInstance = hInstance;
+    RegisterClassW(&wcSendCopyData);
+    hwTCMain = hwMain = host.CreateMainWindow();
+
+    std::map<int, Folder> folders;
+    for (int extensions : kExtensionCounts)
+        folders[extensions] = MakeFolder(root, extensions);
+
+    IniReadsTable(folders, app);
+    SelectionTable(host, folders);
+    PlatformCosts(folders.at(10));
+    HookTable(host);
+
+    OptionsIniName[0] = L'\0';
+    TCIniName[0] = L'\0';
+    hwTCMain = hwMain = nullptr;
+    return 0;
+}
