@@ -153,12 +153,15 @@ std::wstring QuoteName(const std::wstring& name) {
 std::vector<std::wstring> ComposeCommandLines(const std::vector<ExistingName>& names, int paramsMode,
                                               int paramsByExtMode, const AppResolver& resolveApp,
                                               const TemplateReader& readTemplate, size_t maxLineLength) {
+    // Only the per-file grouping reads the names in their sorted order: the other groupings skip
+    // the ordered map of every name.
+    const bool perFile = paramsMode == 1 && paramsByExtMode == 2;
     KeyMap<std::wstring> extensionByFile;
     KeyMap<NameList> filesByExtension;
     for (const ExistingName& entry : names) {
         const std::wstring key = ExtensionKeyOf(entry.name, entry.isDirectory);
         std::wstring quoted = QuoteName(entry.name);
-        extensionByFile.emplace(quoted, key);
+        if (perFile) extensionByFile.emplace(quoted, key);
         filesByExtension[key].push_back(std::move(quoted));
     }
 
@@ -189,7 +192,7 @@ std::vector<std::wstring> ComposeCommandLines(const std::vector<ExistingName>& n
     } else if (paramsMode == 1 && paramsByExtMode == 1) {
         for (const auto& [key, app] : appByExtension)
             AppendCommandLines(app, readTemplate(1, key, false), filesByExtension[key], maxLineLength, lines);
-    } else if (paramsMode == 1 && paramsByExtMode == 2) {
+    } else if (perFile) {
         for (const auto& [quoted, key] : extensionByFile) {
             const auto app = appByExtension.find(key);
             if (app == appByExtension.end()) continue;
