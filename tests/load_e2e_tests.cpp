@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "hoststub/host_standin.h"
+#include "tests/support/message_boxes.h"
 #include "tests/support/test_support.h"
 
 using namespace testing_support;
@@ -42,6 +43,14 @@ void SetKeyState(int vk, bool down, bool toggled) {
     GetKeyboardState(keys);
     keys[vk] = static_cast<BYTE>((down ? 0x80 : 0) | (toggled ? 1 : 0));
     SetKeyboardState(keys);
+}
+
+void SendKey(WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(input));
 }
 
 struct ViewingSession : testing::Test {
@@ -346,4 +355,86 @@ TEST_F(ViewingSession, UnconfiguredExtensions) {
     Activate(main);
     EXPECT_NE(host->ViewFile(host->CreateLister(), file, false), nullptr);
     EXPECT_EQ(Started(1), std::vector<std::wstring>{Quoted(app) + L" " + Quoted(file)});
+}
+
+TEST_F(ViewingSession, ApplicationNotFoundShowsItsMessageAndDeclines) {
+    const std::wstring missing = dir / L"gone\\ed.exe";
+    Install("", "log=" + Narrow(missing) + "\r\n");
+    const std::wstring file = MakeFile(L"a.log");
+    Activate(main);
+    MessageBoxCatcher boxes;
+    HWND lister = host->CreateLister();
+    EXPECT_EQ(host->ViewFile(lister, file, false), nullptr);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].caption, L"Tolvanier");
+    EXPECT_EQ(boxes.Boxes()[0].text, L"Application not found:\n" + missing);
+    EXPECT_EQ(boxes.Boxes()[0].owner, main);
+    EXPECT_TRUE(Started(0).empty());
+    EXPECT_TRUE(host->ListerAlive(lister));
+}
+
+TEST_F(ViewingSession, NoActiveWindowNeedsListerDirectly) {
+    const std::wstring file = MakeFile(L"a.txt");
+    for (bool listerDirectly : {false, true}) {
+        host.reset();
+        host = std::make_unique<hoststub::HostStandIn>();
+        main = host->CreateMainWindow();
+        Install(listerDirectly ? "ListerDirectly=1" : "");
+        // Nothing of this thread is active: the host's windows are inactive.
+        SetActiveWindow(nullptr);
+        ShowWindow(main, SW_HIDE);
+        PumpFor(50);
+        if (GetActiveWindow() != nullptr) GTEST_SKIP() << "the platform kept a window active";
+        HWND result = host->ViewFile(host->CreateLister(), file, false);
+        EXPECT_EQ(result != nullptr, listerDirectly);
+    }
+    EXPECT_EQ(Started(1).size(), 1u);
+}
+
+TEST_F(ViewingSession, BothHotkeysWorkInAListerWhoseLoadWasDeclined) {
+    const std::wstring file = MakeFile(L"a.tolvhk");
+    Install("", "tolvhk=" + Narrow(app) + "\r\n[HotKeys]\r\nAppFromLister_key=113\r\nAppFromLister_mod=C\r\n"
+                "DefSysAppFromLister_key=114\r\nDefSysAppFromLister_mod=S\r\n");
+    // The system's association for the second hotkey, written where this platform shows it.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L".tolvhk", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+    const std::wstring progId = L"tolvhkfile";
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(progId.c_str()),
+                   static_cast<DWORD>((progId.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"tolvhkfile\\shell\\open\\command", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              0);
+    const std::wstring command = Quoted(app) + L" \"%1\"";
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    HWND open = host->CreateLister();
+    ShowWindow(open, SW_SHOW);
+    Activate(open);
+    HWND lister = host->CreateLister();
+    ASSERT_EQ(host->ViewFile(lister, file), nullptr) << "a Lister switched from a Lister is declined by default";
+    Activate(lister);
+    Sleep(1100); // the hotkeys act once the module has been loaded for more than a second
+    SendKey(VK_F2, false); // without Ctrl: nothing
+    SendKey(VK_F2, true);
+    PumpFor(150);
+    EXPECT_TRUE(Started(0).empty());
+    SendKey(VK_CONTROL, false);
+    SendKey(VK_F2, false);
+    SendKey(VK_F2, true);
+    SendKey(VK_CONTROL, true);
+    PumpFor(200);
+    EXPECT_EQ(Started(1), std::vector<std::wstring>{Quoted(app) + L" " + Quoted(file)});
+    Sleep(1100);
+    SendKey(VK_SHIFT, false);
+    SendKey(VK_F3, false);
+    SendKey(VK_F3, true);
+    SendKey(VK_SHIFT, true);
+    PumpFor(200);
+    EXPECT_EQ(Started(2).size(), 2u) << "the system's association opens it too";
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".tolvhk");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"tolvhkfile");
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, L".tolvhk");
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, L"tolvhkfile");
 }
