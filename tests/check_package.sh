@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The release archive: built by scripts/package.sh from the built module, it holds exactly the module,
-# the sample INI in its folder, the readme and an install description that names the module, all
-# text with Windows line ends and the module and sample unchanged.
+# The release archive: built by scripts/package.sh from the built module, it holds exactly the module
+# (stripped of debug information, still a sound module), the sample INI in its folder, the readme and
+# an install description that names the module, all text with Windows line ends.
 set -euo pipefail
 module=$1
 work=$2
@@ -24,7 +24,11 @@ for n in IniSample/ IniSample/Tolvanier.ini Tolvanier64.wlx64 pluginst.inf readm
 done
 passed=$((passed + 1))
 
-cmp -s <(unzip -p "$zipfile" Tolvanier64.wlx64) "$module" || fail "the archived module differs from the built one"
+unzip -p "$zipfile" Tolvanier64.wlx64 >"$work/Tolvanier64.wlx64"
+x86_64-w64-mingw32-strip -o "$work/stripped.wlx64" "$module"
+cmp -s "$work/Tolvanier64.wlx64" "$work/stripped.wlx64" || fail "the archived module is not the built one, stripped"
+! x86_64-w64-mingw32-objdump -h "$work/Tolvanier64.wlx64" | grep -q '\.debug' || fail "the archived module has debug sections"
+bash "$root/tests/check_module.sh" "$work/Tolvanier64.wlx64" >/dev/null || fail "the archived module: $(bash "$root/tests/check_module.sh" "$work/Tolvanier64.wlx64")"
 cmp -s <(unzip -p "$zipfile" IniSample/Tolvanier.ini | tr -d '\r') "$root/package/IniSample/Tolvanier.ini" ||
     fail "the archived sample differs from package/IniSample/Tolvanier.ini"
 cmp -s <(unzip -p "$zipfile" readme.txt | tr -d '\r') "$root/package/readme.txt" ||
