@@ -14,3 +14,11 @@ void GetParams(int mode, const std::wstring& name, wchar_t* params, bool usedDef
 // value[capacity] := the value of the first composite [Editor] line whose list holds key: an
 // application entry (forApplication) or a parameter entry; empty when none matches.
 void GetComplexKeyValue(wchar_t* value, size_t capacity, const std::wstring& key, bool forApplication);
+
+namespace config {
+
+// text with its %NAME% references expanded by the platform, whole (undefined references and "%1"
+// stay as they stand).
+std::wstring ExpandEnvironment(const std::wstring& text);
+
+} // namespace config

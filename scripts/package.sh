@@ -28,7 +28,8 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage/IniSample" "$(dirname "$output")"
 # The release module carries no debug information (a seventh of the size); exports and resources stay.
-x86_64-w64-mingw32-strip -o "$stage/Tolvanier64.wlx64" "$module"
+# Its header date is the module's build time, so the same module always packs the same.
+SOURCE_DATE_EPOCH=$(stat -c %Y "$module") x86_64-w64-mingw32-strip -o "$stage/Tolvanier64.wlx64" "$module"
 cp "$ROOT/package/IniSample/Tolvanier.ini" "$stage/IniSample/Tolvanier.ini"
 cp "$ROOT/package/readme.txt" "$ROOT/package/pluginst.inf" "$stage/"
 output=$(cd "$(dirname "$output")" && pwd)/$(basename "$output")

@@ -25,7 +25,7 @@ done
 passed=$((passed + 1))
 
 unzip -p "$zipfile" Tolvanier64.wlx64 >"$work/Tolvanier64.wlx64"
-x86_64-w64-mingw32-strip -o "$work/stripped.wlx64" "$module"
+SOURCE_DATE_EPOCH=$(stat -c %Y "$module") x86_64-w64-mingw32-strip -o "$work/stripped.wlx64" "$module"
 cmp -s "$work/Tolvanier64.wlx64" "$work/stripped.wlx64" || fail "the archived module is not the built one, stripped"
 ! x86_64-w64-mingw32-objdump -h "$work/Tolvanier64.wlx64" | grep -q '\.debug' || fail "the archived module has debug sections"
 bash "$root/tests/check_module.sh" "$work/Tolvanier64.wlx64" >/dev/null || fail "the archived module: $(bash "$root/tests/check_module.sh" "$work/Tolvanier64.wlx64")"

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,13 @@
 #include "tests/guide_examples.h"
 #include "tests/support/test_support.h"
 #include "win/text.h"
+
+namespace guide {
+// Failures name the example, not its bytes.
+void PrintTo(const GuideExample& example, std::ostream* os) {
+    *os << example.name;
+}
+} // namespace guide
 
 using namespace testing_support;
 using guide::GuideExample;

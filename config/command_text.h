@@ -1,0 +1,75 @@
+// The text rules of command resolution, free of platform calls: the composite [Editor] grammar, the
+// cuts of a registry command and a host extension value, extension keys, quoting, and the
+// composition of command lines from lookups that the caller has already resolved.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace config {
+
+// The extension key of a directory.
+inline const std::wstring kDirectoryKey = L":dir";
+
+// Value of the first line of a section (lines each terminated by '\0', closed by an empty line, as
+// the platform's section read returns them) whose composite key lists key. forApplication: an
+// application entry ("_params" absent or after the first "="); otherwise a parameter entry
+// ("_params" before the first "="). nullopt when no line matches.
+std::optional<std::wstring> FindCompositeValue(const std::wstring& section, const std::wstring& key,
+                                               bool forApplication);
+
+// The program path of a registry "open" command: the text between a leading double quote and the
+// next one, or everything before the first space. nullopt for an opening quote that never closes.
+std::optional<std::wstring> CutRegistryCommand(const std::wstring& command);
+
+// A host extension value cut before its last "^" (unchanged when it has none).
+std::wstring CutAtLastCaret(const std::wstring& value);
+
+// The extension key of a name: ":dir" for a directory, else the extension of the whole last
+// component (after its last dot) in lower case, empty when there is none or the name ends in a dot.
+std::wstring ExtensionKeyOf(const std::wstring& name, bool isDirectory);
+
+// A name between double quotes. Backslashes at the end of the name are doubled inside the quotes so
+// that standard argument parsing gives back the name unchanged; nothing else is escaped.
+std::wstring QuoteName(const std::wstring& name);
+
+// An application path split the way the runtime's path splitter does: drive ("X:"), directory (up to
+// and including the last separator), base name and extension (from the last dot, dot included).
+struct PathParts {
+    std::wstring drive;
+    std::wstring directory;
+    std::wstring baseName;
+    std::wstring extension;
+};
+PathParts SplitPath(const std::wstring& path);
+
+// A name that exists, with the kind the existence test reported.
+struct ExistingName {
+    std::wstring name;
+    bool isDirectory = false;
+};
+
+// What the application lookup answered for one extension key.
+struct ResolvedApp {
+    std::wstring appPath;
+    bool usedDefaultEditor = false;
+};
+
+// Looks up the application of an extension key; nullopt when the key gets no command.
+using AppResolver = std::function<std::optional<ResolvedApp>(const std::wstring& ext)>;
+// Reads the expanded template: (mode, key, usedDefaultEditor).
+using TemplateReader = std::function<std::wstring(int mode, const std::wstring& key, bool usedDefaultEditor)>;
+
+// Groups the names by extension key, resolves each distinct key once in key order, and composes the
+// command lines of the grouping chosen by paramsMode and paramsByExtMode. No line is longer than
+// maxLineLength: the names of a command that do not fit one line are spread over several lines with
+// the same application and template, each holding a consecutive run of whole names; a name that
+// cannot fit any line gets no command.
+std::vector<std::wstring> ComposeCommandLines(const std::vector<ExistingName>& names, int paramsMode,
+                                              int paramsByExtMode, const AppResolver& resolveApp,
+                                              const TemplateReader& readTemplate, size_t maxLineLength);
+
+} // namespace config

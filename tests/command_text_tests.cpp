@@ -1,0 +1,197 @@
+// The text rules of command resolution, driven without the platform.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "config/command_text.h"
+#include "config/commands.h"
+
+using namespace config;
+
+namespace {
+
+// Lines as the section read returns them: each terminated, closed by an empty line.
+std::wstring Section(std::initializer_list<std::wstring> lines) {
+    std::wstring s;
+    for (const auto& line : lines)
+        s += line + std::wstring(1, L'\0');
+    return s + std::wstring(1, L'\0');
+}
+
+std::wstring Find(const std::wstring& section, const std::wstring& key, bool forApplication) {
+    return FindCompositeValue(section, key, forApplication).value_or(L"<none>");
+}
+
+} // namespace
+
+TEST(CompositeEntries, ItemsAreComparedExactlyAndTheFirstMatchingLineWins) {
+    const std::wstring s = Section({L"comment line", L"TXT,DOC=upper", L"doc,txt,rtf=ed", L"txt, doc=spaced",
+                                    L"txt=second", L",log_params=-q", L"doc,txt_params=/a,/b %1"});
+    EXPECT_EQ(Find(s, L"txt", true), L"ed");
+    EXPECT_EQ(Find(s, L"rtf", true), L"ed");
+    EXPECT_EQ(Find(s, L"doc", true), L"ed") << "the item \" doc\" is not doc";
+    EXPECT_EQ(Find(s, L" doc", true), L"spaced");
+    EXPECT_EQ(Find(s, L"TXT", true), L"upper");
+    EXPECT_EQ(Find(s, L"Txt", true), L"<none>");
+    EXPECT_EQ(Find(s, L"txt", false), L"/a,/b %1") << "a comma in the value does not end the list";
+    EXPECT_EQ(Find(s, L"", false), L"-q") << "a leading comma gives an empty first item";
+    EXPECT_EQ(Find(s, L"", true), L"<none>");
+}
+
+TEST(CompositeEntries, MarkerAndSeparatorPositions) {
+    const std::wstring s =
+        Section({L"a=b_params=c", L"txt_paramsX=-q", L"log,=x", L"=novalue", L"c,,d=mid", L"e=", L"e=later"});
+    EXPECT_EQ(Find(s, L"a", true), L"b_params=c") << "a marker inside the value does not matter";
+    EXPECT_EQ(Find(s, L"a", false), L"<none>");
+    EXPECT_EQ(Find(s, L"txt", false), L"-q") << "text between marker and separator is ignored";
+    EXPECT_EQ(Find(s, L"txt", true), L"<none>");
+    EXPECT_EQ(Find(s, L"", true), L"mid") << "a trailing comma has no empty last item; two commas do";
+    EXPECT_EQ(Find(s, L"e", true), L"") << "the first match decides even when its value is empty";
+    EXPECT_FALSE(FindCompositeValue(Section({}), L"", true));
+    EXPECT_FALSE(FindCompositeValue(L"", L"", true));
+}
+
+TEST(CompositeEntries, LinesAfterTheClosingEmptyLineAreNotSeen) {
+    std::wstring s = Section({L"x=1"}) + L"txt=hidden" + std::wstring(1, L'\0');
+    EXPECT_FALSE(FindCompositeValue(s, L"txt", true));
+    EXPECT_EQ(Find(L"txt=unterminated", L"txt", true), L"unterminated");
+}
+
+TEST(Cuts, RegistryCommandAndHostCaret) {
+    EXPECT_EQ(CutRegistryCommand(L"\"C:\\Program Files\\App\\app.exe\" \"%1\""),
+              L"C:\\Program Files\\App\\app.exe");
+    EXPECT_EQ(CutRegistryCommand(L"%SystemRoot%\\system32\\NOTEPAD.EXE %1"),
+              L"%SystemRoot%\\system32\\NOTEPAD.EXE");
+    EXPECT_EQ(CutRegistryCommand(L"C:\\Program Files\\x.exe"), L"C:\\Program");
+    EXPECT_EQ(CutRegistryCommand(L"ed.exe"), L"ed.exe");
+    EXPECT_EQ(CutRegistryCommand(L" ed.exe"), L"");
+    EXPECT_EQ(CutRegistryCommand(L""), L"");
+    EXPECT_EQ(CutRegistryCommand(L"\"\" x"), L"");
+    EXPECT_FALSE(CutRegistryCommand(L"\"C:\\App\\app.exe %1"));
+
+    EXPECT_EQ(CutAtLastCaret(L"notepad.exe ^"), L"notepad.exe ");
+    EXPECT_EQ(CutAtLastCaret(L"a^b^c"), L"a^b");
+    EXPECT_EQ(CutAtLastCaret(L"plain"), L"plain");
+}
+
+TEST(ExtensionKeys, FromTheWholeLastComponent) {
+    EXPECT_EQ(ExtensionKeyOf(L"C:\\d\\b.TXT", false), L"txt");
+    EXPECT_EQ(ExtensionKeyOf(L"C:\\d.x\\noext", false), L"");
+    EXPECT_EQ(ExtensionKeyOf(L"C:\\d\\dot.", false), L"");
+    EXPECT_EQ(ExtensionKeyOf(L"C:\\d\\a.tar.GZ", false), L"gz");
+    EXPECT_EQ(ExtensionKeyOf(L"C:\\d\\.Hidden", false), L"hidden");
+    EXPECT_EQ(ExtensionKeyOf(L"C:\\d\\file.txt\\", false), L"");
+    EXPECT_EQ(ExtensionKeyOf(L"C:a.Log", false), L"log");
+    EXPECT_EQ(ExtensionKeyOf(L"C:/d.x/y", false), L"");
+    EXPECT_EQ(ExtensionKeyOf(L"C:\\d\\sub.txt", true), L":dir");
+    // A name far longer than the runtime splitter's 260 units keeps the extension of its real end.
+    const std::wstring longName = L"C:\\" + std::wstring(300, L'a') + L".Md";
+    EXPECT_EQ(ExtensionKeyOf(longName, false), L"md");
+    EXPECT_EQ(ExtensionKeyOf(L"C:\\x.txt\\" + std::wstring(300, L'b'), false), L"");
+}
+
+TEST(Quoting, TrailingBackslashesAreDoubledInsideTheQuotes) {
+    EXPECT_EQ(QuoteName(L"C:\\a b\\c.txt"), L"\"C:\\a b\\c.txt\"");
+    EXPECT_EQ(QuoteName(L"C:\\dir\\"), L"\"C:\\dir\\\\\"");
+    EXPECT_EQ(QuoteName(L"C:\\dir\\\\"), L"\"C:\\dir\\\\\\\\\"");
+    EXPECT_EQ(QuoteName(L"C:\\a\\b%PATH%"), L"\"C:\\a\\b%PATH%\"");
+}
+
+TEST(Quoting, NamesGoIntoTheTemplate) {
+    EXPECT_EQ(InsFileNamesToParams(L"", L"\"a\" \"b\""), L"\"a\" \"b\"");
+    EXPECT_EQ(InsFileNamesToParams(L"-t", L"\"a\""), L"\"a\" -t");
+    EXPECT_EQ(InsFileNamesToParams(L"-r %1 x %1", L"\"a\""), L"-r \"a\" x %1");
+    EXPECT_EQ(InsFileNamesToParams(L"\"%1\"", L"\"a\""), L"\"\"a\"\"");
+    EXPECT_EQ(InsFileNamesToParams(L"%1", L"\"%1\""), L"\"%1\"");
+}
+
+TEST(SplitPath, LikeTheRuntimeSplitter) {
+    PathParts p = SplitPath(L"C:\\Tools\\ed.x.exe");
+    EXPECT_EQ(p.drive, L"C:");
+    EXPECT_EQ(p.directory, L"\\Tools\\");
+    EXPECT_EQ(p.baseName, L"ed.x");
+    EXPECT_EQ(p.extension, L".exe");
+    p = SplitPath(L"\\\\server\\share\\ed");
+    EXPECT_EQ(p.drive, L"");
+    EXPECT_EQ(p.directory, L"\\\\server\\share\\");
+    EXPECT_EQ(p.baseName, L"ed");
+    EXPECT_EQ(p.extension, L"");
+}
+
+namespace {
+
+// A recorded run of the composition with fixed answers per key and template per (mode, key).
+struct Composer {
+    std::map<std::wstring, ResolvedApp> apps;
+    std::map<std::wstring, std::wstring> templates; // "mode|key|flag"
+    std::vector<std::wstring> lookups, templateRequests;
+
+    std::vector<std::wstring> Run(const std::vector<ExistingName>& names, int mode, int byExt,
+                                  size_t limit = 32766) {
+        return ComposeCommandLines(
+            names, mode, byExt,
+            [&](const std::wstring& ext) -> std::optional<ResolvedApp> {
+                lookups.push_back(ext);
+                auto it = apps.find(ext);
+                if (it == apps.end()) return std::nullopt;
+                return it->second;
+            },
+            [&](int m, const std::wstring& key, bool flag) {
+                const std::wstring request = std::to_wstring(m) + L"|" + key + L"|" + (flag ? L"1" : L"0");
+                templateRequests.push_back(request);
+                return templates.count(request) ? templates[request] : std::wstring();
+            },
+            limit);
+    }
+};
+
+} // namespace
+
+TEST(Composition, LookupsOncePerKeyInKeyOrderAndTemplatesPerCommand) {
+    Composer c;
+    c.apps[L"txt"] = {L"P", true};
+    c.apps[L"log"] = {L"P", false};
+    c.apps[L""] = {L"Q", false};
+    c.templates[L"0|P|0"] = L"-app %1";
+    const std::vector<ExistingName> names = {{L"b.TXT"}, {L"n"},  {L"a.txt"}, {L"x.Log"},
+                                             {L"y.zip"}, {L"d."}, {L"a.txt"}};
+    EXPECT_EQ(c.Run(names, 0, 7),
+              (std::vector<std::wstring>{L"\"P\" -app \"x.Log\" \"b.TXT\" \"a.txt\" \"a.txt\"",
+                                         L"\"Q\" \"n\" \"d.\""}));
+    EXPECT_EQ(c.lookups, (std::vector<std::wstring>{L"", L"log", L"txt", L"zip"}));
+    EXPECT_EQ(c.templateRequests, (std::vector<std::wstring>{L"0|P|0", L"0|Q|0"}))
+        << "the default-editor flag is that of the application's first key";
+
+    Composer perFile = c;
+    perFile.lookups.clear();
+    perFile.templateRequests.clear();
+    EXPECT_EQ(perFile.Run(names, 1, 2).size(), 5u) << "a name passed twice gives one command per file";
+    EXPECT_TRUE(perFile.Run(names, 2, 0).empty());
+    EXPECT_TRUE(perFile.Run(names, 1, 3).empty());
+    EXPECT_EQ(perFile.lookups.size(), 12u) << "the lookups happen even when no command is produced";
+}
+
+TEST(Composition, NamesThatDoNotFitOneLineAreSpreadOverSeveral) {
+    Composer c;
+    c.apps[L"t"] = {L"app", false};
+    c.templates[L"1|t|0"] = L"-x %1 -y";
+    const std::wstring fixed = L"\"app\" -x  -y"; // 12 units without names
+    std::vector<ExistingName> names;
+    for (wchar_t ch : std::wstring(L"abcde"))
+        names.push_back({std::wstring(1, ch) + L".t"});
+    // Each quoted name is 5 units; two names with their space need 11.
+    const size_t limit = fixed.size() + 11;
+    EXPECT_EQ(c.Run(names, 1, 0, limit),
+              (std::vector<std::wstring>{L"\"app\" -x \"a.t\" \"b.t\" -y", L"\"app\" -x \"c.t\" \"d.t\" -y",
+                                         L"\"app\" -x \"e.t\" -y"}));
+    for (const auto& line : c.Run(names, 1, 0, limit))
+        EXPECT_LE(line.size(), limit);
+    EXPECT_EQ(c.Run(names, 1, 0, fixed.size() + 11 + 1).size(), 3u);
+
+    // A name that cannot fit alone gets no command; its neighbours keep their order.
+    names.insert(names.begin() + 1, {std::wstring(40, L'L') + L".t"});
+    EXPECT_EQ(c.Run(names, 1, 0, limit),
+              (std::vector<std::wstring>{L"\"app\" -x \"a.t\" -y", L"\"app\" -x \"b.t\" \"c.t\" -y",
+                                         L"\"app\" -x \"d.t\" \"e.t\" -y"}));
+    EXPECT_TRUE(c.Run({{std::wstring(40, L'L') + L".t"}}, 1, 2, limit).empty());
+}

@@ -1,0 +1,69 @@
+// Catches the modal message boxes shown on this thread while it lives: a thread timer, served by the
+// box's own message loop, reads each box's caption, text and owner and presses OK.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct CaughtBox {
+    std::wstring caption;
+    std::wstring text;
+    HWND owner = nullptr;
+};
+
+class MessageBoxCatcher {
+  public:
+    MessageBoxCatcher() {
+        active_ = this;
+        timer_ = SetTimer(nullptr, 0, 30, &MessageBoxCatcher::OnTimer);
+    }
+    ~MessageBoxCatcher() {
+        KillTimer(nullptr, timer_);
+        active_ = nullptr;
+    }
+    MessageBoxCatcher(const MessageBoxCatcher&) = delete;
+    MessageBoxCatcher& operator=(const MessageBoxCatcher&) = delete;
+
+    const std::vector<CaughtBox>& Boxes() const { return boxes_; }
+    // The texts of all boxes, in order.
+    std::vector<std::wstring> Texts() const {
+        std::vector<std::wstring> texts;
+        for (const auto& box : boxes_)
+            texts.push_back(box.text);
+        return texts;
+    }
+
+  private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+        if (!active_) return;
+        const DWORD self = GetCurrentProcessId();
+        for (HWND box = FindWindowW(L"#32770", nullptr); box;
+             box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(box, &pid);
+            if (pid != self || !IsWindowVisible(box)) continue;
+            CaughtBox caught;
+            wchar_t text[4096] = L"";
+            GetDlgItemTextW(box, 0xFFFF, text, 4096);
+            caught.text = text;
+            wchar_t caption[256] = L"";
+            GetWindowTextW(box, caption, 256);
+            caught.caption = caption;
+            caught.owner = GetWindow(box, GW_OWNER);
+            active_->boxes_.push_back(caught);
+            // Hidden at once so the next tick does not read the same box again.
+            ShowWindow(box, SW_HIDE);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+    }
+
+    static inline MessageBoxCatcher* active_ = nullptr;
+    UINT_PTR timer_ = 0;
+    std::vector<CaughtBox> boxes_;
+};
+
+} // namespace testing_support
