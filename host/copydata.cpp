@@ -95,10 +95,14 @@ bool SetToClipboardW(UINT format, HWND owner, const wchar_t* text, bool emptyFir
         clipboard.Close();
         return false;
     }
-    if (void* data = GlobalLock(block.Get())) {
-        std::memcpy(data, text, bytes);
-        GlobalUnlock(block.Get());
-        if (SetClipboardData(format, block.Get())) block.Release(); // the clipboard owns it now
+    void* data = GlobalLock(block.Get());
+    if (!data) {
+        // Nothing may be written through a failed lock; nothing is placed, so this is no success.
+        clipboard.Close();
+        return false;
     }
+    std::memcpy(data, text, bytes);
+    GlobalUnlock(block.Get());
+    if (SetClipboardData(format, block.Get())) block.Release(); // the clipboard owns it now
     return clipboard.Close();
 }

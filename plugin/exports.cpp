@@ -1,5 +1,6 @@
 #include "plugin/exports.h"
 
+#include "host/hotkeys.h"
 #include "plugin/state.h"
 
 namespace {
@@ -30,8 +31,5 @@ extern "C" HWND WINAPI ListLoad(HWND parentWin, char* fileToLoad, int /*showFlag
 extern "C" void WINAPI ListCloseWindow(HWND listWin) {
     HWND lister = GetParent(listWin);
     FileNameByListerWindow.erase(lister);
-    if (FileNameByListerWindow.empty()) {
-        if (KeyboardHook) UnhookWindowsHookEx(KeyboardHook);
-        KeyboardHook = nullptr;
-    }
+    if (FileNameByListerWindow.empty()) RemoveKeyboardHook();
 }

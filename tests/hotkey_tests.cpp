@@ -1,0 +1,356 @@
+// The hotkeys inside an active Lister, driven by real key events (SendInput) on this thread, which
+// plays the host's user-interface thread. The application started is a copy of the test application;
+// its log shows every command line it was started with.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <initializer_list>
+
+#include "config/options.h"
+#include "host/hotkeys.h"
+#include "hoststub/host_standin.h"
+#include "plugin/exports.h"
+#include "plugin/state.h"
+#include "tests/support/test_support.h"
+#include "win/text.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr WORD kF2 = VK_F2; // 113
+
+void SendKey(WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(input));
+}
+
+// Holds the modifiers, presses and releases vk, releases the modifiers, and lets the thread take the
+// events from its queue (the hook runs then).
+void Press(WORD vk, std::initializer_list<WORD> modifiers = {}) {
+    for (WORD m : modifiers)
+        SendKey(m, false);
+    SendKey(vk, false);
+    SendKey(vk, true);
+    for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it)
+        SendKey(*it, true);
+    PumpFor(150);
+}
+
+void ReleaseAllKeys() {
+    BYTE state[256] = {};
+    SetKeyboardState(state);
+}
+
+// A modal message box opened on this thread is read and dismissed from a timer.
+std::vector<std::wstring> g_boxTexts;
+void CALLBACK DismissMessageBox(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = FindWindowW(L"#32770", nullptr);
+    DWORD pid = 0;
+    if (!box || (GetWindowThreadProcessId(box, &pid), pid != GetCurrentProcessId())) return;
+    wchar_t caption[64] = {};
+    wchar_t text[512] = {};
+    GetWindowTextW(box, caption, 64);
+    GetDlgItemTextW(box, 0xFFFF, text, 512);
+    g_boxTexts.push_back(std::wstring(caption) + L"|" + text);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+struct HotKeys : testing::Test {
+    hoststub::HostStandIn host;
+    // A folder per test: an application still ending from one test never blocks the next one's copy.
+    TempDir dir{L"hotkeys_" + Utf8ToWide(testing::UnitTest::GetInstance()->current_test_info()->name())};
+    std::wstring app = dir / L"app.exe";
+    std::wstring sysApp = dir / L"sysapp.exe";
+    std::wstring file = dir / L"doc.tolvhk";
+    std::wstring log = dir / L"app.log";
+    HWND lister = nullptr;
+
+    void SetUp() override {
+        ASSERT_TRUE(CopyFileW(ViewAppPath().c_str(), app.c_str(), FALSE));
+        ASSERT_TRUE(WriteTextFile(file, "text"));
+        SetEnv(L"TOLVANIER_VIEWAPP_LOG", log.c_str());
+        SetEnv(L"TOLVANIER_VIEWAPP_MODE", L"exit");
+        ASSERT_TRUE(win::CopyTo(OptionsIniName, dir / L"Tolvanier.ini"));
+        TCIniName[0] = L'\0';
+        hInstance = GetModuleHandleW(nullptr);
+        hwTCMain = hwMain = host.CreateMainWindow();
+        lister = host.CreateLister();
+        ShowWindow(lister, SW_SHOW);
+        Activate(lister);
+        FileNameByListerWindow.clear();
+        FileNameByListerWindow[lister] = file;
+        ReleaseAllKeys();
+        InstallKeyboardHook();
+        ASSERT_NE(KeyboardHook, nullptr);
+        // The clock counts from the start of the process: hotkeys work once more than a second has
+        // passed since the last start.
+        while (ClockNow() < 1100)
+            PumpFor(50);
+        ctLastHotKeyFromLister = 0;
+    }
+    void TearDown() override {
+        ReleaseAllKeys();
+        RemoveKeyboardHook();
+        FileNameByListerWindow.clear();
+        TolvanierOptions = {};
+        hwTCMain = hwMain = nullptr;
+        SetEnv(L"TOLVANIER_VIEWAPP_MODE", nullptr);
+        SetEnv(L"TOLVANIER_VIEWAPP_LOG", nullptr);
+    }
+
+    void Activate(HWND w) {
+        SetForegroundWindow(w);
+        SetActiveWindow(w);
+        PumpFor(20);
+        ASSERT_EQ(GetActiveWindow(), w);
+    }
+    // Writes the plugin INI and reads the options from it, as a load would.
+    void Configure(const std::string& hotKeys, const std::wstring& editorApp) {
+        const std::string ini = "[Editor]\r\ntolvhk=" + WideToUtf8(editorApp) + "\r\n[HotKeys]\r\n" + hotKeys;
+        ASSERT_TRUE(WriteTextFile(OptionsIniName, ini));
+        TolvanierOptions = config::ReadOptionBlock(OptionsIniName);
+    }
+    void Configure(const std::string& hotKeys) { Configure(hotKeys, app); }
+    // Allows the next hotkey at once instead of waiting out the second since the last one.
+    void LiftDebounce() { ctLastHotKeyFromLister = ClockNow() - 2000; }
+
+    std::vector<std::wstring> Launches(size_t expected, DWORD timeoutMs = 3000) {
+        return ReadLogLines(log, expected, timeoutMs);
+    }
+};
+
+bool Mentions(const std::wstring& line, const std::wstring& part) {
+    return line.find(part) != std::wstring::npos;
+}
+
+} // namespace
+
+TEST_F(HotKeys, ConfiguredKeyWithExactlyItsModifiersStartsTheApplication) {
+    Configure("AppFromLister_key=113\r\nAppFromLister_mod=C\r\n");
+    // Wrong modifier states first: nothing starts and the clock stays.
+    Press(kF2);
+    Press(kF2, {VK_CONTROL, VK_SHIFT});
+    Press(kF2, {VK_SHIFT});
+    Press(VK_F3, {VK_CONTROL});
+    EXPECT_EQ(ctLastHotKeyFromLister, 0);
+    EXPECT_TRUE(Launches(0, 300).empty());
+
+    Press(kF2, {VK_CONTROL});
+    auto lines = Launches(1);
+    if (lines.empty()) { // the platform now and then starts nothing: once more
+        LiftDebounce();
+        Press(kF2, {VK_CONTROL});
+        lines = Launches(1);
+    }
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(Mentions(lines[0], app)) << lines[0];
+    EXPECT_TRUE(Mentions(lines[0], file)) << lines[0];
+    EXPECT_NE(ctLastHotKeyFromLister, 0);
+}
+
+TEST_F(HotKeys, CommandLineLongerThanTheOldBufferStartsWhole) {
+    // A template near its 8135-unit limit makes a line well past 8196 units.
+    const std::string params(8100, 'p');
+    const std::string ini = "[Editor]\r\ntolvhk=" + WideToUtf8(app) + "\r\ntolvhk_params=" + params +
+                            " %1\r\n[HotKeys]\r\nAppFromLister_key=113\r\n";
+    ASSERT_TRUE(WriteTextFile(OptionsIniName, ini));
+    TolvanierOptions = config::ReadOptionBlock(OptionsIniName);
+    std::vector<std::wstring> lines;
+    for (int attempt = 0; attempt < 2 && lines.empty(); ++attempt) {
+        LiftDebounce();
+        Press(kF2);
+        lines = Launches(1);
+    }
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_GT(lines[0].size(), 8196u);
+    EXPECT_TRUE(Mentions(lines[0], Utf8ToWide(params) + L" \"" + file + L"\"")) << "cut somewhere";
+}
+
+TEST_F(HotKeys, ModifierKeysAloneNeverStartAnything) {
+    Configure("AppFromLister_key=17\r\nAppFromLister_mod=C\r\nDefSysAppFromLister_key=16\r\n"
+              "DefSysAppFromLister_mod=S\r\n");
+    Press(VK_CONTROL);
+    Press(VK_SHIFT);
+    // Alt alone would open the window's menu; its event goes straight to the hook procedure.
+    Configure("AppFromLister_key=18\r\nAppFromLister_mod=A\r\n");
+    BYTE state[256] = {};
+    state[VK_MENU] = 0x80;
+    SetKeyboardState(state);
+    HookKeyboardProc(HC_ACTION, VK_MENU, 0);
+    EXPECT_EQ(ctLastHotKeyFromLister, 0);
+    EXPECT_TRUE(Launches(0, 300).empty());
+}
+
+TEST_F(HotKeys, LowerCaseModifiersCountAsNone) {
+    Configure("AppFromLister_key=113\r\nAppFromLister_mod=sc\r\n");
+    Press(kF2, {VK_CONTROL, VK_SHIFT});
+    Press(kF2, {VK_CONTROL});
+    EXPECT_EQ(ctLastHotKeyFromLister, 0);
+    Press(kF2);
+    EXPECT_NE(ctLastHotKeyFromLister, 0);
+}
+
+TEST_F(HotKeys, ModifierStatesMatchExactly) {
+    struct Case {
+        const wchar_t* spec;
+        BYTE held; // bit 0 Shift, bit 1 Ctrl, bit 2 Alt
+    };
+    const Case cases[] = {{L"", 0},   {L"S", 1},   {L"C", 2}, {L"CS", 3},  {L"A", 4}, {L"AS", 5},
+                          {L"CA", 6}, {L"SCA", 7}, {L"x", 0}, {L"scA", 4}, {L"SS", 1}};
+    for (const Case& c : cases) {
+        for (BYTE held = 0; held < 8; ++held) {
+            BYTE state[256] = {};
+            state[VK_SHIFT] = (held & 1) ? 0x80 : 0;
+            state[VK_CONTROL] = (held & 2) ? 0x80 : 0;
+            state[VK_MENU] = (held & 4) ? 0x80 : 0;
+            SetKeyboardState(state);
+            EXPECT_EQ(IsRightModState(c.spec), held == c.held)
+                << "spec " << WideToUtf8(c.spec) << " held " << int(held);
+        }
+    }
+}
+
+TEST_F(HotKeys, OneSecondDebounceCoversTheKeyUpThenLifts) {
+    Configure("AppFromLister_key=113\r\n");
+    SendKey(kF2, false);
+    PumpFor(100);
+    const int32_t launched = ctLastHotKeyFromLister;
+    ASSERT_NE(launched, 0);
+    SendKey(kF2, true);
+    PumpFor(100);
+    EXPECT_EQ(ctLastHotKeyFromLister, launched) << "the key-up within a second started nothing";
+    // A second later the key works again.
+    while (ClockNow() - launched <= 1050)
+        PumpFor(50);
+    Press(kF2);
+    EXPECT_NE(ctLastHotKeyFromLister, launched);
+    const auto lines = Launches(2);
+    EXPECT_LE(lines.size(), 2u);
+    EXPECT_GE(lines.size(), 1u) << "no start ran at all";
+}
+
+TEST_F(HotKeys, BothHotKeysOnOneKeyStartTwoApplications) {
+    ASSERT_TRUE(CopyFileW(ViewAppPath().c_str(), sysApp.c_str(), FALSE));
+    // The system's association of the made-up extension: only written through HKEY_CLASSES_ROOT.
+    HKEY key = nullptr;
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CLASSES_ROOT, L".tolvhk", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    const std::wstring progId = L"TolvanierTestFile";
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(progId.c_str()),
+                   static_cast<DWORD>((progId.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    const std::wstring command = L"\"" + sysApp + L"\" \"%1\"";
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"TolvanierTestFile\\shell\\open\\command", 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+
+    Configure("AppFromLister_key=113\r\nDefSysAppFromLister_key=113\r\n");
+    std::vector<std::wstring> lines;
+    for (int attempt = 0; attempt < 2 && lines.size() < 2; ++attempt) {
+        DeleteFileW(log.c_str());
+        LiftDebounce();
+        Press(kF2);
+        lines = Launches(2);
+    }
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"TolvanierTestFile");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".tolvhk");
+    ASSERT_EQ(lines.size(), 2u);
+    // Both start within one key event; the order of their log lines is theirs, not the plugin's.
+    const bool configuredSeen =
+        std::any_of(lines.begin(), lines.end(), [&](auto& l) { return Mentions(l, app); });
+    const bool systemSeen =
+        std::any_of(lines.begin(), lines.end(), [&](auto& l) { return Mentions(l, sysApp); });
+    EXPECT_TRUE(configuredSeen);
+    EXPECT_TRUE(systemSeen);
+}
+
+TEST_F(HotKeys, NothingInTheQuickViewPanel) {
+    Configure("AppFromLister_key=113\r\n");
+    HWND quickView = host.CreateLister(true);
+    ShowWindow(quickView, SW_SHOW);
+    FileNameByListerWindow[quickView] = file;
+    Activate(hwMain);
+    Press(kF2);
+    EXPECT_EQ(ctLastHotKeyFromLister, 0);
+}
+
+TEST_F(HotKeys, EnablingFlagsChangeOnlyWhenTheOptionsAreReadAgain) {
+    Configure("");
+    ASSERT_FALSE(TolvanierOptions.AppFromLister_key);
+    WriteTextFile(OptionsIniName,
+                  "[Editor]\r\ntolvhk=" + WideToUtf8(app) + "\r\n[HotKeys]\r\nAppFromLister_key=113\r\n");
+    Press(kF2);
+    EXPECT_EQ(ctLastHotKeyFromLister, 0) << "the flag was false at the last reading";
+    TolvanierOptions = config::ReadOptionBlock(OptionsIniName);
+    Press(kF2);
+    EXPECT_NE(ctLastHotKeyFromLister, 0);
+    // A key written as a name is enabled but reads as 0 and never matches.
+    LiftDebounce();
+    const int32_t before = ctLastHotKeyFromLister;
+    Configure("AppFromLister_key=F2\r\n");
+    ASSERT_TRUE(TolvanierOptions.AppFromLister_key);
+    Press(kF2);
+    EXPECT_EQ(ctLastHotKeyFromLister, before);
+}
+
+TEST_F(HotKeys, MissingApplicationShowsItsBoxAndTheThreadGoesOn) {
+    const std::wstring missing = dir / L"missing\\nothere.exe";
+    Configure("AppFromLister_key=113\r\n", missing);
+    g_boxTexts.clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, DismissMessageBox);
+    SendKey(kF2, false);
+    PumpFor(300);
+    // No command came back: the clock stays, so the key-up tries again (with the Lister active again).
+    EXPECT_EQ(ctLastHotKeyFromLister, 0);
+    Activate(lister);
+    SendKey(kF2, true);
+    PumpFor(300);
+    KillTimer(nullptr, timer);
+    const std::wstring expected = L"Tolvanier|Application not found:\n" + missing;
+    EXPECT_EQ(g_boxTexts, (std::vector<std::wstring>{expected, expected}));
+    EXPECT_EQ(ctLastHotKeyFromLister, 0);
+    EXPECT_TRUE(Launches(0, 100).empty());
+}
+
+TEST_F(HotKeys, ListerWithoutRecordedFileStartsNothing) {
+    Configure("AppFromLister_key=113\r\n");
+    FileNameByListerWindow.clear();
+    Press(kF2);
+    EXPECT_EQ(ctLastHotKeyFromLister, 0);
+}
+
+TEST_F(HotKeys, HookIsConfinedToTheHostThread) {
+    RemoveKeyboardHook();
+    EXPECT_EQ(KeyboardHook, nullptr);
+    hwMain = nullptr;
+    InstallKeyboardHook();
+    EXPECT_EQ(KeyboardHook, nullptr) << "no host window: no hook, never one for the whole desktop";
+    hwMain = hwTCMain;
+    InstallKeyboardHook();
+    HHOOK first = KeyboardHook;
+    ASSERT_NE(first, nullptr);
+    InstallKeyboardHook();
+    EXPECT_EQ(KeyboardHook, first) << "an installed hook is kept";
+}
+
+TEST_F(HotKeys, LastListerClosedRemovesTheHook) {
+    HWND other = host.CreateLister();
+    FileNameByListerWindow[other] = file;
+    HWND child = CreateWindowExW(0, L"TStandInPlain", L"", WS_CHILD, 0, 0, 1, 1, lister, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    HWND otherChild = CreateWindowExW(0, L"TStandInPlain", L"", WS_CHILD, 0, 0, 1, 1, other, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+    ListCloseWindow(child);
+    EXPECT_NE(KeyboardHook, nullptr);
+    ListCloseWindow(otherChild);
+    EXPECT_EQ(KeyboardHook, nullptr);
+    EXPECT_TRUE(FileNameByListerWindow.empty());
+}
