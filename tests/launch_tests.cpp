@@ -506,27 +506,31 @@ TEST_F(Launch, NoWindowRecordedForAnApplicationWithoutOneYetTheListerIsClosedLat
     FAIL() << "the test application did not run";
 }
 
-TEST_F(Launch, StartsThatFailRecordNothingAndLaterLinesStillStart) {
+// A line longer than the platform's limit is not started (never cut into another command); one far
+// longer than a path-sized buffer still starts whole.
+TEST_F(Launch, StartsThatFailRecordNothingAndLaterLinesStartWhole) {
     LoadFilesFromTemp = true;
     SetEnv(L"TOLVANIER_VIEWAPP_CLASS", L"LaunchTestApp");
     loadCommandLines = {L"\"Z:\\no\\such\\folder\\app.exe\" a", ViewApp(std::wstring(40000, L'x')),
-                        ViewApp(L"after")};
+                        ViewApp(L"long " + std::wstring(9000, L'y')), ViewApp(L"after")};
     for (int attempt = 0; attempt < 2; ++attempt) {
         ResetState();
         NewHost();
         HWND lister = host->CreateLister();
         hwFromEnum = host->MainWindow();
         ASSERT_NE(host->ViewFile(lister, L"C:\\tmp\\_tc\\a.txt"), nullptr);
-        const auto lines = ReadLogLines(appLog, 1, 3000);
-        if (lines.empty()) continue;
-        EXPECT_EQ(lines, std::vector<std::wstring>{loadCommandLines[2]});
+        const auto lines = ReadLogLines(appLog, 2, 3000);
         const auto& apps = AppWindowsByListerWindow[lister];
-        ASSERT_EQ(apps.size(), 1u);
-        EXPECT_EQ(apps[0].ClassName, L"LaunchTestApp");
-        PostMessageW(apps[0].hwApp, WM_CLOSE, 0, 0);
+        if (lines.size() < 2 || apps.size() < 2) continue;
+        EXPECT_EQ(lines, (std::vector<std::wstring>{loadCommandLines[2], loadCommandLines[3]}));
+        ASSERT_EQ(apps.size(), 2u);
+        for (const auto& app : apps) {
+            EXPECT_EQ(app.ClassName, L"LaunchTestApp");
+            PostMessageW(app.hwApp, WM_CLOSE, 0, 0);
+        }
         return;
     }
-    FAIL() << "the test application did not run";
+    FAIL() << "the test application did not run twice";
 }
 
 TEST_F(Launch, OneHideTimerServesEveryKeptLister) {
