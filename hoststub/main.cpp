@@ -27,7 +27,8 @@ void Print(const std::wstring& text) {
 }
 
 bool WriteFileText(const std::wstring& path, const std::string& text) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
@@ -45,13 +46,14 @@ std::string Utf8(const std::wstring& w) {
 
 std::vector<std::wstring> ReadLines(const std::wstring& path) {
     std::vector<std::wstring> lines;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return lines;
     std::string bytes;
     char chunk[4096];
     DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) bytes.append(chunk, got);
+    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0)
+        bytes.append(chunk, got);
     CloseHandle(file);
     size_t from = 0;
     for (size_t nl = bytes.find('\n'); nl != std::string::npos; nl = bytes.find('\n', from)) {
@@ -80,7 +82,7 @@ void PressKey(WORD vk) {
 }
 
 class Demo {
-public:
+  public:
     Demo() : dir_(ExeDirectory() + L"demo\\") {}
 
     int Run() {
@@ -96,7 +98,7 @@ public:
         return 0;
     }
 
-private:
+  private:
     std::wstring dir_;
     std::wstring plugin_;
     std::wstring appLog_;
@@ -128,7 +130,8 @@ private:
         WriteFileText(plugin_ + L"Tolvanier.ini",
                       "[Options]\r\nDefaultEditor=notepad\r\n"
                       "[HotKeys]\r\nAppFromLister_key=113\r\nAppFromLister_mod=\r\n"
-                      "[Editor]\r\ntxt,md=" + Utf8(app) + "\r\ntxt_params=--view %1\r\n");
+                      "[Editor]\r\ntxt,md=" +
+                          Utf8(app) + "\r\ntxt_params=--view %1\r\n");
 
         host_.CreateMainWindow();
         Print(L"Host stand-in: main window \"TTOTAL_CMD\" with a file panel; plugin in " + plugin_);
@@ -139,7 +142,8 @@ private:
         char detect[64] = {};
         host_.Plugin().ListGetDetectString(detect, sizeof(detect));
         std::printf("Detect string: %s\n", detect);
-        Print(L"Configured: txt and md open in viewapp with \"--view %1\"; F2 (113) in a viewer is the hotkey.");
+        Print(L"Configured: txt and md open in viewapp with \"--view %1\"; F2 (113) in a viewer is the "
+              L"hotkey.");
         return true;
     }
 
@@ -149,7 +153,8 @@ private:
         Print(L"* " + what);
         Print(std::wstring(L"  decision: ") + (pluginWindow ? L"taken" : L"declined"));
         const auto lines = ReadStarted(pluginWindow ? 1 : 0);
-        for (size_t i = startedSeen_; i < lines.size(); ++i) Print(L"  started:  " + lines[i]);
+        for (size_t i = startedSeen_; i < lines.size(); ++i)
+            Print(L"  started:  " + lines[i]);
         startedSeen_ = lines.size();
         std::wstring fate = L"closed";
         if (host_.ListerAlive(lister)) fate = IsWindowVisible(lister) ? L"left open" : L"kept, hidden";
@@ -222,7 +227,8 @@ private:
         HWND other = host_.CreateLister();
         HWND again = host_.ViewFile(other, next);
         Report(L"View " + next, again, other);
-        Print(std::wstring(L"  the hidden viewer: ") + (host_.ListerAlive(lister) ? L"still there" : L"closed"));
+        Print(std::wstring(L"  the hidden viewer: ") +
+              (host_.ListerAlive(lister) ? L"still there" : L"closed"));
     }
 
     void HotKey() {
@@ -240,7 +246,8 @@ private:
         host_.Pump(300);
         const auto lines = ReadStarted(1);
         Print(L"* Press F2 in that viewer");
-        for (size_t i = startedSeen_; i < lines.size(); ++i) Print(L"  started:  " + lines[i]);
+        for (size_t i = startedSeen_; i < lines.size(); ++i)
+            Print(L"  started:  " + lines[i]);
         startedSeen_ = lines.size();
         host_.CloseLister(lister);
         host_.CloseLister(open);
@@ -258,9 +265,11 @@ private:
         HWND editor = FindWindowW(L"Notepad", nullptr);
         wchar_t title[256] = {};
         if (editor) GetWindowTextW(editor, title, 256);
-        Print(editor ? L"  started:  notepad, window \"" + std::wstring(title) + L"\"" : L"  no notepad window seen");
+        Print(editor ? L"  started:  notepad, window \"" + std::wstring(title) + L"\""
+                     : L"  no notepad window seen");
         Print(std::wstring(L"  viewer:   ") + (host_.ListerAlive(lister) ? L"left open" : L"closed"));
-        if (editor && !GetEnvironmentVariableW(L"TOLVANIER_DEMO_KEEP", nullptr, 0)) PostMessageW(editor, WM_CLOSE, 0, 0);
+        if (editor && !GetEnvironmentVariableW(L"TOLVANIER_DEMO_KEEP", nullptr, 0))
+            PostMessageW(editor, WM_CLOSE, 0, 0);
     }
 };
 

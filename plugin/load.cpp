@@ -18,8 +18,8 @@
 GateResult ApplyLoadGates(const TTolvanierOptions& o, const LoadOrigin& origin) {
     const std::wstring& active = origin.activeClassName;
     if (o.ModalOnly) {
-        const bool modal = active == TCFindFileClasName || active == TCSyncDirsClasName ||
-                           active == kOverWriteFormClassName;
+        const bool modal =
+            active == TCFindFileClasName || active == TCSyncDirsClasName || active == kOverWriteFormClassName;
         return modal ? GateResult::Take : GateResult::Decline;
     }
     if (!o.FindFiles && active == TCFindFileClasName) return GateResult::Decline;
@@ -85,14 +85,15 @@ std::vector<std::wstring> CollectSelectedPanelEntries() {
 
     const int mode = config::IniReadInt(TCIniName, L"Configuration", L"GetTextMode", 1);
     std::vector<int> indices(static_cast<size_t>(count));
-    const LRESULT got =
-        SendMessageW(focus, LB_GETSELITEMS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(indices.data()));
+    const LRESULT got = SendMessageW(focus, LB_GETSELITEMS, static_cast<WPARAM>(count),
+                                     reinterpret_cast<LPARAM>(indices.data()));
     if (got <= 0) return {};
     indices.resize(static_cast<size_t>(got < count ? got : count));
 
     std::vector<std::wstring> names;
     names.reserve(indices.size());
-    for (int index : indices) FileToListByIndex(index, names, focus, mode);
+    for (int index : indices)
+        FileToListByIndex(index, names, focus, mode);
     // An empty name would become the panel's own folder once the directory is put in front of it.
     std::erase_if(names, [](const std::wstring& name) { return name.empty(); });
     if (names.empty()) return {};
@@ -100,7 +101,8 @@ std::vector<std::wstring> CollectSelectedPanelEntries() {
     std::wstring directory;
     bool answered = false;
     if (TryGetPanelDirectory(directory, answered)) {
-        for (auto& name : names) name.insert(0, directory);
+        for (auto& name : names)
+            name.insert(0, directory);
     } else if (answered) {
         return {}; // the directory came cut: open the file the host gave instead
     }
@@ -129,7 +131,7 @@ HWND LoadListerFile(HWND parentWin, const std::wstring& fileName) {
     HWND active = GetActiveWindow();
     origin.hasActiveWindow = active != nullptr;
     origin.activeClassName = win::ClassNameOf(active);
-    origin.listerHasParent = GetParent(hwLister) != nullptr;
+    origin.listerHasParent = HasParentWindow(hwLister);
 
     if (TolvanierOptions.CopySearchTextToClip && origin.activeClassName == TCFindFileClasName) {
         EnumChildWindows(active, EnumWindowsProc, 0);
@@ -141,7 +143,8 @@ HWND LoadListerFile(HWND parentWin, const std::wstring& fileName) {
     if (gate == GateResult::TakeInQuickView) QuickView = true;
 
     std::vector<std::wstring> fileNames;
-    if (origin.activeClassName == TCMainWindowClasName && !LoadFilesFromTemp) fileNames = CollectSelectedPanelEntries();
+    if (origin.activeClassName == TCMainWindowClasName && !LoadFilesFromTemp)
+        fileNames = CollectSelectedPanelEntries();
     if (fileNames.empty()) fileNames.push_back(fileName);
 
     std::vector<std::wstring> commandLines;

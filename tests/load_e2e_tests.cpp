@@ -12,9 +12,13 @@ using namespace testing_support;
 
 namespace {
 
-std::wstring Quoted(const std::wstring& s) { return L"\"" + s + L"\""; }
+std::wstring Quoted(const std::wstring& s) {
+    return L"\"" + s + L"\"";
+}
 
-std::string Narrow(const std::wstring& w) { return WideToUtf8(w); }
+std::string Narrow(const std::wstring& w) {
+    return WideToUtf8(w);
+}
 
 // Reads the text of the clipboard (CF_UNICODETEXT), empty when there is none.
 std::wstring ClipboardText() {
@@ -54,7 +58,8 @@ void SendKey(WORD vk, bool up) {
 }
 
 struct ViewingSession : testing::Test {
-    TempDir dir{L"e2e"};
+    // A folder per test: a slow child of an earlier test must not write into this test's log.
+    TempDir dir{L"e2e_" + Utf8ToWide(testing::UnitTest::GetInstance()->current_test_info()->name())};
     std::wstring appLog = dir / L"viewapp.log";
     std::wstring app = ViewAppPath();
     std::unique_ptr<hoststub::HostStandIn> host;
@@ -78,7 +83,8 @@ struct ViewingSession : testing::Test {
 
     // Writes the plugin INI (options and [Editor] lines) and loads the module, as the host starts.
     void Install(const std::string& options, const std::string& editor = "") {
-        const std::string ini = "[Options]\r\n" + options + "\r\n[Editor]\r\ntxt=" + Narrow(app) + "\r\n" + editor;
+        const std::string ini =
+            "[Options]\r\n" + options + "\r\n[Editor]\r\ntxt=" + Narrow(app) + "\r\n" + editor;
         ASSERT_TRUE(WriteTextFile(dir / L"Tolvanier.ini", ini));
         ASSERT_TRUE(host->LoadPlugin(dir / L"Tolvanier64.wlx64"));
     }
@@ -107,7 +113,8 @@ struct ViewingSession : testing::Test {
     }
     std::wstring HostLogText() const {
         std::wstring all;
-        for (const auto& l : host->Log()) all += l + L"\n";
+        for (const auto& l : host->Log())
+            all += l + L"\n";
         return all;
     }
 };
@@ -191,7 +198,7 @@ TEST_F(ViewingSession, SelectedPanelEntriesOpenWithTheHostsDirectoryInSelectionO
     EXPECT_NE(host->ViewFile(lister, dir / L"viewed.txt"), nullptr);
     // One application, one command: the names in list order.
     EXPECT_EQ(Started(1), std::vector<std::wstring>{Quoted(app) + L" " + Quoted(c) + L" " + Quoted(a) + L" " +
-                                                     Quoted(b)});
+                                                    Quoted(b)});
     EXPECT_TRUE(HostLogHas(L"main WM_COPYDATA SP"));
 }
 
@@ -222,15 +229,18 @@ TEST_F(ViewingSession, ShiftAgainstViewertypeAndUnusableSelectionsFallBackToTheV
         ASSERT_TRUE(WriteTextFile(dir / L"wincmd.ini", c.hostIni));
         host->SetPanelEntries(c.entries);
         host->SelectPanelEntries({0});
-        if (c.focusPanel) host->FocusPanel();
-        else SetFocus(main);
+        if (c.focusPanel)
+            host->FocusPanel();
+        else
+            SetFocus(main);
         SetKeyState(VK_SHIFT, c.shift, false);
         HWND lister = host->CreateLister();
         host->ViewFile(lister, viewed);
         SetKeyState(VK_SHIFT, false, false);
         const auto lines = Started(static_cast<size_t>(++n));
         ASSERT_EQ(lines.size(), static_cast<size_t>(n)) << "case " << n;
-        const std::wstring expected = Quoted(app) + L" " + Quoted(c.expectSelection ? dir / L"a.txt" : viewed);
+        const std::wstring expected =
+            Quoted(app) + L" " + Quoted(c.expectSelection ? dir / L"a.txt" : viewed);
         EXPECT_EQ(lines.back(), expected) << "case " << n;
         host->Pump(50);
     }
@@ -255,9 +265,12 @@ TEST_F(ViewingSession, DialogGatesAndModalOnly) {
         const wchar_t* activeClass;
         bool taken;
     } cases[] = {
-        {"FindFiles=0", L"TFindFile", false},  {"SyncDirs=0", L"TCmpForm", false},
-        {"OverWrite=0", L"TOverWriteForm", false}, {"", L"TCmpForm", true},
-        {"ModalOnly=1\r\nFindFiles=0", L"TFindFile", true}, {"ModalOnly=1", L"TTOTAL_CMD", false},
+        {"FindFiles=0", L"TFindFile", false},
+        {"SyncDirs=0", L"TCmpForm", false},
+        {"OverWrite=0", L"TOverWriteForm", false},
+        {"", L"TCmpForm", true},
+        {"ModalOnly=1\r\nFindFiles=0", L"TFindFile", true},
+        {"ModalOnly=1", L"TTOTAL_CMD", false},
         {"ModalOnly=1", L"TOverWriteForm", true},
     };
     for (const Case& c : cases) {
@@ -266,7 +279,8 @@ TEST_F(ViewingSession, DialogGatesAndModalOnly) {
         main = host->CreateMainWindow();
         DeleteFileW((dir / L"Tolvanier.ini").c_str());
         Install(c.options);
-        HWND active = std::wstring(c.activeClass) == L"TTOTAL_CMD" ? main : host->CreateTopLevel(c.activeClass, L"dlg");
+        HWND active =
+            std::wstring(c.activeClass) == L"TTOTAL_CMD" ? main : host->CreateTopLevel(c.activeClass, L"dlg");
         Activate(active);
         HWND lister = host->CreateLister();
         HWND result = host->ViewFile(lister, file, false);
@@ -393,29 +407,39 @@ TEST_F(ViewingSession, NoActiveWindowNeedsListerDirectly) {
 
 TEST_F(ViewingSession, BothHotkeysWorkInAListerWhoseLoadWasDeclined) {
     const std::wstring file = MakeFile(L"a.tolvhk");
-    Install("", "tolvhk=" + Narrow(app) + "\r\n[HotKeys]\r\nAppFromLister_key=113\r\nAppFromLister_mod=C\r\n"
-                "DefSysAppFromLister_key=114\r\nDefSysAppFromLister_mod=S\r\n");
+    // Started applications keep their windows hidden here, so they never take the foreground from
+    // the Lister that receives the keys.
+    SetEnv(L"TOLVANIER_VIEWAPP_MODE", L"hidden");
+    Install("", "tolvhk=" + Narrow(app) +
+                    "\r\n[HotKeys]\r\nAppFromLister_key=113\r\nAppFromLister_mod=C\r\n"
+                    "DefSysAppFromLister_key=114\r\nDefSysAppFromLister_mod=S\r\n");
+    HWND open = host->CreateLister();
+    ShowWindow(open, SW_SHOW);
+    Activate(open);
+    HWND lister = host->CreateLister();
+    ASSERT_EQ(host->ViewFile(lister, file), nullptr)
+        << "a Lister switched from a Lister is declined by default";
+    Activate(lister);
     // The system's association for the second hotkey, written where this platform shows it.
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L".tolvhk", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CLASSES_ROOT, L".tolvhk", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        0);
     const std::wstring progId = L"tolvhkfile";
     RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(progId.c_str()),
                    static_cast<DWORD>((progId.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"tolvhkfile\\shell\\open\\command", 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"tolvhkfile\\shell\\open\\command", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
               0);
     const std::wstring command = Quoted(app) + L" \"%1\"";
     RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                    static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
-    HWND open = host->CreateLister();
-    ShowWindow(open, SW_SHOW);
-    Activate(open);
-    HWND lister = host->CreateLister();
-    ASSERT_EQ(host->ViewFile(lister, file), nullptr) << "a Lister switched from a Lister is declined by default";
+    // The hotkeys act once the module has been loaded for more than a second; applications of earlier
+    // tests may have taken the foreground meanwhile.
+    Sleep(1100);
     Activate(lister);
-    Sleep(1100); // the hotkeys act once the module has been loaded for more than a second
     SendKey(VK_F2, false); // without Ctrl: nothing
     SendKey(VK_F2, true);
     PumpFor(150);
@@ -427,6 +451,7 @@ TEST_F(ViewingSession, BothHotkeysWorkInAListerWhoseLoadWasDeclined) {
     PumpFor(200);
     EXPECT_EQ(Started(1), std::vector<std::wstring>{Quoted(app) + L" " + Quoted(file)});
     Sleep(1100);
+    Activate(lister); // the started application took the foreground
     SendKey(VK_SHIFT, false);
     SendKey(VK_F3, false);
     SendKey(VK_F3, true);
