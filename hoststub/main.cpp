@@ -93,6 +93,7 @@ class Demo {
         TemporaryCopy();
         HotKey();
         DefaultEditor();
+        HoldForScreenshot();
         Print(L"");
         Print(L"Demo finished.");
         return 0;
@@ -251,6 +252,27 @@ class Demo {
         startedSeen_ = lines.size();
         host_.CloseLister(lister);
         host_.CloseLister(open);
+    }
+
+    // With TOLVANIER_DEMO_HOLD_MS set, one more view leaves the host and the started application on
+    // screen for that long.
+    void HoldForScreenshot() {
+        wchar_t value[32] = {};
+        if (!GetEnvironmentVariableW(L"TOLVANIER_DEMO_HOLD_MS", value, 32)) return;
+        const DWORD hold = static_cast<DWORD>(_wtoi(value));
+        SetEnvironmentVariableW(L"TOLVANIER_VIEWAPP_MS", std::to_wstring(hold + 2000).c_str());
+        host_.SetPanelEntries(
+            {L"report.txt\t1", L"one.txt\t1", L"two.md\t2", L"three.txt\t3", L"notes.log\t4"});
+        const std::wstring file = File(L"shown.txt");
+        Activate(host_.MainWindow());
+        HWND lister = host_.CreateLister();
+        host_.ViewFile(lister, file);
+        host_.Pump(2500); // the application's window comes up
+        Print(L"");
+        Print(L"Holding the windows for " + std::to_wstring(hold) + L" ms");
+        WriteFileText(dir_ + L"holding", "");
+        host_.Pump(hold);
+        DeleteFileW((dir_ + L"holding").c_str());
     }
 
     void DefaultEditor() {
