@@ -112,8 +112,10 @@ HWND HostStandIn::CreateMainWindow(bool visible) {
         CreateWindowExW(0, L"TTOTAL_CMD", L"Host stand-in", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0),
                         0, 0, 800, 600, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     names_[main_] = L"main";
-    panel_ = CreateWindowExW(0, L"LCLListBox", L"", WS_CHILD | WS_VISIBLE | LBS_EXTENDEDSEL | LBS_NOTIFY, 0,
-                             0, 390, 500, main_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    panel_ =
+        CreateWindowExW(0, L"LCLListBox", L"",
+                        WS_CHILD | WS_VISIBLE | WS_BORDER | LBS_EXTENDEDSEL | LBS_NOTIFY | LBS_USETABSTOPS, 0,
+                        0, 390, 500, main_, nullptr, GetModuleHandleW(nullptr), nullptr);
     names_[panel_] = L"panel";
     return main_;
 }

@@ -1,21 +1,169 @@
-// The load decision: what ListLoadW does up to the start of the applications.
+// The load decision: what ListLoadW does before the applications start.
+#include "plugin/load.h"
+
+#include "config/commands.h"
+#include "config/ini.h"
 #include "config/options.h"
+#include "host/copydata.h"
+#include "host/file_list.h"
+#include "host/hotkeys.h"
 #include "plugin/exports.h"
+#include "plugin/host_names.h"
+#include "plugin/launch.h"
+#include "plugin/listers.h"
 #include "plugin/state.h"
 #include "win/text.h"
+#include "win/window.h"
+
+GateResult ApplyLoadGates(const TTolvanierOptions& o, const LoadOrigin& origin) {
+    const std::wstring& active = origin.activeClassName;
+    if (o.ModalOnly) {
+        const bool modal =
+            active == TCFindFileClasName || active == TCSyncDirsClasName || active == kOverWriteFormClassName;
+        return modal ? GateResult::Take : GateResult::Decline;
+    }
+    if (!o.FindFiles && active == TCFindFileClasName) return GateResult::Decline;
+    if (!o.SyncDirs && active == TCSyncDirsClasName) return GateResult::Decline;
+    if (!o.OverWrite && active == kOverWriteFormClassName) return GateResult::Decline;
+    if (!o.Lister4 && active == TCListerClasName) return GateResult::Decline;
+    if (!o.ListerDirectly && !origin.hasActiveWindow) return GateResult::Decline;
+    if (active == TCMainWindowClasName) {
+        if (origin.listerHasParent) return o.QuickView ? GateResult::TakeInQuickView : GateResult::Decline;
+        return o.TCWindow ? GateResult::Take : GateResult::Decline;
+    }
+    return GateResult::Take;
+}
+
+bool ViewerTypeWantsSelection(int viewerType, bool shiftHeld) {
+    if (viewerType == 1) return !shiftHeld;
+    if (viewerType == 0 || viewerType == 2) return shiftHeld;
+    return false;
+}
+
+bool IsTemporaryCopy(const std::wstring& fileName, const std::wstring& tempFolder) {
+    // An empty folder would be found in every name.
+    return !tempFolder.empty() && fileName.find(tempFolder) != std::wstring::npos &&
+           fileName.find(L"_tc") != std::wstring::npos;
+}
+
+namespace {
+
+// The expansion of %TEMP% (260 units); empty when it does not fit, so that no cut folder is matched.
+std::wstring TemporaryFolder() {
+    wchar_t expanded[kPathCapacity] = {};
+    const DWORD n = ExpandEnvironmentStringsW(L"%TEMP%", expanded, kPathCapacity);
+    return n > 0 && n <= kPathCapacity ? std::wstring(expanded) : std::wstring();
+}
+
+// The panel's directory from the host's main window. Returns false when there is no answer, or when
+// the answer did not fit its 260-unit buffer (a cut directory would put the names in another folder).
+bool TryGetPanelDirectory(std::wstring& directory, bool& answered) {
+    static const char kRequest[2] = {'S', 'P'};
+    wchar_t buffer[kPathCapacity] = {};
+    COPYDATASTRUCT request{kCopyDataRequest, sizeof(kRequest), const_cast<char*>(kRequest)};
+    COPYDATASTRUCT reply{0, sizeof(buffer), buffer};
+    answered = SendCopyData(request, reply);
+    if (!answered) return false;
+    const size_t length = win::BoundedLength(buffer, kPathCapacity);
+    // A text that fills the whole buffer while the host sent more may have been cut; a directory that
+    // long leaves no room for a name anyway.
+    const size_t receivedUnits = reply.cbData / sizeof(wchar_t);
+    if (length == kPathCapacity - 1 && receivedUnits > length) return false;
+    directory.assign(buffer, length);
+    return true;
+}
+
+} // namespace
+
+std::vector<std::wstring> CollectSelectedPanelEntries() {
+    HWND focus = GetFocus();
+    if (!focus || win::ClassNameOf(focus) != TCListBoxClasName) return {};
+    const int viewerType = config::IniReadInt(TCIniName, L"Configuration", L"Viewertype", 1);
+    if (!ViewerTypeWantsSelection(viewerType, (GetKeyState(VK_SHIFT) & 0x80) != 0)) return {};
+    const LRESULT count = SendMessageW(focus, LB_GETSELCOUNT, 0, 0);
+    if (count <= 0) return {};
+
+    const int mode = config::IniReadInt(TCIniName, L"Configuration", L"GetTextMode", 1);
+    std::vector<int> indices(static_cast<size_t>(count));
+    const LRESULT got = SendMessageW(focus, LB_GETSELITEMS, static_cast<WPARAM>(count),
+                                     reinterpret_cast<LPARAM>(indices.data()));
+    if (got <= 0) return {};
+    indices.resize(static_cast<size_t>(got < count ? got : count));
+
+    std::vector<std::wstring> names;
+    names.reserve(indices.size());
+    for (int index : indices)
+        FileToListByIndex(index, names, focus, mode);
+    // An empty name would become the panel's own folder once the directory is put in front of it.
+    std::erase_if(names, [](const std::wstring& name) { return name.empty(); });
+    if (names.empty()) return {};
+
+    std::wstring directory;
+    bool answered = false;
+    if (TryGetPanelDirectory(directory, answered)) {
+        for (auto& name : names)
+            name.insert(0, directory);
+    } else if (answered) {
+        return {}; // the directory came cut: open the file the host gave instead
+    }
+    return names;
+}
+
+namespace {
+
+HWND LoadListerFile(HWND parentWin, const std::wstring& fileName) {
+    hwLister = parentWin;
+    InstallKeyboardHook();
+    FileNameByListerWindow[hwLister] = fileName;
+    // A name that does not fit the 260-unit buffer is never cut into another name: declined.
+    if (!win::CopyTo(_FileToLoad, fileName)) {
+        _FileToLoad[0] = L'\0';
+        return nullptr;
+    }
+
+    config::RefreshOptionCache();
+    if (TolvanierOptions.ScrollLockControl && !(GetKeyState(VK_SCROLL) & 1)) return nullptr;
+
+    LoadFilesFromTemp = IsTemporaryCopy(fileName, TemporaryFolder());
+    QuickView = false;
+
+    LoadOrigin origin;
+    HWND active = GetActiveWindow();
+    origin.hasActiveWindow = active != nullptr;
+    origin.activeClassName = win::ClassNameOf(active);
+    origin.listerHasParent = HasParentWindow(hwLister);
+
+    if (TolvanierOptions.CopySearchTextToClip && origin.activeClassName == TCFindFileClasName) {
+        EnumChildWindows(active, EnumWindowsProc, 0);
+        if (OptionSearchText && SearchText[0]) SetToClipboardW(CF_UNICODETEXT, hwMain, SearchText, true);
+    }
+
+    const GateResult gate = ApplyLoadGates(TolvanierOptions, origin);
+    if (gate == GateResult::Decline) return nullptr;
+    if (gate == GateResult::TakeInQuickView) QuickView = true;
+
+    std::vector<std::wstring> fileNames;
+    if (origin.activeClassName == TCMainWindowClasName && !LoadFilesFromTemp)
+        fileNames = CollectSelectedPanelEntries();
+    if (fileNames.empty()) fileNames.push_back(fileName);
+
+    std::vector<std::wstring> commandLines;
+    GetCommandsList(fileNames, commandLines, false, false);
+    if (commandLines.empty()) return nullptr;
+
+    if (LoadFileInfo.hwListerWin == hwLister && LoadFileInfo.FileName == fileName &&
+        (ClockNow() - LoadFileInfo.ctLoad) / 1000.0 < 1.0)
+        return nullptr;
+
+    CleanUpHiddenListers();
+    return StartApplicationsAndDisposeLister(commandLines, origin.activeClassName);
+}
+
+} // namespace
 
 extern "C" HWND WINAPI ListLoadW(HWND parentWin, wchar_t* fileToLoad, int /*showFlags*/) {
     try {
-        hwLister = parentWin;
-        const std::wstring fileName = fileToLoad ? fileToLoad : L"";
-        FileNameByListerWindow[hwLister] = fileName;
-        // A name that does not fit the 260-unit buffer is never cut into another name: declined.
-        if (!win::CopyTo(_FileToLoad, fileName)) {
-            _FileToLoad[0] = L'\0';
-            return nullptr;
-        }
-        config::RefreshOptionCache();
-        return nullptr;
+        return LoadListerFile(parentWin, fileToLoad ? fileToLoad : L"");
     } catch (...) {
         return nullptr;
     }

@@ -8,12 +8,21 @@ shot=""
 if [ "${1:-}" = "--screenshot" ]; then shot=${2:-$ROOT/demo.png}; fi
 if [ -n "$shot" ]; then
     export TOLVANIER_DISPLAY=x11
-    command -v convert >/dev/null 2>&1 || PACKAGES+=(imagemagick) ensure_packages
+    PACKAGES+=(imagemagick)
+    ensure_packages
 fi
 start_wine
 cd "$BUILD_DIR"
 if [ -n "$shot" ]; then
-    xvfb-run -a -s "-screen 0 1024x768x24" bash -c "wine ./tolvanier-host.exe --demo & pid=\$!; sleep 12; import -window root '$shot'; wait \$pid"
+    # The demo holds its windows open at the end and says so; the screenshot is taken then.
+    export TOLVANIER_DEMO_HOLD_MS=8000
+    rm -f demo/holding
+    # Wine's desktop must come up inside the virtual display, not in the headless server above.
+    wineserver -k >/dev/null 2>&1 || true
+    xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
+        wine ./tolvanier-host.exe --demo &
+        for i in \$(seq 1 240); do [ -f demo/holding ] && break; sleep 0.5; done
+        sleep 2; import -window root '$shot'; wait"
     echo "screenshot: $shot"
 else
     wine ./tolvanier-host.exe --demo

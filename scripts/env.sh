@@ -7,7 +7,8 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-PACKAGES=(cmake make mingw-w64 g++-mingw-w64-x86-64 wine wine64 xvfb xauth googletest zip unzip binutils)
+PACKAGES=(cmake make mingw-w64 g++-mingw-w64-x86-64 wine wine64 xvfb xauth googletest zip unzip binutils
+          clang-14 libclang-rt-14-dev)
 
 ensure_packages() {
     local missing=()

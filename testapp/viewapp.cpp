@@ -41,6 +41,23 @@ void AppendLine(const std::wstring& path, const std::wstring& line) {
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_TIMER: DestroyWindow(hwnd); return 0;
+    case WM_PAINT: {
+        // Shows what it was started with, so a screenshot tells the application apart.
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        RECT r;
+        GetClientRect(hwnd, &r);
+        HBRUSH fill = CreateSolidBrush(RGB(255, 244, 200));
+        FillRect(dc, &r, fill);
+        DeleteObject(fill);
+        FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        SetBkMode(dc, TRANSPARENT);
+        InflateRect(&r, -8, -8);
+        const std::wstring text = L"viewapp started with:\n" + std::wstring(GetCommandLineW());
+        DrawTextW(dc, text.c_str(), -1, &r, DT_WORDBREAK);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
     case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -347,6 +347,109 @@ void IniReadsTable(std::map<int, Folder>& folders, const std::wstring& app) {
     TolvanierOptions.ParamsByExtMode = 0;
 }
 
+// The real module in a folder of its own, beside its INI, loaded by the host stand-in.
+struct InstalledModule {
+    std::wstring folder;
+    std::wstring app;
+    std::wstring file;
+};
+
+InstalledModule Install(const TempDir& root, const std::wstring& app) {
+    InstalledModule m{root / L"module\\", app, L""};
+    CreateDirectoryW(m.folder.c_str(), nullptr);
+    CopyFileW(ModulePath().c_str(), (m.folder + L"Tolvanier64.wlx64").c_str(), FALSE);
+    WriteTextFile(m.folder + L"Tolvanier.ini", PluginIni(app));
+    m.file = m.folder + L"doc.x00";
+    WriteTextFile(m.file, "x");
+    return m;
+}
+
+// One view of file in a new separate Lister opened from the main window; ms inside ListLoadW.
+double TimedView(hoststub::HostStandIn& host, const std::wstring& file, bool* taken) {
+    HWND lister = host.CreateLister();
+    SetForegroundWindow(host.MainWindow());
+    SetActiveWindow(host.MainWindow());
+    std::wstring name = file;
+    const double start = NowMs();
+    HWND result = host.Plugin().ListLoadW(lister, name.data(), 0);
+    const double ms = NowMs() - start;
+    if (taken) *taken = result != nullptr;
+    host.Pump(30);
+    if (host.ListerAlive(lister)) host.CloseLister(lister);
+    return ms;
+}
+
+double BareStart(const std::wstring& commandLine) {
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    const double start = NowMs();
+    if (CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        const double ms = NowMs() - start;
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        return ms;
+    }
+    return -1;
+}
+
+void SingleFileAndTemporaryCopy(const TempDir& root, const std::wstring& app) {
+    const InstalledModule m = Install(root, app);
+    SetEnv(L"COMMANDER_INI", (root / L"wincmd.ini").c_str());
+    SetEnv(L"TOLVANIER_VIEWAPP_MODE", L"exit");
+    SetEnv(L"TOLVANIER_VIEWAPP_LOG", nullptr);
+    hoststub::HostStandIn host;
+    host.CreateMainWindow();
+    if (!host.LoadPlugin(m.folder + L"Tolvanier64.wlx64")) {
+        std::printf("\nThe module did not load.\n");
+        return;
+    }
+    bool taken = false;
+    TimedView(host, m.file, &taken); // the first load fills the option cache
+    const int runs = quick ? 7 : 21;
+    std::vector<double> loads, bare;
+    for (int i = 0; i < runs; ++i) {
+        loads.push_back(TimedView(host, m.file, &taken));
+        bare.push_back(BareStart(L"\"" + app + L"\" \"" + m.file + L"\""));
+        host.Pump(50);
+    }
+    std::sort(loads.begin(), loads.end());
+    std::sort(bare.begin(), bare.end());
+    const double load = loads[loads.size() / 2], start = bare[bare.size() / 2];
+    std::printf("\nSingle file, options cached (real module in the host stand-in; medians of %d):\n", runs);
+    std::printf("  ListLoadW %8.2f ms | bare CreateProcessW %8.2f ms | overhead %7.2f ms = %5.1f %% of the "
+                "bare start%s\n",
+                load, start, load - start, 100 * (load - start) / start, taken ? "" : " (NOT TAKEN)");
+
+    // A temporary copy from an archive with ListerState 1: the load waits for the application to be
+    // ready for input, bounded per application.
+    const std::wstring temp = root / L"temp";
+    CreateDirectoryW(temp.c_str(), nullptr);
+    CreateDirectoryW((temp + L"\\_tc").c_str(), nullptr);
+    const std::wstring copy = temp + L"\\_tc\\doc.x00";
+    WriteTextFile(copy, "x");
+    SetEnv(L"TEMP", temp.c_str());
+    std::printf("Temporary copy, ListerState 1: time ListLoadW holds the host's thread:\n");
+    for (const wchar_t* mode : {L"window", L"busy"}) {
+        SetEnv(L"TOLVANIER_VIEWAPP_MODE", std::wstring(mode) == L"window" ? nullptr : mode);
+        SetEnv(L"TOLVANIER_VIEWAPP_MS", L"6000");
+        std::vector<double> held;
+        for (int i = 0; i < (quick ? 1 : 3); ++i) {
+            held.push_back(TimedView(host, copy, &taken));
+            host.Pump(100);
+        }
+        std::sort(held.begin(), held.end());
+        std::printf("  application %-44ls %8.1f ms (longest of %zu)%s\n",
+                    std::wstring(mode) == L"window" ? L"that shows its window"
+                                                    : L"that never gets ready for input",
+                    held.back(), held.size(), taken ? "" : " (NOT TAKEN)");
+    }
+    SetEnv(L"TOLVANIER_VIEWAPP_MODE", nullptr);
+    SetEnv(L"TOLVANIER_VIEWAPP_MS", nullptr);
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -361,6 +464,8 @@ int wmain(int argc, wchar_t** argv) {
     win::CopyTo(OptionsIniName, root / L"Tolvanier.ini");
     win::CopyTo(TCIniName, root / L"wincmd.ini");
     TolvanierOptions = config::ReadOptionBlock(OptionsIniName);
+
+    SingleFileAndTemporaryCopy(root, app);
 
     hoststub::HostStandIn host;
     hInstance = GetModuleHandleW(nullptr);

@@ -1,0 +1,81 @@
+#include "plugin/launch.h"
+
+#include "config/options.h"
+#include "plugin/host_names.h"
+#include "plugin/listers.h"
+#include "plugin/process.h"
+#include "plugin/state.h"
+
+ListerDisposition DecideListerDisposition(int32_t listerState, bool fromTemp, bool quickView,
+                                          bool listerHasParent, const std::wstring& activeClassName) {
+    ListerDisposition d;
+    d.recordApplicationWindows = fromTemp && !listerHasParent && listerState == 1;
+    // A Lister that was itself the active window is never hidden or closed by the plugin.
+    if (activeClassName == TCListerClasName) return d;
+    d.hideWhenVisible = fromTemp && listerState == 1 && !quickView;
+    if ((!fromTemp && listerState == 1) || listerState == 2)
+        d.close = listerHasParent ? ListerDisposition::Close::LeaveQuickView
+                                  : ListerDisposition::Close::CloseLister;
+    return d;
+}
+
+namespace {
+
+HWND CreatePluginWindow() {
+    // Registered at every accepted load; from the second time on it fails because the class exists.
+    WNDCLASSW wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = WndProc;
+    wc.hInstance = hInstance;
+    wc.lpszClassName = kPluginWindowClassName;
+    RegisterClassW(&wc);
+    // Its WM_CREATE may hand the Lister on to the next plugin (WndProc) before this returns.
+    return CreateWindowExW(0, kPluginWindowClassName, kPluginWindowClassName, WS_OVERLAPPEDWINDOW,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                           hInstance, nullptr);
+}
+
+} // namespace
+
+HWND StartApplicationsAndDisposeLister(const std::vector<std::wstring>& commandLines,
+                                       const std::wstring& activeClassName) {
+    hwTolvanier = CreatePluginWindow();
+    if (!hwTolvanier) return nullptr;
+    // No frame and not visible: the host places it inside the Lister.
+    SetWindowLongPtrW(hwTolvanier, GWL_STYLE, WS_CHILD);
+    SetParent(hwTolvanier, hwLister);
+
+    const bool listerHasParent = HasParentWindow(hwLister);
+    const ListerDisposition disposition = DecideListerDisposition(
+        TolvanierOptions.ListerState, LoadFilesFromTemp, QuickView, listerHasParent, activeClassName);
+
+    if (disposition.recordApplicationWindows) {
+        // A kept Lister always has an entry, even when no application window can be recorded (a failed
+        // start, an application that shows no window in time): the clean-up then closes it at the next
+        // load instead of leaving it hidden for good.
+        try {
+            AppWindowsByListerWindow[hwLister];
+        } catch (...) {
+        }
+    }
+    for (const std::wstring& commandLine : commandLines) {
+        // The owner closes the process and thread handles at the end of each pass; the plugin never
+        // needs them after the wait for the application's window.
+        const win::UniqueProcessInfo started = StartCommandLine(commandLine);
+        if (started.process && disposition.recordApplicationWindows)
+            RecordApplicationWindow(started.process.Get(), started.processId);
+    }
+
+    if (disposition.hideWhenVisible) StartHideTimer(hwLister);
+    // Posted, never immediate: the host first receives the plugin window, then closes from its loop.
+    switch (disposition.close) {
+    case ListerDisposition::Close::LeaveQuickView:
+        if (hwTCMain) PostMessageW(hwTCMain, kHostCommandMessage, kHostCommandQuickViewOff, 0);
+        break;
+    case ListerDisposition::Close::CloseLister:
+        if (hwLister) PostMessageW(hwLister, WM_CLOSE, 0, 0);
+        break;
+    case ListerDisposition::Close::None: break;
+    }
+    return hwTolvanier;
+}

@@ -1,0 +1,128 @@
+#include "plugin/listers.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "config/options.h"
+#include "plugin/host_names.h"
+#include "plugin/state.h"
+#include "win/window.h"
+
+namespace {
+
+// Listers waiting to be hidden by the hide timer. A second kept Lister may arrive before the first
+// was shown; both wait on the one timer, so neither is forgotten and no timer is left running.
+std::vector<HWND> listersToHide;
+
+void KillHideTimer() {
+    if (TimerToHideListerID) KillTimer(nullptr, TimerToHideListerID);
+    TimerToHideListerID = 0;
+}
+
+bool IsApplicationOpen(const TWindowProperties& app) {
+    // A handle may be reused by an unrelated window; the recorded class tells them apart.
+    return app.hwApp && IsWindow(app.hwApp) && win::ClassNameOf(app.hwApp) == app.ClassName;
+}
+
+} // namespace
+
+bool HasParentWindow(HWND hwnd) {
+    // GetParent would report the owner of an owned top-level window; only a real parent counts. The
+    // parent of a top-level window is the desktop.
+    if (!hwnd) return false;
+    const HWND parent = GetAncestor(hwnd, GA_PARENT);
+    return parent && parent != GetDesktopWindow();
+}
+
+BOOL CALLBACK FindProcessWindows(HWND hwnd, LPARAM processId) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == static_cast<DWORD>(processId) && IsWindowVisible(hwnd)) hwFromEnum = hwnd;
+    return TRUE; // the last visible window of the process in the system's order is kept
+}
+
+void RecordApplicationWindow(HANDLE process, DWORD processId) {
+    // Bounded: a process that never becomes idle (busy, hung, or a console program, for which the wait
+    // fails at once) must not freeze the host. The window search runs anyway: a window shown by then
+    // still counts.
+    WaitForInputIdle(process, kApplicationIdleWaitMs);
+    // Cleared first, so a process without a visible window never records the window of an earlier one.
+    hwFromEnum = nullptr;
+    EnumWindows(FindProcessWindows, static_cast<LPARAM>(processId));
+    if (!hwFromEnum) return;
+    try {
+        AppWindowsByListerWindow[hwLister].push_back(
+            TWindowProperties{hwFromEnum, win::ClassNameOf(hwFromEnum)});
+    } catch (...) {
+        // Out of memory: the window goes unrecorded; the Lister is then closed by the next clean-up.
+    }
+}
+
+void CleanUpHiddenListers() {
+    for (auto it = AppWindowsByListerWindow.begin(); it != AppWindowsByListerWindow.end();) {
+        const HWND lister = it->first;
+        const auto& apps = it->second;
+        if (IsWindowVisible(lister) || std::any_of(apps.begin(), apps.end(), IsApplicationOpen)) {
+            ++it;
+            continue;
+        }
+        // A Lister that is gone is only forgotten: its handle may by now name an unrelated window.
+        if (win::HasClass(lister, TCListerClasName)) PostMessageW(lister, WM_CLOSE, 0, 0);
+        it = AppWindowsByListerWindow.erase(it);
+    }
+}
+
+void StartHideTimer(HWND lister) {
+    try {
+        if (std::find(listersToHide.begin(), listersToHide.end(), lister) == listersToHide.end())
+            listersToHide.push_back(lister);
+    } catch (...) {
+        return;
+    }
+    // One timer at a time: a running one is replaced, not left ticking with its id lost.
+    KillHideTimer();
+    TimerToHideListerID = SetTimer(nullptr, 1, 50, TimerProc);
+}
+
+void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD) {
+    // Waits until the host has shown the Lister, then hides it at once. A Lister destroyed before it was
+    // ever shown needs no hiding; without dropping it the timer would tick for good.
+    std::erase_if(listersToHide, [](HWND lister) {
+        if (!IsWindow(lister)) return true;
+        if (!IsWindowVisible(lister)) return false;
+        ShowWindow(lister, SW_HIDE);
+        return true;
+    });
+    if (listersToHide.empty()) KillHideTimer();
+}
+
+bool PassesListerOn(bool nextPlugin, int32_t listerState, bool quickView) {
+    return nextPlugin && (listerState == 0 || (listerState == 1 && quickView));
+}
+
+namespace {
+
+void PassListerToNextPlugin() {
+    if (!hwLister) return; // a null window would post to this thread's own queue
+    PostMessageW(hwLister, WM_CHAR, kListerNextPluginChar, 0);
+    // Lets the load decline the same file coming back to the same Lister within a second.
+    try {
+        LoadFileInfo.hwListerWin = hwLister;
+        LoadFileInfo.FileName = _FileToLoad;
+        LoadFileInfo.ctLoad = ClockNow();
+    } catch (...) {
+        LoadFileInfo = TLoadFileInfo{};
+    }
+}
+
+} // namespace
+
+LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        if (PassesListerOn(TolvanierOptions.NextPlugin, TolvanierOptions.ListerState, QuickView))
+            PassListerToNextPlugin();
+        break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# The release archive: built by scripts/package.sh from the built module, it holds exactly the module
+# (stripped of debug information, still a sound module), the sample INI in its folder, the readme and
+# an install description that names the module, all text with Windows line ends.
+set -euo pipefail
+module=$1
+work=$2
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+fail() { echo "FAIL: $*"; exit 1; }
+passed=0
+rm -rf "$work"
+mkdir -p "$work"
+zipfile=$work/Tolvanier64.zip
+bash "$root/scripts/package.sh" --module "$module" --output "$zipfile" >/dev/null
+
+unzip -tq "$zipfile" >/dev/null || fail "archive does not test clean"
+names=$(unzip -Z1 "$zipfile" | sort | tr '\n' ' ')
+[ "$names" = "IniSample/ IniSample/Tolvanier.ini Tolvanier64.wlx64 pluginst.inf readme.txt " ] ||
+    fail "archive holds: $names"
+# unzip -l shows the same names (and the folder) at the archive's root.
+listing=$(unzip -l "$zipfile")
+for n in IniSample/ IniSample/Tolvanier.ini Tolvanier64.wlx64 pluginst.inf readme.txt; do
+    grep -qE "[[:space:]]$n\$" <<<"$listing" || fail "unzip -l does not list $n"
+done
+passed=$((passed + 1))
+
+unzip -p "$zipfile" Tolvanier64.wlx64 >"$work/Tolvanier64.wlx64"
+SOURCE_DATE_EPOCH=$(stat -c %Y "$module") x86_64-w64-mingw32-strip -o "$work/stripped.wlx64" "$module"
+cmp -s "$work/Tolvanier64.wlx64" "$work/stripped.wlx64" || fail "the archived module is not the built one, stripped"
+! x86_64-w64-mingw32-objdump -h "$work/Tolvanier64.wlx64" | grep -q '\.debug' || fail "the archived module has debug sections"
+bash "$root/tests/check_module.sh" "$work/Tolvanier64.wlx64" >/dev/null || fail "the archived module: $(bash "$root/tests/check_module.sh" "$work/Tolvanier64.wlx64")"
+cmp -s <(unzip -p "$zipfile" IniSample/Tolvanier.ini | tr -d '\r') "$root/package/IniSample/Tolvanier.ini" ||
+    fail "the archived sample differs from package/IniSample/Tolvanier.ini"
+cmp -s <(unzip -p "$zipfile" readme.txt | tr -d '\r') "$root/package/readme.txt" ||
+    fail "the archived readme differs from package/readme.txt"
+passed=$((passed + 1))
+
+# Every line of every text file ends in CR LF, and no CR is doubled.
+for n in pluginst.inf readme.txt IniSample/Tolvanier.ini; do
+    unzip -p "$zipfile" "$n" | awk 'BEGIN{bad=0} !/\r$/ {bad=1} /\r\r$/ {bad=1} END{exit bad}' ||
+        fail "$n does not have Windows line ends"
+    [ "$(unzip -p "$zipfile" "$n" | wc -c)" -gt 0 ] || fail "$n is empty"
+done
+passed=$((passed + 1))
+
+# The install description: one section [plugininstall] with exactly these four keys.
+inf=$(unzip -p "$zipfile" pluginst.inf | tr -d '\r' | grep -v '^[[:space:]]*$')
+[ "$(head -n1 <<<"$inf")" = "[plugininstall]" ] || fail "pluginst.inf does not start with [plugininstall]"
+[ "$(grep -c '^\[' <<<"$inf")" = 1 ] || fail "pluginst.inf has more than one section"
+keys=$(tail -n +2 <<<"$inf" | cut -d= -f1 | sort | tr '\n' ' ')
+[ "$keys" = "defaultdir description file type " ] || fail "pluginst.inf keys: $keys"
+value() { grep "^$1=" <<<"$inf" | cut -d= -f2-; }
+[ "$(value type)" = "wlx" ] || fail "type is $(value type)"
+[ "$(value file)" = "Tolvanier64.wlx64" ] || fail "file is $(value file)"
+[ "$(value defaultdir)" = "Tolvanier" ] || fail "defaultdir is $(value defaultdir)"
+[ -n "$(value description)" ] || fail "no description"
+passed=$((passed + 1))
+
+rm -rf "$work"
+echo "$passed passed, 0 failed"

@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""Writes the starting seeds of the fuzz targets into corpus/<target>/ (16-bit little-endian units).
+
+Inputs that once made a target fail are kept in the same folders by hand, under names starting with
+"regression-"; this script leaves them alone.
+"""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def units(*parts):
+    out = b""
+    for p in parts:
+        if isinstance(p, int):
+            out += struct.pack("<H", p)
+        else:
+            out += p.encode("utf-16-le")
+    return out
+
+
+def section(*lines):
+    return "".join(line + "\0" for line in lines) + "\0"
+
+
+SEEDS = {
+    "composite_fuzz": {
+        # flags, key length or piece index, key, section
+        "app-entry": units(1, 3, "txt", section("comment", "TXT,DOC=upper", "doc,txt,rtf=ed", "txt=second")),
+        "params-entry": units(0, 3, "txt", section("a=b_params=c", "doc,txt_params=/a,/b %1")),
+        "empty-items": units(2, 4, section(",log_params=-q", "c,,d=mid", "log,=x", "e=", "=novalue")),
+        "marker-after-list": units(2, 1, section("txt_paramsX=-q", "x_params=", "txt, doc=spaced")),
+        "unterminated": units(3, 0, "txt=unterminated"),
+        "registry-command": units(1, 0, '"C:\\Program Files\\App\\app.exe" "%1"'),
+        "caret-and-path": units(1, 0, "C:\\Tools\\a.b\\notepad.EXE ^x^"),
+        "trailing-backslashes": units(1, 0, "C:\\dir with space\\\\"),
+    },
+    "compose_fuzz": {
+        # modes, limit, salt, padding; apps; templates; names (U+0001 first: a directory)
+        "per-app": units(1, 511, 0, 0, "P\0Q\0R\0", "-r %1\0-t\0\0",
+                         "b.TXT\0a.txt\0c.log\0\x01sub\0n\0d.\0a.txt\0"),
+        "per-app-mode0": units(0, 200, 7, 0, "C:\\ed.exe\0C:\\ed.exe\0D:\\v.exe\0", "%1 %1\0\"%1\"\0x\0",
+                               "a b.txt\0C:\\dir\\\0\x01C:\\d.x\\\0z.Z\0y.z\0"),
+        "per-extension": units(5, 60, 3, 0, "app\0app\0other\0", "-x %1 -y\0\0-q",
+                               "a.t\0b.t\0c.t\0d.t\0e.t\0" + "L" * 40 + ".t\0f.u\0g.u\0"),
+        "per-file": units(9, 90, 11, 0, "A\0B\0C\0", "%1\0-w\0\0", "z.a\0y.b\0x.c\0w.a\0z.a\0\x01q\0"),
+        "long-names": units(0x11, 0, 1, 1000, "C:\\Tools\\app.exe\0X\0Y\0", "-n %1\0\0-v\0",
+                            "a.txt\0b.txt\0c.txt\0d.log\0"),
+        "no-command": units(2, 100, 0, 0, "A\0B\0C\0", "\0\0\0", "a.txt\0b.log\0"),
+    },
+    "host_text_fuzz": {
+        # flags, mode unit (mode + 1), separator field unless host separator, text
+        "tabs": units(0, 2, "\t\0", "a\t\tb\t"),
+        "mode0-space": units(1, 1, "my file.txt 12"),
+        "mode3-crlf": units(7, 4, "a.txt\r\n12\r\n"),
+        "mode4-no-tab": units(5, 5, "a.txt\rx"),
+        "mode5-tabs": units(7, 6, "x\ta.txt\ty\r\n12"),
+        "overlapping-separator": units(8, 0, "aa\0", "aaaaa"),
+        "empty-text": units(0, 7, ",\0"),
+        "modifiers": units(0, 3, "\0", "SCA sca"),
+    },
+    "bounded_copy_fuzz": {
+        "fits": units(10, "short"),
+        "exact": units(6, "sixsix"),
+        "cut": units(4, "longer than four"),
+        "zero-capacity": units(0, "x"),
+        "inner-nul": units(8, "ab\0cd"),
+        "path": units(260, "C:\\" + "p" * 270),
+    },
+}
+
+
+def main():
+    for target, seeds in SEEDS.items():
+        folder = os.path.join(HERE, "corpus", target)
+        os.makedirs(folder, exist_ok=True)
+        for name, data in seeds.items():
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,465 @@
+// Whole viewing sessions: the host stand-in loads the real module from an installation folder of
+// its own and views files as a person would; the tests check what that person would see.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "hoststub/host_standin.h"
+#include "tests/support/message_boxes.h"
+#include "tests/support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::wstring Quoted(const std::wstring& s) {
+    return L"\"" + s + L"\"";
+}
+
+std::string Narrow(const std::wstring& w) {
+    return WideToUtf8(w);
+}
+
+// Reads the text of the clipboard (CF_UNICODETEXT), empty when there is none.
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = p;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void ClearClipboard() {
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+}
+
+// Sets what GetKeyState reports on this thread for one key.
+void SetKeyState(int vk, bool down, bool toggled) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[vk] = static_cast<BYTE>((down ? 0x80 : 0) | (toggled ? 1 : 0));
+    SetKeyboardState(keys);
+}
+
+void SendKey(WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(input));
+}
+
+struct ViewingSession : testing::Test {
+    // A folder per test: a slow child of an earlier test must not write into this test's log.
+    TempDir dir{L"e2e_" + Utf8ToWide(testing::UnitTest::GetInstance()->current_test_info()->name())};
+    std::wstring appLog = dir / L"viewapp.log";
+    std::wstring app = ViewAppPath();
+    std::unique_ptr<hoststub::HostStandIn> host;
+    HWND main = nullptr;
+
+    void SetUp() override {
+        ASSERT_TRUE(CopyFileW(ModulePath().c_str(), (dir / L"Tolvanier64.wlx64").c_str(), FALSE));
+        SetEnv(L"TOLVANIER_VIEWAPP_LOG", appLog.c_str());
+        SetEnv(L"TOLVANIER_VIEWAPP_MS", L"1500");
+        SetEnv(L"TOLVANIER_VIEWAPP_MODE", nullptr);
+        SetEnv(L"COMMANDER_INI", (dir / L"wincmd.ini").c_str());
+        SetKeyState(VK_SHIFT, false, false);
+        SetKeyState(VK_SCROLL, false, false);
+        host = std::make_unique<hoststub::HostStandIn>();
+        main = host->CreateMainWindow();
+    }
+    void TearDown() override {
+        host.reset();
+        SetEnv(L"COMMANDER_INI", nullptr);
+    }
+
+    // Writes the plugin INI (options and [Editor] lines) and loads the module, as the host starts.
+    void Install(const std::string& options, const std::string& editor = "") {
+        const std::string ini =
+            "[Options]\r\n" + options + "\r\n[Editor]\r\ntxt=" + Narrow(app) + "\r\n" + editor;
+        ASSERT_TRUE(WriteTextFile(dir / L"Tolvanier.ini", ini));
+        ASSERT_TRUE(host->LoadPlugin(dir / L"Tolvanier64.wlx64"));
+    }
+    std::wstring MakeFile(const std::wstring& name) {
+        const std::wstring path = dir / name;
+        EXPECT_TRUE(WriteTextFile(path, "text\r\n"));
+        return path;
+    }
+    void Activate(HWND w) {
+        SetForegroundWindow(w);
+        SetActiveWindow(w);
+        ASSERT_EQ(GetActiveWindow(), w);
+    }
+    std::vector<std::wstring> Started(size_t expected, DWORD timeoutMs = 5000) {
+        return ReadLogLines(appLog, expected, expected ? timeoutMs : 300);
+    }
+    bool HostLogHas(const std::wstring& line) const {
+        const auto& log = host->Log();
+        return std::find(log.begin(), log.end(), line) != log.end();
+    }
+    // Position of a line in the host's log, or -1.
+    int HostLogIndex(const std::wstring& line) const {
+        const auto& log = host->Log();
+        auto it = std::find(log.begin(), log.end(), line);
+        return it == log.end() ? -1 : static_cast<int>(it - log.begin());
+    }
+    std::wstring HostLogText() const {
+        std::wstring all;
+        for (const auto& l : host->Log())
+            all += l + L"\n";
+        return all;
+    }
+};
+
+} // namespace
+
+TEST_F(ViewingSession, TypicalLoadStartsTheApplicationAndClosesTheLister) {
+    Install("");
+    const std::wstring file = MakeFile(L"a.txt");
+    Activate(main);
+    HWND lister = host->CreateLister();
+    EXPECT_NE(host->ViewFile(lister, file), nullptr);
+    host->Pump(300);
+    EXPECT_EQ(Started(1), std::vector<std::wstring>{Quoted(app) + L" " + Quoted(file)});
+    const int loaded = HostLogIndex(L"ListLoadW lister1 " + file + L" -> plugin window");
+    const int closed = HostLogIndex(L"lister1 WM_CLOSE");
+    EXPECT_GE(loaded, 0) << HostLogText();
+    EXPECT_GT(closed, loaded) << "the Lister is closed only after the load returned\n" << HostLogText();
+    EXPECT_FALSE(host->ListerAlive(lister));
+}
+
+TEST_F(ViewingSession, ListerOpenedFromAnOpenListerNeedsLister4AndIsNeverClosed) {
+    Install("");
+    const std::wstring file = MakeFile(L"a.txt");
+    HWND open = host->CreateLister();
+    ShowWindow(open, SW_SHOW);
+    Activate(open);
+    HWND lister = host->CreateLister();
+    EXPECT_EQ(host->ViewFile(lister, file, false), nullptr);
+    EXPECT_TRUE(Started(0).empty());
+
+    host.reset();
+    host = std::make_unique<hoststub::HostStandIn>();
+    main = host->CreateMainWindow();
+    DeleteFileW((dir / L"Tolvanier.ini").c_str());
+    Install("Lister4=1");
+    open = host->CreateLister();
+    ShowWindow(open, SW_SHOW);
+    Activate(open);
+    lister = host->CreateLister();
+    EXPECT_NE(host->ViewFile(lister, file, false), nullptr);
+    EXPECT_EQ(Started(1).size(), 1u);
+    host->Pump(300);
+    EXPECT_TRUE(host->ListerAlive(lister)) << HostLogText();
+    EXPECT_FALSE(HostLogHas(L"lister2 WM_CLOSE"));
+}
+
+TEST_F(ViewingSession, QuickViewIsDeclinedByDefaultAndSwitchedOffWhenTaken) {
+    Install("");
+    const std::wstring file = MakeFile(L"a.txt");
+    Activate(main);
+    HWND quick = host->CreateLister(true);
+    EXPECT_EQ(host->ViewFile(quick, file), nullptr);
+    EXPECT_TRUE(Started(0).empty());
+
+    host.reset();
+    host = std::make_unique<hoststub::HostStandIn>();
+    main = host->CreateMainWindow();
+    DeleteFileW((dir / L"Tolvanier.ini").c_str());
+    Install("QuickView=1");
+    Activate(main);
+    quick = host->CreateLister(true);
+    EXPECT_NE(host->ViewFile(quick, file), nullptr);
+    host->Pump(300);
+    EXPECT_EQ(Started(1).size(), 1u);
+    EXPECT_TRUE(HostLogHas(L"main command 304")) << HostLogText();
+    EXPECT_FALSE(host->ListerAlive(quick));
+}
+
+TEST_F(ViewingSession, SelectedPanelEntriesOpenWithTheHostsDirectoryInSelectionOrder) {
+    Install("");
+    const std::wstring a = MakeFile(L"a.txt"), b = MakeFile(L"b.txt"), c = MakeFile(L"c.txt");
+    MakeFile(L"viewed.txt");
+    ASSERT_TRUE(WriteTextFile(dir / L"wincmd.ini", "[Configuration]\r\nViewertype=1\r\nGetTextMode=1\r\n"));
+    host->SetPanelEntries({L"c.txt\t3", L"x.txt\t0", L"a.txt\t1", L"b.txt\t2"});
+    host->SelectPanelEntries({0, 2, 3});
+    host->SetDirectoryReply(hoststub::DirectoryReply::Normal, dir.Path());
+    Activate(main);
+    host->FocusPanel();
+    HWND lister = host->CreateLister();
+    EXPECT_NE(host->ViewFile(lister, dir / L"viewed.txt"), nullptr);
+    // One application, one command: the names in list order.
+    EXPECT_EQ(Started(1), std::vector<std::wstring>{Quoted(app) + L" " + Quoted(c) + L" " + Quoted(a) + L" " +
+                                                    Quoted(b)});
+    EXPECT_TRUE(HostLogHas(L"main WM_COPYDATA SP"));
+}
+
+TEST_F(ViewingSession, ShiftAgainstViewertypeAndUnusableSelectionsFallBackToTheViewedFile) {
+    Install("");
+    MakeFile(L"a.txt");
+    const std::wstring viewed = MakeFile(L"viewed.txt");
+    host->SetDirectoryReply(hoststub::DirectoryReply::Normal, dir.Path());
+    Activate(main);
+    host->FocusPanel();
+    struct Case {
+        const char* hostIni;
+        bool shift;
+        std::vector<std::wstring> entries;
+        bool focusPanel;
+        bool expectSelection;
+    } cases[] = {
+        {"[Configuration]\r\nViewertype=1\r\n", true, {L"a.txt\t1"}, true, false},
+        {"[Configuration]\r\nViewertype=2\r\n", false, {L"a.txt\t1"}, true, false},
+        {"[Configuration]\r\nViewertype=2\r\n", true, {L"a.txt\t1"}, true, true},
+        {"[Configuration]\r\nViewertype=0\r\n", true, {L"a.txt\t1"}, true, true},
+        {"[Configuration]\r\nViewertype=3\r\n", false, {L"a.txt\t1"}, true, false},
+        {"[Configuration]\r\nGetTextMode=4\r\n", false, {L"a.txt\r1"}, true, false}, // no tab: no name
+        {"", false, {L"a.txt\t1"}, false, false},                                    // panel not focused
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WriteTextFile(dir / L"wincmd.ini", c.hostIni));
+        host->SetPanelEntries(c.entries);
+        host->SelectPanelEntries({0});
+        if (c.focusPanel)
+            host->FocusPanel();
+        else
+            SetFocus(main);
+        SetKeyState(VK_SHIFT, c.shift, false);
+        HWND lister = host->CreateLister();
+        host->ViewFile(lister, viewed);
+        SetKeyState(VK_SHIFT, false, false);
+        const auto lines = Started(static_cast<size_t>(++n));
+        ASSERT_EQ(lines.size(), static_cast<size_t>(n)) << "case " << n;
+        const std::wstring expected =
+            Quoted(app) + L" " + Quoted(c.expectSelection ? dir / L"a.txt" : viewed);
+        EXPECT_EQ(lines.back(), expected) << "case " << n;
+        host->Pump(50);
+    }
+}
+
+TEST_F(ViewingSession, FindFilesSearchTextGoesToTheClipboardAndTheDialogGates) {
+    Install("");
+    const std::wstring file = MakeFile(L"a.txt");
+    ClearClipboard();
+    HWND find = host->CreateFindFiles({5, 116}, {85, 114}, BST_CHECKED, L"needle");
+    Activate(find);
+    HWND lister = host->CreateLister();
+    EXPECT_NE(host->ViewFile(lister, file), nullptr);
+    EXPECT_EQ(ClipboardText(), L"needle");
+    EXPECT_EQ(Started(1).size(), 1u);
+}
+
+TEST_F(ViewingSession, DialogGatesAndModalOnly) {
+    const std::wstring file = MakeFile(L"a.txt");
+    struct Case {
+        std::string options;
+        const wchar_t* activeClass;
+        bool taken;
+    } cases[] = {
+        {"FindFiles=0", L"TFindFile", false},
+        {"SyncDirs=0", L"TCmpForm", false},
+        {"OverWrite=0", L"TOverWriteForm", false},
+        {"", L"TCmpForm", true},
+        {"ModalOnly=1\r\nFindFiles=0", L"TFindFile", true},
+        {"ModalOnly=1", L"TTOTAL_CMD", false},
+        {"ModalOnly=1", L"TOverWriteForm", true},
+    };
+    for (const Case& c : cases) {
+        host.reset();
+        host = std::make_unique<hoststub::HostStandIn>();
+        main = host->CreateMainWindow();
+        DeleteFileW((dir / L"Tolvanier.ini").c_str());
+        Install(c.options);
+        HWND active =
+            std::wstring(c.activeClass) == L"TTOTAL_CMD" ? main : host->CreateTopLevel(c.activeClass, L"dlg");
+        Activate(active);
+        HWND lister = host->CreateLister();
+        HWND result = host->ViewFile(lister, file, false);
+        EXPECT_EQ(result != nullptr, c.taken) << c.options << " / " << Narrow(c.activeClass);
+    }
+}
+
+TEST_F(ViewingSession, PassedOnListerComingBackWithinASecondIsDeclined) {
+    Install("ListerState=0");
+    const std::wstring file = MakeFile(L"a.txt");
+    Activate(main);
+    HWND lister = host->CreateLister();
+    EXPECT_NE(host->ViewFile(lister, file), nullptr);
+    host->Pump(300);
+    // The '4' made the stand-in close the plugin window and ask again at once: declined.
+    EXPECT_TRUE(HostLogHas(L"lister1 WM_CHAR 4")) << HostLogText();
+    EXPECT_TRUE(HostLogHas(L"ListLoadW lister1 " + file + L" -> null")) << HostLogText();
+    EXPECT_EQ(Started(1).size(), 1u);
+    EXPECT_TRUE(host->ListerAlive(lister));
+    Sleep(1100);
+    host->ClearLog();
+    Activate(main);
+    EXPECT_NE(host->ViewFile(lister, file), nullptr);
+    EXPECT_EQ(Started(2).size(), 2u);
+}
+
+TEST_F(ViewingSession, TemporaryCopyKeepsTheListerHiddenUntilTheApplicationWindowIsGone) {
+    const std::wstring temp = dir / L"tmp";
+    CreateDirectoryW(temp.c_str(), nullptr);
+    CreateDirectoryW((temp + L"\\_tc").c_str(), nullptr);
+    SetEnv(L"TEMP", temp.c_str());
+    Install("");
+    const std::wstring copy = MakeFile(L"tmp\\_tc\\packed.txt");
+    const std::wstring other = MakeFile(L"b.txt");
+    Activate(main);
+    HWND lister = host->CreateLister();
+    EXPECT_NE(host->ViewFile(lister, copy), nullptr);
+    host->Pump(300);
+    EXPECT_EQ(Started(1).size(), 1u);
+    EXPECT_TRUE(host->ListerAlive(lister));
+    EXPECT_FALSE(IsWindowVisible(lister)) << "hidden by the timer once shown";
+    EXPECT_FALSE(HostLogHas(L"lister1 WM_CLOSE"));
+
+    // While the application's window lives, a later load leaves the hidden Lister alone.
+    Activate(main);
+    HWND second = host->CreateLister();
+    EXPECT_NE(host->ViewFile(second, other), nullptr);
+    host->Pump(200);
+    EXPECT_TRUE(host->ListerAlive(lister));
+
+    // The application ends (1.5 s); the next accepted load closes the hidden Lister.
+    Sleep(1700);
+    Activate(main);
+    HWND third = host->CreateLister();
+    EXPECT_NE(host->ViewFile(third, other), nullptr);
+    host->Pump(300);
+    EXPECT_TRUE(HostLogHas(L"lister1 WM_CLOSE")) << HostLogText();
+    EXPECT_FALSE(host->ListerAlive(lister));
+    SetEnv(L"TEMP", nullptr);
+}
+
+TEST_F(ViewingSession, ScrollLockControl) {
+    Install("ScrollLockControl=1");
+    const std::wstring file = MakeFile(L"a.txt");
+    Activate(main);
+    SetKeyState(VK_SCROLL, false, false);
+    EXPECT_EQ(host->ViewFile(host->CreateLister(), file, false), nullptr);
+    SetKeyState(VK_SCROLL, false, true);
+    Activate(main);
+    EXPECT_NE(host->ViewFile(host->CreateLister(), file, false), nullptr);
+    SetKeyState(VK_SCROLL, false, false);
+    EXPECT_EQ(Started(1).size(), 1u);
+}
+
+TEST_F(ViewingSession, UnconfiguredExtensions) {
+    const std::wstring file = MakeFile(L"a.xyz");
+    Install("IfIsExtOnly=1");
+    Activate(main);
+    EXPECT_EQ(host->ViewFile(host->CreateLister(), file, false), nullptr);
+    EXPECT_TRUE(Started(0).empty());
+
+    host.reset();
+    host = std::make_unique<hoststub::HostStandIn>();
+    main = host->CreateMainWindow();
+    Install("DefaultEditor=" + Narrow(app));
+    Activate(main);
+    EXPECT_NE(host->ViewFile(host->CreateLister(), file, false), nullptr);
+    EXPECT_EQ(Started(1), std::vector<std::wstring>{Quoted(app) + L" " + Quoted(file)});
+}
+
+TEST_F(ViewingSession, ApplicationNotFoundShowsItsMessageAndDeclines) {
+    const std::wstring missing = dir / L"gone\\ed.exe";
+    Install("", "log=" + Narrow(missing) + "\r\n");
+    const std::wstring file = MakeFile(L"a.log");
+    Activate(main);
+    MessageBoxCatcher boxes;
+    HWND lister = host->CreateLister();
+    EXPECT_EQ(host->ViewFile(lister, file, false), nullptr);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].caption, L"Tolvanier");
+    EXPECT_EQ(boxes.Boxes()[0].text, L"Application not found:\n" + missing);
+    EXPECT_EQ(boxes.Boxes()[0].owner, main);
+    EXPECT_TRUE(Started(0).empty());
+    EXPECT_TRUE(host->ListerAlive(lister));
+}
+
+TEST_F(ViewingSession, NoActiveWindowNeedsListerDirectly) {
+    const std::wstring file = MakeFile(L"a.txt");
+    for (bool listerDirectly : {false, true}) {
+        host.reset();
+        host = std::make_unique<hoststub::HostStandIn>();
+        main = host->CreateMainWindow();
+        Install(listerDirectly ? "ListerDirectly=1" : "");
+        // Nothing of this thread is active: the host's windows are inactive.
+        SetActiveWindow(nullptr);
+        ShowWindow(main, SW_HIDE);
+        PumpFor(50);
+        if (GetActiveWindow() != nullptr) GTEST_SKIP() << "the platform kept a window active";
+        HWND result = host->ViewFile(host->CreateLister(), file, false);
+        EXPECT_EQ(result != nullptr, listerDirectly);
+    }
+    EXPECT_EQ(Started(1).size(), 1u);
+}
+
+TEST_F(ViewingSession, BothHotkeysWorkInAListerWhoseLoadWasDeclined) {
+    const std::wstring file = MakeFile(L"a.tolvhk");
+    // Started applications keep their windows hidden here, so they never take the foreground from
+    // the Lister that receives the keys.
+    SetEnv(L"TOLVANIER_VIEWAPP_MODE", L"hidden");
+    Install("", "tolvhk=" + Narrow(app) +
+                    "\r\n[HotKeys]\r\nAppFromLister_key=113\r\nAppFromLister_mod=C\r\n"
+                    "DefSysAppFromLister_key=114\r\nDefSysAppFromLister_mod=S\r\n");
+    HWND open = host->CreateLister();
+    ShowWindow(open, SW_SHOW);
+    Activate(open);
+    HWND lister = host->CreateLister();
+    ASSERT_EQ(host->ViewFile(lister, file), nullptr)
+        << "a Lister switched from a Lister is declined by default";
+    Activate(lister);
+    // The system's association for the second hotkey, written where this platform shows it.
+    HKEY key = nullptr;
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CLASSES_ROOT, L".tolvhk", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        0);
+    const std::wstring progId = L"tolvhkfile";
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(progId.c_str()),
+                   static_cast<DWORD>((progId.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"tolvhkfile\\shell\\open\\command", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              0);
+    const std::wstring command = Quoted(app) + L" \"%1\"";
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    // The hotkeys act once the module has been loaded for more than a second; applications of earlier
+    // tests may have taken the foreground meanwhile.
+    Sleep(1100);
+    Activate(lister);
+    SendKey(VK_F2, false); // without Ctrl: nothing
+    SendKey(VK_F2, true);
+    PumpFor(150);
+    EXPECT_TRUE(Started(0).empty());
+    SendKey(VK_CONTROL, false);
+    SendKey(VK_F2, false);
+    SendKey(VK_F2, true);
+    SendKey(VK_CONTROL, true);
+    PumpFor(200);
+    EXPECT_EQ(Started(1), std::vector<std::wstring>{Quoted(app) + L" " + Quoted(file)});
+    Sleep(1100);
+    Activate(lister); // the started application took the foreground
+    SendKey(VK_SHIFT, false);
+    SendKey(VK_F3, false);
+    SendKey(VK_F3, true);
+    SendKey(VK_SHIFT, true);
+    PumpFor(200);
+    EXPECT_EQ(Started(2).size(), 2u) << "the system's association opens it too";
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".tolvhk");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"tolvhkfile");
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, L".tolvhk");
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, L"tolvhkfile");
+}

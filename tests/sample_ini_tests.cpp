@@ -1,0 +1,188 @@
+// The sample INI that the release ships: it names exactly the keys the plugin reads, each with its
+// default, so a fresh installation behaves as with no INI at all; and the guide names every key.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "config/ini.h"
+#include "config/options.h"
+#include "tests/guide_examples.h"
+#include "tests/support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::string WithoutCarriageReturns(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
+std::wstring SamplePath() {
+    return SourceDir() + L"package\\IniSample\\Tolvanier.ini";
+}
+
+// Every key of the three fixed sections, with its default as the text the sample should hold.
+const std::map<std::wstring, std::map<std::wstring, std::wstring>>& Catalogue() {
+    static const std::map<std::wstring, std::map<std::wstring, std::wstring>> catalogue = {
+        {L"Options",
+         {{L"ReadOptionsEveryTime", L"0"},
+          {L"ScrollLockControl", L"0"},
+          {L"ModalOnly", L"0"},
+          {L"FindFiles", L"1"},
+          {L"SyncDirs", L"1"},
+          {L"TCWindow", L"1"},
+          {L"QuickView", L"0"},
+          {L"Lister4", L"0"},
+          {L"ListerDirectly", L"0"},
+          {L"OverWrite", L"1"},
+          {L"IfIsExtOnly", L"0"},
+          {L"ListerState", L"1"},
+          {L"NextPlugin", L"1"},
+          {L"UseTCExtensions", L"0"},
+          {L"CopySearchTextToClip", L"1"},
+          {L"ParamsMode", L"1"},
+          {L"ParamsByExtMode", L"0"},
+          {L"DefaultEditor", L"notepad"},
+          {L"DefaultEditor_params", L""}}},
+        // An empty code is the same as no key: the hotkey is off and its code reads as 0.
+        {L"HotKeys",
+         {{L"AppFromLister_key", L""},
+          {L"AppFromLister_mod", L""},
+          {L"DefSysAppFromLister_key", L""},
+          {L"DefSysAppFromLister_mod", L""}}},
+        {L"TCPos",
+         {{L"IsSearchTextLeft", L"5"},
+          {L"IsSearchTextTop", L"116"},
+          {L"SearchTextLeft", L"85"},
+          {L"SearchTextTop", L"114"}}},
+    };
+    return catalogue;
+}
+
+// The key=value lines of a section as the platform returns them (comments are not entries).
+std::vector<std::pair<std::wstring, std::wstring>> SectionEntries(const std::wstring& file,
+                                                                  const wchar_t* section) {
+    const std::wstring block = config::IniReadSection(file.c_str(), section);
+    std::vector<std::pair<std::wstring, std::wstring>> entries;
+    for (size_t start = 0; start < block.size() && block[start] != L'\0';) {
+        const size_t end = block.find(L'\0', start);
+        const std::wstring line = block.substr(start, end - start);
+        start = end + 1;
+        if (line[0] == L';') continue;
+        const size_t eq = line.find(L'=');
+        entries.emplace_back(line.substr(0, eq), eq == std::wstring::npos ? L"" : line.substr(eq + 1));
+    }
+    return entries;
+}
+
+} // namespace
+
+TEST(SampleIni, GivesTheSameOptionsAsNoIniAtAll) {
+    ASSERT_TRUE(FileExistsW(SamplePath()));
+    const TTolvanierOptions sample = config::ReadOptionBlock(SamplePath().c_str());
+    const TTolvanierOptions none = config::ReadOptionBlock((SamplePath() + L".missing").c_str());
+    EXPECT_EQ(sample.ScrollLockControl, none.ScrollLockControl);
+    EXPECT_EQ(sample.ModalOnly, none.ModalOnly);
+    EXPECT_EQ(sample.FindFiles, none.FindFiles);
+    EXPECT_EQ(sample.SyncDirs, none.SyncDirs);
+    EXPECT_EQ(sample.TCWindow, none.TCWindow);
+    EXPECT_EQ(sample.QuickView, none.QuickView);
+    EXPECT_EQ(sample.Lister4, none.Lister4);
+    EXPECT_EQ(sample.ListerDirectly, none.ListerDirectly);
+    EXPECT_EQ(sample.OverWrite, none.OverWrite);
+    EXPECT_EQ(sample.IfIsExtOnly, none.IfIsExtOnly);
+    EXPECT_EQ(sample.NextPlugin, none.NextPlugin);
+    EXPECT_EQ(sample.UseTCExtensions, none.UseTCExtensions);
+    EXPECT_EQ(sample.CopySearchTextToClip, none.CopySearchTextToClip);
+    EXPECT_EQ(sample.AppFromLister_key, none.AppFromLister_key);
+    EXPECT_EQ(sample.DefSysAppFromLister_key, none.DefSysAppFromLister_key);
+    EXPECT_EQ(sample.ParamsMode, none.ParamsMode);
+    EXPECT_EQ(sample.ParamsByExtMode, none.ParamsByExtMode);
+    EXPECT_EQ(sample.ListerState, none.ListerState);
+
+    // The values read at use, outside the option cache, are the defaults as well.
+    const std::wstring sample_path = SamplePath();
+    EXPECT_EQ(config::IniReadInt(sample_path.c_str(), L"Options", L"ReadOptionsEveryTime", 7), 0);
+    EXPECT_EQ(config::IniReadString(sample_path.c_str(), L"Options", L"DefaultEditor", L"notepad"),
+              L"notepad");
+    EXPECT_EQ(config::IniReadString(sample_path.c_str(), L"Options", L"DefaultEditor_params", L""), L"");
+    EXPECT_EQ(config::IniReadInt(sample_path.c_str(), L"HotKeys", L"AppFromLister_key", 0), 0);
+    EXPECT_EQ(config::IniReadInt(sample_path.c_str(), L"HotKeys", L"DefSysAppFromLister_key", 0), 0);
+    EXPECT_EQ(config::IniReadInt(sample_path.c_str(), L"TCPos", L"IsSearchTextLeft", 0), 5);
+    EXPECT_EQ(config::IniReadInt(sample_path.c_str(), L"TCPos", L"IsSearchTextTop", 0), 116);
+    EXPECT_EQ(config::IniReadInt(sample_path.c_str(), L"TCPos", L"SearchTextLeft", 0), 85);
+    EXPECT_EQ(config::IniReadInt(sample_path.c_str(), L"TCPos", L"SearchTextTop", 0), 114);
+}
+
+TEST(SampleIni, NamesExactlyTheKeysOfEachSectionWithTheirDefaults) {
+    for (const auto& [section, keys] : Catalogue()) {
+        SCOPED_TRACE(std::string(section.begin(), section.end()));
+        const auto entries = SectionEntries(SamplePath(), section.c_str());
+        std::set<std::wstring> seen;
+        for (const auto& [key, value] : entries) {
+            EXPECT_TRUE(seen.insert(key).second) << "written twice: " << WideToUtf8(key);
+            const auto known = keys.find(key);
+            if (known == keys.end()) {
+                ADD_FAILURE() << "unknown key: " << WideToUtf8(key);
+                continue;
+            }
+            EXPECT_EQ(value, known->second) << WideToUtf8(key);
+        }
+        for (const auto& [key, value] : keys)
+            EXPECT_TRUE(seen.count(key)) << "missing key: " << WideToUtf8(key);
+    }
+    // [Editor] holds only commented examples, and there is no other section.
+    EXPECT_TRUE(SectionEntries(SamplePath(), L"Editor").empty());
+    wchar_t names[1024] = {};
+    const DWORD n = GetPrivateProfileSectionNamesW(names, 1024, SamplePath().c_str());
+    std::vector<std::wstring> sections;
+    for (DWORD i = 0; i < n && names[i] != L'\0'; i += static_cast<DWORD>(sections.back().size()) + 1)
+        sections.emplace_back(names + i);
+    EXPECT_EQ(sections, (std::vector<std::wstring>{L"Options", L"HotKeys", L"Editor", L"TCPos"}));
+}
+
+TEST(SampleIni, TheGuidesNameEveryKey) {
+    const std::string readme = ReadFileBytes(SourceDir() + L"README.md");
+    const std::string userReadme = ReadFileBytes(SourceDir() + L"package\\readme.txt");
+    ASSERT_FALSE(readme.empty());
+    ASSERT_FALSE(userReadme.empty());
+    for (const auto& [section, keys] : Catalogue()) {
+        for (const auto& [key, value] : keys) {
+            const std::string name = WideToUtf8(key);
+            EXPECT_NE(readme.find(name), std::string::npos) << "README.md does not name " << name;
+            EXPECT_NE(userReadme.find(name), std::string::npos) << "readme.txt does not name " << name;
+        }
+    }
+}
+
+// The examples the guides show are those whose command lines guide_examples_tests checks, and the
+// sample's commented [Editor] examples are among them.
+TEST(SampleIni, TheGuidesAndTheSampleShowTheCheckedExamples) {
+    const std::string readme = WithoutCarriageReturns(ReadFileBytes(SourceDir() + L"README.md"));
+    const std::string userReadme =
+        WithoutCarriageReturns(ReadFileBytes(SourceDir() + L"package\\readme.txt"));
+    const std::string sample = WithoutCarriageReturns(ReadFileBytes(SamplePath()));
+    ASSERT_FALSE(readme.empty());
+    ASSERT_FALSE(userReadme.empty());
+    for (const guide::GuideExample& example : guide::Examples()) {
+        SCOPED_TRACE(example.name);
+        std::vector<std::wstring> lines = example.options;
+        lines.insert(lines.end(), example.editor.begin(), example.editor.end());
+        lines.insert(lines.end(), example.extensions.begin(), example.extensions.end());
+        lines.insert(lines.end(), example.commands.begin(), example.commands.end());
+        for (const auto& line : lines) {
+            const std::string text = WideToUtf8(line);
+            EXPECT_NE(readme.find(text), std::string::npos) << "README.md lacks: " << text;
+            EXPECT_NE(userReadme.find(text), std::string::npos) << "readme.txt lacks: " << text;
+        }
+        if (!example.inSample) continue;
+        for (const auto& line : example.editor) {
+            const std::string text = WideToUtf8(line);
+            EXPECT_NE(sample.find("\n;" + text + "\n"), std::string::npos) << "the sample lacks: ;" << text;
+        }
+    }
+}
