@@ -426,6 +426,8 @@ void SingleFileAndTemporaryCopy(const TempDir& root, const std::wstring& app) {
     // Where the overhead goes: the command list of the file, and a window made and put into a Lister
     // as the plugin's window is (linked code, same platform calls).
     {
+        const std::wstring savedIni = OptionsIniName;
+        const TTolvanierOptions savedOptions = TolvanierOptions;
         win::CopyTo(OptionsIniName, m.folder + L"Tolvanier.ini");
         TolvanierOptions = config::ReadOptionBlock(OptionsIniName);
         const double commands = MedianMs(runs, [&] { BuildCommands({m.file}); });
@@ -439,7 +441,8 @@ void SingleFileAndTemporaryCopy(const TempDir& root, const std::wstring& app) {
         });
         const double ini = MedianMs(runs, [&] { config::IniReadInt(OptionsIniName, L"Options", L"X", 0); });
         host.CloseLister(lister);
-        OptionsIniName[0] = L'\0';
+        win::CopyTo(OptionsIniName, savedIni);
+        TolvanierOptions = savedOptions;
         std::printf(
             "  of which: GetCommandsList %.2f ms, one INI read %.2f ms, a window made and put into the "
             "Lister (and destroyed) %.2f ms\n",
