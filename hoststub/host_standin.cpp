@@ -38,6 +38,18 @@ void RegisterWindowClass(const wchar_t* name, WNDPROC proc) {
 
 } // namespace
 
+void PumpMessages(DWORD ms) {
+    const DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (ms) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (GetTickCount() - start < ms);
+}
+
 std::wstring WinePathOf(const std::string& unixPath) {
     std::wstring path = L"Z:";
     for (char c : unixPath)
@@ -224,15 +236,7 @@ std::wstring HostStandIn::NameOf(HWND hwnd) const {
 }
 
 void HostStandIn::Pump(DWORD ms) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (ms) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    } while (GetTickCount() - start < ms);
+    PumpMessages(ms);
 }
 
 void HostStandIn::AnswerDirectoryRequest(HWND requester, const COPYDATASTRUCT& request) {

@@ -131,6 +131,9 @@ class HostStandIn {
     std::vector<std::wstring> log_;
 };
 
+// Runs this thread's message loop for about ms milliseconds (posted messages, timers, hooks).
+void PumpMessages(DWORD ms);
+
 // The directory of a Linux path as Wine shows it (Z:\...).
 std::wstring WinePathOf(const std::string& unixPath);
 

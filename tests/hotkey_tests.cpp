@@ -21,14 +21,6 @@ namespace {
 
 constexpr WORD kF2 = VK_F2; // 113
 
-void SendKey(WORD vk, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof(input));
-}
-
 // Holds the modifiers, presses and releases vk, releases the modifiers, and lets the thread take the
 // events from its queue (the hook runs then).
 void Press(WORD vk, std::initializer_list<WORD> modifiers = {}) {

@@ -49,14 +49,6 @@ void SetKeyState(int vk, bool down, bool toggled) {
     SetKeyboardState(keys);
 }
 
-void SendKey(WORD vk, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof(input));
-}
-
 struct ViewingSession : testing::Test {
     // A folder per test: a slow child of an earlier test must not write into this test's log.
     TempDir dir{L"e2e_" + Utf8ToWide(testing::UnitTest::GetInstance()->current_test_info()->name())};

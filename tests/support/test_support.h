@@ -47,4 +47,8 @@ void SetEnv(const wchar_t* name, const wchar_t* value);
 // Runs the message loop of this thread for about ms milliseconds.
 void PumpFor(DWORD ms);
 
+// A real key event through the system's input queue (keyboard hooks see it; a posted message they
+// would not).
+void SendKey(WORD vk, bool up);
+
 } // namespace testing_support
