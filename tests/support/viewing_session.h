@@ -81,12 +81,15 @@ inline size_t CountOwnWindows() {
     return n;
 }
 
+// The process's private (committed) memory. Wine reports PrivateUsage as 0 but fills PagefileUsage,
+// which is the same commit charge on Windows.
 inline SIZE_T PrivateBytes() {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof(counters));
-    return counters.PrivateUsage;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                              sizeof(counters)))
+        return 0;
+    return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
 struct ViewingSessionBase : testing::Test {
