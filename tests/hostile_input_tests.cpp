@@ -247,14 +247,18 @@ TEST_F(HostileInput, UnusualCharactersReachTheApplicationUnchanged) {
         ASSERT_TRUE(WriteTextFile(path, "x")) << Narrow(n);
         EXPECT_TRUE(View(path)) << Narrow(n);
         expected.push_back({path});
+        // Each start logs before the next: applications started together may log in either order.
+        EXPECT_EQ(Started(expected.size()).size(), expected.size()) << Narrow(n);
     }
     // A folder, given with and without the closing backslash.
     const std::wstring folder = dir / L"odd folder,%^=";
     CreateDirectoryW(folder.c_str(), nullptr);
     EXPECT_TRUE(View(folder + L"\\"));
     expected.push_back({folder + L"\\"});
+    Started(expected.size());
     EXPECT_TRUE(View(folder));
     expected.push_back({folder});
+    Started(expected.size());
     // A name ending in a dot names the same file without it on this platform: whatever is started
     // gets the name as the host gave it.
     const std::wstring dotted = dir / L"dotted.txt.";
