@@ -80,10 +80,17 @@ std::wstring IniReadSection(const wchar_t* file, const wchar_t* section) {
     std::vector<wchar_t> buffer(kIniSectionCapacity + 2, L'\0');
     ++platformReads;
     const DWORD n = GetPrivateProfileSectionW(section, buffer.data(), kIniSectionCapacity, file);
-    // n excludes the final terminator; keep the closing empty text.
-    std::wstring value(buffer.data(), n + 1);
-    IniMemoStore(memoKey, value);
-    return value;
+    std::wstring lines(buffer.data(), n < kIniSectionCapacity ? n : kIniSectionCapacity);
+    // A section that filled the buffer has its last line cut; a cut line could name another program
+    // or template than the one written, so only the whole lines before it are kept.
+    if (n >= kIniSectionCapacity - 2) {
+        const size_t lastEnd = lines.rfind(L'\0');
+        lines.resize(lastEnd == std::wstring::npos ? 0 : lastEnd + 1);
+    }
+    // The closing empty text.
+    lines.push_back(L'\0');
+    IniMemoStore(memoKey, lines);
+    return lines;
 }
 
 } // namespace config

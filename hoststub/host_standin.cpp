@@ -222,6 +222,7 @@ void HostStandIn::ReleaseLister(HWND lister) {
 void HostStandIn::CloseLister(HWND lister) {
     ReleaseLister(lister);
     listers_.erase(lister);
+    names_.erase(lister); // a long session must not grow with every Lister it ever had
     if (IsWindow(lister)) DestroyWindow(lister);
 }
 

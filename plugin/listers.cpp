@@ -72,6 +72,12 @@ void CleanUpHiddenListers() {
     }
 }
 
+void ForgetClosedListers() {
+    // The host closes with ListCloseWindow only the Listers whose load was taken; the file of a declined
+    // load would otherwise stay recorded for good, one entry per Lister the host ever opened.
+    std::erase_if(FileNameByListerWindow, [](const auto& entry) { return !IsWindow(entry.first); });
+}
+
 void StartHideTimer(HWND lister) {
     try {
         if (std::find(listersToHide.begin(), listersToHide.end(), lister) == listersToHide.end())

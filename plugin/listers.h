@@ -16,6 +16,8 @@ BOOL CALLBACK FindProcessWindows(HWND hwnd, LPARAM processId);
 void RecordApplicationWindow(HANDLE process, DWORD processId);
 // Posts WM_CLOSE to hidden Listers whose recorded application windows are all gone.
 void CleanUpHiddenListers();
+// Drops the files recorded for Lister windows that no longer exist.
+void ForgetClosedListers();
 // Hides lister as soon as it becomes visible, through the one hide timer (TimerToHideListerID).
 void StartHideTimer(HWND lister);
 void CALLBACK TimerProc(HWND hwnd, UINT message, UINT_PTR timerId, DWORD time);

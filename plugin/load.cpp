@@ -114,6 +114,7 @@ namespace {
 HWND LoadListerFile(HWND parentWin, const std::wstring& fileName) {
     hwLister = parentWin;
     InstallKeyboardHook();
+    ForgetClosedListers();
     FileNameByListerWindow[hwLister] = fileName;
     // A name that does not fit the 260-unit buffer is never cut into another name: declined.
     if (!win::CopyTo(_FileToLoad, fileName)) {

@@ -2,7 +2,9 @@
 // temporary-copy test.
 #include <gtest/gtest.h>
 
+#include "plugin/exports.h"
 #include "plugin/load.h"
+#include "plugin/state.h"
 
 namespace {
 
@@ -80,4 +82,21 @@ TEST(LoadRules, TemporaryCopyNeedsTheFolderAndTheMarker) {
     EXPECT_FALSE(IsTemporaryCopy(L"D:\\_tc\\a.txt", temp));
     EXPECT_FALSE(IsTemporaryCopy(temp + L"\\_TC\\a.txt", temp)) << "the marker compares exactly";
     EXPECT_FALSE(IsTemporaryCopy(L"D:\\_tc\\a.txt", L"")) << "an unusable folder matches nothing";
+}
+
+TEST(LoadRecords, FilesOfClosedListersAreNotKeptForever) {
+    // The host calls ListCloseWindow only for a taken load; declined loads of Listers that are gone
+    // must not pile up. A name longer than the path buffer is declined right after it was recorded.
+    std::wstring longName(300, L'n');
+    FileNameByListerWindow.clear();
+    for (int i = 0; i < 3; ++i) {
+        HWND lister =
+            CreateWindowExW(0, L"STATIC", L"lister", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(lister, nullptr);
+        EXPECT_EQ(ListLoadW(lister, longName.data(), 0), nullptr);
+        EXPECT_EQ(FileNameByListerWindow.size(), 1u);
+        EXPECT_EQ(FileNameByListerWindow.count(lister), 1u);
+        DestroyWindow(lister);
+    }
+    FileNameByListerWindow.clear();
 }
