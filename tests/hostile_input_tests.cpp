@@ -242,23 +242,26 @@ TEST_F(HostileInput, UnusualCharactersReachTheApplicationUnchanged) {
                                   L"trailing space .txt",
                                   L"#hash!.txt"};
     std::vector<std::vector<std::wstring>> expected;
+    // Each start logs before the next (applications started together may log in either order). Wine
+    // now and then starts no child at all: a name whose start never logged is viewed once more.
+    auto viewAndConfirm = [&](const std::wstring& path) {
+        EXPECT_TRUE(View(path)) << Narrow(path);
+        expected.push_back({path});
+        if (Started(expected.size()).size() < expected.size()) {
+            EXPECT_TRUE(View(path)) << Narrow(path);
+        }
+        EXPECT_EQ(Started(expected.size()).size(), expected.size()) << Narrow(path);
+    };
     for (const std::wstring& n : names) {
         const std::wstring path = dir / n;
         ASSERT_TRUE(WriteTextFile(path, "x")) << Narrow(n);
-        EXPECT_TRUE(View(path)) << Narrow(n);
-        expected.push_back({path});
-        // Each start logs before the next: applications started together may log in either order.
-        EXPECT_EQ(Started(expected.size()).size(), expected.size()) << Narrow(n);
+        viewAndConfirm(path);
     }
     // A folder, given with and without the closing backslash.
     const std::wstring folder = dir / L"odd folder,%^=";
     CreateDirectoryW(folder.c_str(), nullptr);
-    EXPECT_TRUE(View(folder + L"\\"));
-    expected.push_back({folder + L"\\"});
-    Started(expected.size());
-    EXPECT_TRUE(View(folder));
-    expected.push_back({folder});
-    Started(expected.size());
+    viewAndConfirm(folder + L"\\");
+    viewAndConfirm(folder);
     // A name ending in a dot names the same file without it on this platform: whatever is started
     // gets the name as the host gave it.
     const std::wstring dotted = dir / L"dotted.txt.";

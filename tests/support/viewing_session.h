@@ -29,14 +29,6 @@ inline void SetKeyState(int vk, bool down, bool toggled) {
     SetKeyboardState(keys);
 }
 
-inline void SendKey(WORD vk, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof(input));
-}
-
 // The arguments a started application sees in its logged command line, as standard parsing reads them
 // (the first is the program itself).
 inline std::vector<std::wstring> ArgumentsOf(const std::wstring& commandLine) {
