@@ -12,6 +12,7 @@
 #include "plugin/process.h"
 #include "plugin/state.h"
 #include "tests/support/test_support.h"
+#include "tests/support/viewing_session.h"
 #include "win/text.h"
 #include "win/window.h"
 
@@ -51,16 +52,6 @@ bool WaitUntil(DWORD ms, bool (*done)(HWND), HWND hwnd) {
 
 bool IsGone(HWND hwnd) {
     return !IsWindow(hwnd);
-}
-
-// GetProcessHandleCount reports 0 under Wine: count the handle values that name an open handle.
-size_t CountOpenHandles() {
-    size_t n = 0;
-    for (uintptr_t v = 4; v < 0x20000; v += 4) {
-        DWORD flags = 0;
-        if (GetHandleInformation(reinterpret_cast<HANDLE>(v), &flags)) ++n;
-    }
-    return n;
 }
 
 struct Launch : testing::Test {
@@ -602,27 +593,6 @@ size_t HandlesLeftByOneIdleWait() {
     if (started.process) WaitForInputIdle(started.process.Get(), kApplicationIdleWaitMs);
     started = {};
     return CountOpenHandles() - before;
-}
-
-// Windows of this process, children included (GetGuiResources reports no USER objects under Wine).
-size_t CountOwnWindows() {
-    struct Count {
-        static BOOL CALLBACK Child(HWND, LPARAM n) {
-            ++*reinterpret_cast<size_t*>(n);
-            return TRUE;
-        }
-        static BOOL CALLBACK Top(HWND w, LPARAM n) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            if (pid != GetCurrentProcessId()) return TRUE;
-            ++*reinterpret_cast<size_t*>(n);
-            EnumChildWindows(w, Child, n);
-            return TRUE;
-        }
-    };
-    size_t n = 0;
-    EnumWindows(Count::Top, reinterpret_cast<LPARAM>(&n));
-    return n;
 }
 
 TEST_F(Launch, RepeatedStartsAndClosesLeaveNoHandlesOrWindows) {
