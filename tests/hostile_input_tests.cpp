@@ -60,15 +60,6 @@ void EndChildren(const wchar_t* exeName) {
     CloseHandle(snapshot);
 }
 
-void SetRegistryDefault(const std::wstring& keyPath, DWORD type, const void* data, DWORD bytes) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              0);
-    RegSetValueExW(key, nullptr, 0, type, static_cast<const BYTE*>(data), bytes);
-    RegCloseKey(key);
-}
-
 } // namespace
 
 TEST_F(HostileInput, OversizedAndBrokenPluginIniFiles) {
@@ -333,10 +324,8 @@ TEST_F(HostileInput, RegistryAssociationsOfTheWrongShape) {
             EXPECT_EQ(boxes.Boxes().size(), 1u) << Narrow(ext);
         }
         host->CloseLister(lister);
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"." + ext).c_str());
-        RegDeleteKeyW(HKEY_CLASSES_ROOT, (L"." + ext).c_str());
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, (progId + ext).c_str());
-        RegDeleteKeyW(HKEY_CLASSES_ROOT, (progId + ext).c_str());
+        RemoveRegistryKey(L"." + ext);
+        RemoveRegistryKey(progId + ext);
     }
     ExpectStartsExactly(expected);
 }

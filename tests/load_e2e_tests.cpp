@@ -362,21 +362,8 @@ TEST_F(ViewingSession, BothHotkeysWorkInAListerWhoseLoadWasDeclined) {
         << "a Lister switched from a Lister is declined by default";
     Activate(lister);
     // The system's association for the second hotkey, written where this platform shows it.
-    HKEY key = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExW(HKEY_CLASSES_ROOT, L".tolvhk", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        0);
-    const std::wstring progId = L"tolvhkfile";
-    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(progId.c_str()),
-                   static_cast<DWORD>((progId.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"tolvhkfile\\shell\\open\\command", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              0);
-    const std::wstring command = Quoted(app) + L" \"%1\"";
-    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
+    SetRegistryText(L".tolvhk", L"tolvhkfile");
+    SetRegistryText(L"tolvhkfile\\shell\\open\\command", Quoted(app) + L" \"%1\"");
     // The hotkeys act once the module has been loaded for more than a second; applications of earlier
     // tests may have taken the foreground meanwhile.
     Sleep(1100);
@@ -404,8 +391,6 @@ TEST_F(ViewingSession, BothHotkeysWorkInAListerWhoseLoadWasDeclined) {
     Sleep(1100);
     pressUntilStarted(VK_F3, VK_SHIFT, 2);
     EXPECT_EQ(Started(2).size(), 2u) << "the system's association opens it too";
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".tolvhk");
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"tolvhkfile");
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, L".tolvhk");
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, L"tolvhkfile");
+    RemoveRegistryKey(L".tolvhk");
+    RemoveRegistryKey(L"tolvhkfile");
 }

@@ -84,6 +84,27 @@ inline SIZE_T PrivateBytes() {
     return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
+// Writes the default value of HKEY_CLASSES_ROOT\keyPath (this platform shows associations written
+// there, not under the user's classes); tests use made-up extensions and remove them afterwards.
+inline void SetRegistryDefault(const std::wstring& keyPath, DWORD type, const void* data, DWORD bytes) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+              0);
+    RegSetValueExW(key, nullptr, 0, type, static_cast<const BYTE*>(data), bytes);
+    RegCloseKey(key);
+}
+
+inline void SetRegistryText(const std::wstring& keyPath, const std::wstring& text) {
+    SetRegistryDefault(keyPath, REG_SZ, text.c_str(),
+                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+inline void RemoveRegistryKey(const std::wstring& keyPath) {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, keyPath.c_str());
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, keyPath.c_str());
+}
+
 struct ViewingSessionBase : testing::Test {
     TempDir dir{L"sess_" + Utf8ToWide(testing::UnitTest::GetInstance()->current_test_info()->name())};
     std::wstring appLog = dir / L"viewapp.log";
