@@ -26,6 +26,11 @@ bool IsApplicationOpen(const TWindowProperties& app) {
 
 } // namespace
 
+void StopHideTimer() {
+    listersToHide.clear();
+    KillHideTimer();
+}
+
 bool HasParentWindow(HWND hwnd) {
     // GetParent would report the owner of an owned top-level window; only a real parent counts. The
     // parent of a top-level window is the desktop.

@@ -20,6 +20,8 @@ void CleanUpHiddenListers();
 void ForgetClosedListers();
 // Hides lister as soon as it becomes visible, through the one hide timer (TimerToHideListerID).
 void StartHideTimer(HWND lister);
+// Stops the hide timer and forgets the Listers it was waiting for.
+void StopHideTimer();
 void CALLBACK TimerProc(HWND hwnd, UINT message, UINT_PTR timerId, DWORD time);
 // Whether creating the plugin window hands the Lister on to its next viewer plugin.
 bool PassesListerOn(bool nextPlugin, int32_t listerState, bool quickView);

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "host/copydata.h"
+#include "host/hotkeys.h"
+#include "plugin/listers.h"
 #include "plugin/host_names.h"
 #include "win/text.h"
 #include "win/window.h"
@@ -132,8 +134,6 @@ void AttachPlugin(HINSTANCE hinst) {
 void DetachPlugin() {
     // The host may unload the module while a hook or a timer still points into it; both would then
     // call unmapped code at the next key or tick.
-    if (KeyboardHook) UnhookWindowsHookEx(KeyboardHook);
-    KeyboardHook = nullptr;
-    if (TimerToHideListerID) KillTimer(nullptr, TimerToHideListerID);
-    TimerToHideListerID = 0;
+    RemoveKeyboardHook();
+    StopHideTimer();
 }
