@@ -115,6 +115,31 @@ TEST_F(Launch, PluginWindowIsAnInvisibleChildOfTheLister) {
     EXPECT_FALSE(style & (WS_VISIBLE | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU));
 }
 
+// A load whose Lister is gone (or never was a window) still gets its frameless window, and the
+// application still starts.
+TEST_F(Launch, PluginWindowWithoutAListerIsStillMadeAndTheApplicationStarts) {
+    TolvanierOptions.ListerState = 0;
+    size_t started = 0;
+    for (HWND lister : {static_cast<HWND>(nullptr), host->CreateLister()}) {
+        if (lister) host->CloseLister(lister); // a handle that no longer names a window
+        loadCommandLines = {ViewApp(L"gone")};
+        ++started;
+        // Wine now and then runs nothing at all for a start: one retry.
+        for (int attempt = 0; attempt < 2 && ReadLogLines(appLog).size() < started; ++attempt) {
+            hwLister = lister;
+            HWND plugin = StartApplicationsAndDisposeLister(loadCommandLines, loadActiveClass);
+            ASSERT_NE(plugin, nullptr);
+            EXPECT_EQ(win::ClassNameOf(plugin), L"Tolvanier");
+            const LONG_PTR style = GetWindowLongPtrW(plugin, GWL_STYLE);
+            EXPECT_TRUE(style & WS_CHILD);
+            EXPECT_FALSE(style & (WS_VISIBLE | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU));
+            DestroyWindow(plugin);
+            ReadLogLines(appLog, started, 10000);
+        }
+        EXPECT_EQ(ReadLogLines(appLog).size(), started);
+    }
+}
+
 // Each row: the options and the Lister of one load, and everything the host stand-in then sees.
 TEST_F(Launch, ListerDispositionByStateCopyAndActiveWindow) {
     struct Case {
