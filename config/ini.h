@@ -3,7 +3,6 @@
 // then yields its default, as for a missing file.
 #pragma once
 
-#include <map>
 #include <string>
 
 namespace config {
@@ -23,26 +22,28 @@ std::wstring IniReadSection(const wchar_t* file, const wchar_t* section);
 // How many times the platform's private-profile functions were called through the reads above since
 // the module was loaded: a measure of how often the configuration files are read.
 unsigned long long IniPlatformReads();
+// How many times a file's time stamp and size were asked for, to know whether earlier reads of it
+// still hold.
+unsigned long long IniStampChecks();
 
-// While one lives, a string or section read a second time with the same arguments is answered from
-// the first read instead of the file. For the span of one computation that does not wait for the
-// user: anything that does (a message box) calls IniForgetReads. Scopes nest; the innermost answers.
+// What was read from a file is kept and answers the same read again while the file's last-write time
+// and size stay as they were, provided it was last written more than a few seconds before it was
+// read (an edit within the file system's time resolution could otherwise keep both). Each read
+// outside a scope asks the file system for the stamp.
+//
+// While an IniReadMemo lives, each file's stamp is asked for once, and a read made a second time is
+// answered from the first even when the file was written just now: for the span of one computation
+// that does not wait for the user. Anything that does (a message box) calls IniForgetReads. Scopes
+// nest; inner ones share what the outermost one has seen.
 class IniReadMemo {
   public:
     IniReadMemo();
     ~IniReadMemo();
     IniReadMemo(const IniReadMemo&) = delete;
     IniReadMemo& operator=(const IniReadMemo&) = delete;
-
-  private:
-    friend const std::wstring* IniMemoFind(const std::wstring& key);
-    friend void IniMemoStore(const std::wstring& key, const std::wstring& value);
-    friend void IniForgetReads();
-    IniReadMemo* outer_;
-    std::map<std::wstring, std::wstring> values_;
 };
 
-// Every live memo forgets what it holds: the files may have been edited meanwhile.
+// Everything read so far is forgotten: the files may have been edited meanwhile.
 void IniForgetReads();
 
 } // namespace config

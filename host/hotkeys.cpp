@@ -36,7 +36,10 @@ struct HotKeyValues {
     std::wstring sysMod;
 };
 
+// Read at every key event that may be a hotkey. Kept while the file is unchanged (config/ini.h): the
+// four reads would cost a quarter millisecond each, at every key the user types in a Lister.
 HotKeyValues ReadHotKeyValues() {
+    const config::IniReadMemo oneLookAtTheFile;
     HotKeyValues v;
     v.appKey = config::IniReadInt(OptionsIniName, L"HotKeys", L"AppFromLister_key", 0);
     v.appMod =
@@ -45,51 +48,6 @@ HotKeyValues ReadHotKeyValues() {
     v.sysMod = config::IniReadString(OptionsIniName, L"HotKeys", L"DefSysAppFromLister_mod", L"",
                                      kModifierTextCapacity);
     return v;
-}
-
-// The file's identity for the cache: its path, last-write time and size.
-struct IniStamp {
-    std::wstring path;
-    uint64_t lastWrite = 0;
-    uint64_t size = 0;
-    bool operator==(const IniStamp&) const = default;
-};
-
-uint64_t Ticks(const FILETIME& t) {
-    return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-}
-
-// A time stamp older than this cannot be given again by a later edit, even on file systems that
-// keep the time in steps of 2 seconds: 3 seconds in 100 ns ticks.
-constexpr uint64_t kSettledTicks = 30'000'000;
-
-// The values of every key event come from the file as it is at that event. Reading them costs a
-// quarter millisecond each, at every key the user types in a Lister, so they are kept while the
-// file's stamp stays the same. A file that is missing, cannot be asked, or was written in the last
-// few seconds is read at every event.
-HotKeyValues CurrentHotKeyValues() {
-    static IniStamp cachedStamp;
-    static HotKeyValues cached;
-    static bool valid = false;
-
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!OptionsIniName[0] || !GetFileAttributesExW(OptionsIniName, GetFileExInfoStandard, &data)) {
-        valid = false;
-        return ReadHotKeyValues();
-    }
-    IniStamp stamp{OptionsIniName, Ticks(data.ftLastWriteTime),
-                   (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow};
-    if (valid && stamp == cachedStamp) return cached;
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    const bool settled = Ticks(now) > stamp.lastWrite && Ticks(now) - stamp.lastWrite > kSettledTicks;
-    HotKeyValues values = ReadHotKeyValues();
-    valid = settled;
-    if (settled) {
-        cachedStamp = std::move(stamp);
-        cached = values;
-    }
-    return values;
 }
 
 bool Matches(int key, WPARAM vk) {
@@ -103,14 +61,14 @@ void OnKeyEvent(WPARAM vk) {
     // The window is asked only for a key that is a hotkey: the answers are the same, and an ordinary
     // key costs no window query.
     if (!appEnabled && !sysEnabled) return;
-    HotKeyValues values = CurrentHotKeyValues();
+    HotKeyValues values = ReadHotKeyValues();
     if (!(appEnabled && Matches(values.appKey, vk)) && !(sysEnabled && Matches(values.sysKey, vk))) return;
     HWND active = GetActiveWindow();
     if (!win::HasClass(active, TCListerClasName)) return;
     if (appEnabled && Matches(values.appKey, vk) && IsRightModState(values.appMod)) {
         LoadAppByListerWindow(active, false);
         // The start may have waited on a message box; the second hotkey reads the file as it is now.
-        values = CurrentHotKeyValues();
+        values = ReadHotKeyValues();
     }
     // Runs even when the first hotkey started something: both may share one key.
     if (sysEnabled && Matches(values.sysKey, vk) && IsRightModState(values.sysMod))

@@ -122,6 +122,9 @@ HWND LoadListerFile(HWND parentWin, const std::wstring& fileName) {
         return nullptr;
     }
 
+    // Each configuration file is asked once whether it changed: nothing from here to the command lines
+    // waits for the user, except a message box, which forgets what was read.
+    const config::IniReadMemo oneLookAtEachFile;
     config::RefreshOptionCache();
     if (TolvanierOptions.ScrollLockControl && !(GetKeyState(VK_SCROLL) & 1)) return nullptr;
 

@@ -116,20 +116,6 @@ struct HotKeys : testing::Test {
     }
 };
 
-// Moves the file's last-write time minutes into the past.
-void AgeFile(const std::wstring& path, int minutes) {
-    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
-    t.QuadPart -= static_cast<ULONGLONG>(minutes) * 60 * 10'000'000;
-    const FILETIME old{t.LowPart, t.HighPart};
-    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &old));
-    CloseHandle(file);
-}
-
 bool Mentions(const std::wstring& line, const std::wstring& part) {
     return line.find(part) != std::wstring::npos;
 }
@@ -378,7 +364,7 @@ TEST_F(HotKeys, AnEditTakesEffectAtTheNextKeyEvent) {
 
     // Written long ago: the values are kept while the file's time stamp and size stay.
     Configure("AppFromLister_key=113\r\n");
-    AgeFile(OptionsIniName, 60);
+    ASSERT_TRUE(AgeFile(OptionsIniName, 60));
     LiftDebounce();
     Press(VK_F3);
     const unsigned long long reads = config::IniPlatformReads();
@@ -390,7 +376,7 @@ TEST_F(HotKeys, AnEditTakesEffectAtTheNextKeyEvent) {
     // An edit of the same size whose time stamp is old as well: the next key event sees it.
     ASSERT_TRUE(WriteTextFile(OptionsIniName, "[Editor]\r\ntolvhk=" + WideToUtf8(app) +
                                                   "\r\n[HotKeys]\r\nAppFromLister_key=115\r\n"));
-    AgeFile(OptionsIniName, 30);
+    ASSERT_TRUE(AgeFile(OptionsIniName, 30));
     for (int attempt = 0; attempt < 2 && lines.size() < 2; ++attempt) {
         LiftDebounce();
         Press(VK_F4);

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "hoststub/host_standin.h"
+#include "win/handles.h"
 
 namespace testing_support {
 
@@ -102,6 +103,19 @@ std::string WideToUtf8(const std::wstring& w) {
     std::string s(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
     return s;
+}
+
+bool AgeFile(const std::wstring& path, int minutes) {
+    const HANDLE raw = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+    if (raw == INVALID_HANDLE_VALUE) return false;
+    const win::UniqueHandle file(raw);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart -= static_cast<ULONGLONG>(minutes) * 60 * 10'000'000;
+    const FILETIME old{t.LowPart, t.HighPart};
+    return SetFileTime(file.Get(), nullptr, nullptr, &old) != 0;
 }
 
 std::vector<std::wstring> ReadLogLines(const std::wstring& logPath, size_t count, DWORD timeoutMs) {

@@ -34,6 +34,8 @@ bool WriteTextFile(const std::wstring& path, const std::string& utf8);
 bool WriteUtf16File(const std::wstring& path, const std::wstring& text, bool byteOrderMark = true);
 std::string ReadFileBytes(const std::wstring& path);
 bool FileExistsW(const std::wstring& path);
+// Moves the file's last-write time minutes into the past.
+bool AgeFile(const std::wstring& path, int minutes);
 std::wstring Utf8ToWide(const std::string& s);
 std::string WideToUtf8(const std::wstring& s);
 
