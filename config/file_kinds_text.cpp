@@ -33,69 +33,93 @@ wchar_t UpperAscii(wchar_t c) {
 
 // CON, PRN, AUX, NUL, COM0-9, LPT0-9, CONIN$, CONOUT$, with or without an extension: the platform
 // may resolve these to devices in any folder.
-bool IsDeviceName(const std::wstring& component) {
-    std::wstring base = component.substr(0, component.find(L'.'));
+bool IsDeviceName(std::wstring_view component) {
+    std::wstring_view base = component.substr(0, component.find(L'.'));
     while (!base.empty() && base.back() == L' ')
-        base.pop_back();
-    for (wchar_t& c : base)
-        c = UpperAscii(c);
-    if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL" || base == L"CONIN$" ||
-        base == L"CONOUT$")
+        base.remove_suffix(1);
+    if (base.size() < 3 || base.size() > 7) return false;
+    wchar_t upper[7];
+    for (size_t i = 0; i < base.size(); ++i)
+        upper[i] = UpperAscii(base[i]);
+    const std::wstring_view u(upper, base.size());
+    if (u == L"CON" || u == L"PRN" || u == L"AUX" || u == L"NUL" || u == L"CONIN$" || u == L"CONOUT$")
         return true;
-    return base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0) &&
-           base[3] >= L'0' && base[3] <= L'9';
+    return u.size() == 4 && (u.substr(0, 3) == L"COM" || u.substr(0, 3) == L"LPT") && u[3] >= L'0' &&
+           u[3] <= L'9';
+}
+
+void FoldAsciiCaseInPlace(std::wstring& text) {
+    for (wchar_t& c : text)
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
 }
 
 } // namespace
 
 std::wstring FoldAsciiCase(const std::wstring& text) {
     std::wstring folded = text;
-    for (wchar_t& c : folded)
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    FoldAsciiCaseInPlace(folded);
     return folded;
 }
 
-std::optional<ListingQuery> ListingQueryOf(const std::wstring& name) {
-    std::wstring tested = name;
-    if (!tested.empty() && tested.back() == L'\\') tested.pop_back();
+std::optional<ListingSplit> ListingSplitOf(const std::wstring& name) {
+    size_t length = name.size();
+    if (length > 0 && name[length - 1] == L'\\') --length;
     // The search takes the whole name; the listing would find the entry of a name too long to search.
-    if (tested.empty() || tested.size() >= 260) return std::nullopt;
-    if (tested.size() >= 2 && tested[0] == L'\\' && tested[1] == L'\\') return std::nullopt;
-    const size_t lastSeparator = tested.rfind(L'\\');
-    if (lastSeparator == std::wstring::npos) return std::nullopt;
+    if (length == 0 || length >= 260) return std::nullopt;
+    if (length >= 2 && name[0] == L'\\' && name[1] == L'\\') return std::nullopt;
+    const size_t separator = name.rfind(L'\\', length - 1);
+    if (separator == std::wstring::npos) return std::nullopt;
 
-    ListingQuery query{tested.substr(0, lastSeparator + 1), tested.substr(lastSeparator + 1)};
-    for (wchar_t c : query.folder) {
+    for (size_t i = 0; i < separator; ++i) {
+        const wchar_t c = name[i];
         const auto u = static_cast<uint32_t>(c);
         if (u < 0x20 || (c != L'\\' && c != L':' && c != L'~' && IsSpecialUnit(c))) return std::nullopt;
     }
-    const std::wstring& component = query.component;
+    const std::wstring_view component(name.data() + separator + 1, length - separator - 1);
     if (component.empty()) return std::nullopt;
     for (wchar_t c : component)
         if (!IsPlainAscii(c) || IsSpecialUnit(c)) return std::nullopt;
     // The platform drops trailing dots and spaces of the last component before it searches.
     if (component.back() == L'.' || component.back() == L' ') return std::nullopt;
     if (IsDeviceName(component)) return std::nullopt;
-    return query;
+    return ListingSplit{separator, length};
 }
 
-void FolderListing::Add(const std::wstring& entryName, bool isDirectory) {
+std::optional<ListingQuery> ListingQueryOf(const std::wstring& name) {
+    const std::optional<ListingSplit> split = ListingSplitOf(name);
+    if (!split) return std::nullopt;
+    return ListingQuery{name.substr(0, split->separator + 1),
+                        name.substr(split->separator + 1, split->length - split->separator - 1)};
+}
+
+void FolderListing::Add(std::wstring_view entryName, bool isDirectory) {
     bool ascii = true;
     for (wchar_t c : entryName)
         if (static_cast<uint32_t>(c) >= 0x80) ascii = false;
     // Case rules beyond ASCII are the file system's own, but they never change a name's length.
     if (!ascii) nonAsciiLengths_.insert(entryName.size());
     const uint8_t kind = isDirectory ? 16 : 1;
-    auto [it, inserted] = kindByFoldedName_.emplace(FoldAsciiCase(entryName), kind);
+    std::wstring key(entryName);
+    FoldAsciiCaseInPlace(key);
+    auto [it, inserted] = kindByFoldedName_.emplace(std::move(key), kind);
     if (!inserted && it->second != kind) it->second = kMixedKinds;
 }
 
-std::optional<uint8_t> FolderListing::KindOf(const std::wstring& component) const {
+std::optional<uint8_t> FolderListing::KindOf(std::wstring_view component) const {
     if (nonAsciiLengths_.count(component.size()) != 0) return std::nullopt;
-    const auto it = kindByFoldedName_.find(FoldAsciiCase(component));
+    folded_.assign(component);
+    FoldAsciiCaseInPlace(folded_);
+    const auto it = kindByFoldedName_.find(folded_);
     if (it == kindByFoldedName_.end()) return 0;
     if (it->second == kMixedKinds) return std::nullopt;
     return it->second;
+}
+
+std::optional<uint8_t> KindFromAttributes(bool found, uint32_t attributes, uint32_t error) {
+    constexpr uint32_t kDirectory = 0x10, kFileNotFound = 2, kPathNotFound = 3;
+    if (found) return (attributes & kDirectory) ? 16 : 1;
+    if (error == kFileNotFound || error == kPathNotFound) return 0;
+    return std::nullopt;
 }
 
 } // namespace config

@@ -122,6 +122,15 @@ TEST(FolderListingRules, CaseInsensitiveKindsAndTheCasesItLeavesOpen) {
     EXPECT_EQ(listing.KindOf(L"absent"), 0);
 }
 
+TEST(FolderListingRules, AttributesAnswerOnlyFoundAndNotThere) {
+    EXPECT_EQ(config::KindFromAttributes(true, FILE_ATTRIBUTE_ARCHIVE, 0), 1);
+    EXPECT_EQ(config::KindFromAttributes(true, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN, 0), 16);
+    EXPECT_EQ(config::KindFromAttributes(false, 0, ERROR_FILE_NOT_FOUND), 0);
+    EXPECT_EQ(config::KindFromAttributes(false, 0, ERROR_PATH_NOT_FOUND), 0);
+    for (DWORD error : {ERROR_ACCESS_DENIED, ERROR_INVALID_NAME, ERROR_SHARING_VIOLATION, ERROR_BAD_NETPATH})
+        EXPECT_FALSE(config::KindFromAttributes(false, 0, error)) << error;
+}
+
 struct FileKindsOnDisk : testing::Test {
     TempDir dir{L"file_kinds"};
     std::wstring Touch(const std::wstring& name) {
@@ -221,9 +230,19 @@ TEST_F(FileKindsOnDisk, EveryKindOfNameGetsTheAnswerOfItsOwnSearch) {
     EXPECT_EQ(counts.listings, 1u) << "the folder was listed";
     EXPECT_GE(counts.fromListings, 40u);
     EXPECT_GT(counts.searchedAlone, 20u) << "the odd names were searched one by one";
+
+    // The same names once the folder holds far more entries than names asked of it: not listed to
+    // the end, the plain names are answered by their attributes.
+    for (int i = 0; i < 400; ++i)
+        Touch(L"filler" + std::to_wstring(i));
+    ExpectSameAsOneByOne(names, &counts);
+    EXPECT_EQ(counts.listings, 0u);
+    EXPECT_EQ(counts.fromListings, 0u);
+    EXPECT_GE(counts.fromAttributes, 40u);
+    EXPECT_GT(counts.searchedAlone, 20u);
 }
 
-TEST_F(FileKindsOnDisk, FoldersThatCannotBeListedOrAreTooLargeFallBackToSearches) {
+TEST_F(FileKindsOnDisk, FoldersThatCannotBeListedFallBackToSearchesAndTooLargeOnesToAttributes) {
     // Many names in a folder that is not there, and in a folder given through "..".
     std::vector<std::wstring> names;
     MakeDir(dir / L"a");
@@ -247,7 +266,8 @@ TEST_F(FileKindsOnDisk, FoldersThatCannotBeListedOrAreTooLargeFallBackToSearches
         few.push_back(big + L"E" + std::to_wstring(i * 3));
     ExpectSameAsOneByOne(few, &counts);
     EXPECT_EQ(counts.listings, 0u);
-    EXPECT_EQ(counts.searchedAlone, few.size());
+    EXPECT_EQ(counts.fromAttributes, few.size());
+    EXPECT_EQ(counts.searchedAlone, 0u);
     // Few names in a folder are searched one by one.
     few.resize(config::kListingMinNames - 1);
     ExpectSameAsOneByOne(few, &counts);
