@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cwctype>
+#include <iterator>
 #include <map>
 
 #include "config/commands.h"
@@ -23,17 +24,39 @@ struct CodeUnitLess {
 };
 
 template <typename V> using KeyMap = std::map<std::wstring, V, CodeUnitLess>;
-using NameList = std::vector<std::wstring>; // quoted names in the order they were added
+// The names of one command in the order they were added: the caller's own texts, quoted only when a
+// line is written (a selection may hold tens of thousands of names).
+using NameList = std::vector<const std::wstring*>;
 
 bool IsSeparator(wchar_t c) {
     return c == L'\\' || c == L'/';
 }
 
-std::wstring JoinNames(NameList::const_iterator first, NameList::const_iterator last) {
+size_t TrailingBackslashes(const std::wstring& name) {
+    size_t trailing = 0;
+    while (trailing < name.size() && name[name.size() - 1 - trailing] == L'\\')
+        ++trailing;
+    return trailing;
+}
+
+// The length of QuoteName(name).
+size_t QuotedLength(const std::wstring& name) {
+    return name.size() + TrailingBackslashes(name) + 2;
+}
+
+void AppendQuoted(std::wstring& text, const std::wstring& name) {
+    text += L'"';
+    text += name;
+    text.append(TrailingBackslashes(name), L'\\');
+    text += L'"';
+}
+
+std::wstring JoinNames(NameList::const_iterator first, NameList::const_iterator last, size_t length) {
     std::wstring joined;
+    joined.reserve(length);
     for (auto it = first; it != last; ++it) {
         if (it != first) joined += L' ';
-        joined += *it;
+        AppendQuoted(joined, **it);
     }
     return joined;
 }
@@ -46,30 +69,32 @@ void AppendCommandLines(const std::wstring& app, const std::wstring& params, con
     if (!params.empty())
         fixed += params.find(L"%1") != std::wstring::npos ? params.size() - 2 : params.size() + 1;
 
-    auto flush = [&](NameList::const_iterator first, NameList::const_iterator last) {
-        if (first == last) return;
-        std::wstring line = L"\"" + app + L"\" " + InsFileNamesToParams(params, JoinNames(first, last));
+    auto runStart = names.begin();
+    size_t runLength = 0;
+    auto flush = [&](NameList::const_iterator last) {
+        if (runStart == last) return;
+        std::wstring line =
+            L"\"" + app + L"\" " + InsFileNamesToParams(params, JoinNames(runStart, last, runLength));
         if (line.size() <= maxLineLength) out.push_back(std::move(line));
     };
 
-    auto runStart = names.begin();
-    size_t runLength = 0;
     for (auto it = names.begin(); it != names.end(); ++it) {
-        const size_t added = (it == runStart ? 0 : 1) + it->size();
+        const size_t quoted = QuotedLength(**it);
+        const size_t added = (it == runStart ? 0 : 1) + quoted;
         if (fixed + runLength + added <= maxLineLength) {
             runLength += added;
             continue;
         }
-        flush(runStart, it);
-        if (fixed + it->size() <= maxLineLength) {
+        flush(it);
+        if (fixed + quoted <= maxLineLength) {
             runStart = it;
-            runLength = it->size();
+            runLength = quoted;
         } else {
             runStart = it + 1; // this name alone cannot fit: it gets no command
             runLength = 0;
         }
     }
-    flush(runStart, names.end());
+    flush(names.end());
 }
 
 } // namespace
@@ -135,55 +160,72 @@ PathParts SplitPath(const std::wstring& path) {
 
 std::wstring ExtensionKeyOf(const std::wstring& name, bool isDirectory) {
     if (isDirectory) return kDirectoryKey;
-    // The whole name is split, however long: a long name is never cut into another name.
-    std::wstring key = SplitPath(name).extension;
-    if (!key.empty()) key.erase(0, 1);
+    // The extension SplitPath gives, found in place: from the last dot after the drive and the last
+    // separator. The whole name is searched, however long: a long name is never cut into another.
+    size_t fileStart = name.size() >= 2 && name[1] == L':' ? 2 : 0;
+    for (size_t i = fileStart; i < name.size(); ++i)
+        if (IsSeparator(name[i])) fileStart = i + 1;
+    const size_t dot = name.rfind(L'.');
+    std::wstring key = dot != std::wstring::npos && dot >= fileStart ? name.substr(dot + 1) : std::wstring();
     for (wchar_t& c : key)
         c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
     return key;
 }
 
 std::wstring QuoteName(const std::wstring& name) {
-    size_t trailing = 0;
-    while (trailing < name.size() && name[name.size() - 1 - trailing] == L'\\')
-        ++trailing;
-    return L"\"" + name + std::wstring(trailing, L'\\') + L"\"";
+    std::wstring quoted;
+    quoted.reserve(QuotedLength(name));
+    AppendQuoted(quoted, name);
+    return quoted;
 }
 
-std::vector<std::wstring> ComposeCommandLines(const std::vector<ExistingName>& names, int paramsMode,
-                                              int paramsByExtMode, const AppResolver& resolveApp,
-                                              const TemplateReader& readTemplate, size_t maxLineLength) {
-    // Only the per-file grouping reads the names in their sorted order: the other groupings skip
-    // the ordered map of every name.
+namespace {
+
+// The composition over the names that forEachName hands to the function it is given, as (name,
+// isDirectory), in order.
+template <typename ForEachName>
+std::vector<std::wstring> Compose(const ForEachName& forEachName, int paramsMode, int paramsByExtMode,
+                                  const AppResolver& resolveApp, const TemplateReader& readTemplate,
+                                  size_t maxLineLength) {
+    // Only the per-file grouping reads the names in their sorted order, and only the grouping by
+    // application gathers the names of each application: the others skip those maps.
     const bool perFile = paramsMode == 1 && paramsByExtMode == 2;
-    KeyMap<std::wstring> extensionByFile;
+    const bool byApp = paramsMode == 0 || (paramsMode == 1 && paramsByExtMode == 0);
+    struct FileEntry {
+        const std::wstring* name;
+        std::wstring key;
+    };
+    KeyMap<FileEntry> entryByQuotedFile; // the same name twice is one file
     KeyMap<NameList> filesByExtension;
-    for (const ExistingName& entry : names) {
-        const std::wstring key = ExtensionKeyOf(entry.name, entry.isDirectory);
-        std::wstring quoted = QuoteName(entry.name);
-        if (perFile) extensionByFile.emplace(quoted, key);
-        filesByExtension[key].push_back(std::move(quoted));
-    }
+    forEachName([&](const std::wstring& name, bool isDirectory) {
+        std::wstring key = ExtensionKeyOf(name, isDirectory);
+        if (perFile) entryByQuotedFile.emplace(QuoteName(name), FileEntry{&name, key});
+        filesByExtension[std::move(key)].push_back(&name);
+    });
 
     KeyMap<std::wstring> appByExtension;
     KeyMap<NameList> filesByApp;
     KeyMap<bool> defaultEditorByApp;
     KeyMap<std::wstring> extensionByApp;
-    for (const auto& [key, files] : filesByExtension) {
+    for (auto& [key, files] : filesByExtension) {
         const std::optional<ResolvedApp> app = resolveApp(key);
         if (!app) continue;
         appByExtension.emplace(key, app->appPath);
-        auto [entry, inserted] = filesByApp.emplace(app->appPath, files);
+        if (!byApp) continue;
+        // The names move to their application: this grouping never reads them by extension again.
+        auto [entry, inserted] = filesByApp.try_emplace(app->appPath);
         if (inserted) {
+            entry->second = std::move(files);
             defaultEditorByApp.emplace(app->appPath, app->usedDefaultEditor);
             extensionByApp.emplace(app->appPath, key);
         } else {
-            entry->second.insert(entry->second.end(), files.begin(), files.end());
+            entry->second.insert(entry->second.end(), std::make_move_iterator(files.begin()),
+                                 std::make_move_iterator(files.end()));
         }
     }
 
     std::vector<std::wstring> lines;
-    if (paramsMode == 0 || (paramsMode == 1 && paramsByExtMode == 0)) {
+    if (byApp) {
         for (const auto& [app, files] : filesByApp) {
             const std::wstring params = paramsMode == 0 ? readTemplate(0, app, defaultEditorByApp[app])
                                                         : readTemplate(1, extensionByApp[app], false);
@@ -193,14 +235,37 @@ std::vector<std::wstring> ComposeCommandLines(const std::vector<ExistingName>& n
         for (const auto& [key, app] : appByExtension)
             AppendCommandLines(app, readTemplate(1, key, false), filesByExtension[key], maxLineLength, lines);
     } else if (perFile) {
-        for (const auto& [quoted, key] : extensionByFile) {
-            const auto app = appByExtension.find(key);
+        for (const auto& [quoted, file] : entryByQuotedFile) {
+            const auto app = appByExtension.find(file.key);
             if (app == appByExtension.end()) continue;
-            AppendCommandLines(app->second, readTemplate(1, key, false), NameList{quoted}, maxLineLength,
-                               lines);
+            AppendCommandLines(app->second, readTemplate(1, file.key, false), NameList{file.name},
+                               maxLineLength, lines);
         }
     }
     return lines;
+}
+
+} // namespace
+
+std::vector<std::wstring> ComposeCommandLines(const std::vector<ExistingName>& names, int paramsMode,
+                                              int paramsByExtMode, const AppResolver& resolveApp,
+                                              const TemplateReader& readTemplate, size_t maxLineLength) {
+    const auto forEachName = [&](const auto& add) {
+        for (const ExistingName& entry : names)
+            add(entry.name, entry.isDirectory);
+    };
+    return Compose(forEachName, paramsMode, paramsByExtMode, resolveApp, readTemplate, maxLineLength);
+}
+
+std::vector<std::wstring> ComposeCommandLines(const std::vector<std::wstring>& names,
+                                              const std::vector<uint8_t>& kinds, int paramsMode,
+                                              int paramsByExtMode, const AppResolver& resolveApp,
+                                              const TemplateReader& readTemplate, size_t maxLineLength) {
+    const auto forEachName = [&](const auto& add) {
+        for (size_t i = 0; i < names.size() && i < kinds.size(); ++i)
+            if (kinds[i] != 0) add(names[i], kinds[i] == 16);
+    };
+    return Compose(forEachName, paramsMode, paramsByExtMode, resolveApp, readTemplate, maxLineLength);
 }
 
 } // namespace config

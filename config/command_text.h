@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -69,6 +70,12 @@ using TemplateReader = std::function<std::wstring(int mode, const std::wstring& 
 // the same application and template, each holding a consecutive run of whole names; a name that
 // cannot fit any line gets no command.
 std::vector<std::wstring> ComposeCommandLines(const std::vector<ExistingName>& names, int paramsMode,
+                                              int paramsByExtMode, const AppResolver& resolveApp,
+                                              const TemplateReader& readTemplate, size_t maxLineLength);
+// The same for names as the existence test answered them (0 absent, 16 directory, any other a file),
+// in place: the absent ones are left out.
+std::vector<std::wstring> ComposeCommandLines(const std::vector<std::wstring>& names,
+                                              const std::vector<uint8_t>& kinds, int paramsMode,
                                               int paramsByExtMode, const AppResolver& resolveApp,
                                               const TemplateReader& readTemplate, size_t maxLineLength);
 

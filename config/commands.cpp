@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "config/app_lookup.h"
 #include "config/command_text.h"
 #include "config/file_kinds.h"
@@ -29,10 +31,7 @@ void GetCommandsList(const std::vector<std::wstring>& fileNames, std::vector<std
     const config::IniReadMemo memo;
     // The answers of FileExists for every name; names sharing a folder are answered together.
     const std::vector<uint8_t> kinds = config::FileKinds(fileNames);
-    std::vector<config::ExistingName> existing;
-    for (size_t i = 0; i < fileNames.size(); ++i)
-        if (kinds[i] != 0) existing.push_back({fileNames[i], kinds[i] == 16});
-    if (existing.empty()) return;
+    if (std::all_of(kinds.begin(), kinds.end(), [](uint8_t kind) { return kind == 0; })) return;
 
     const config::AppResolver resolveApp =
         [&](const std::wstring& ext) -> std::optional<config::ResolvedApp> {
@@ -51,8 +50,8 @@ void GetCommandsList(const std::vector<std::wstring>& fileNames, std::vector<std
     };
 
     // The line and its terminator must fit the platform's command-line limit.
-    std::vector<std::wstring> lines =
-        config::ComposeCommandLines(existing, TolvanierOptions.ParamsMode, TolvanierOptions.ParamsByExtMode,
-                                    resolveApp, readTemplate, kCommandLineLimit - 1);
+    std::vector<std::wstring> lines = config::ComposeCommandLines(
+        fileNames, kinds, TolvanierOptions.ParamsMode, TolvanierOptions.ParamsByExtMode, resolveApp,
+        readTemplate, kCommandLineLimit - 1);
     commandLines.insert(commandLines.end(), lines.begin(), lines.end());
 }

@@ -126,22 +126,28 @@ struct Composer {
     std::map<std::wstring, std::wstring> templates; // "mode|key|flag"
     std::vector<std::wstring> lookups, templateRequests;
 
+    config::AppResolver Resolver() {
+        return [&](const std::wstring& ext) -> std::optional<ResolvedApp> {
+            lookups.push_back(ext);
+            auto it = apps.find(ext);
+            if (it == apps.end()) return std::nullopt;
+            return it->second;
+        };
+    }
+    config::TemplateReader Reader() {
+        return [&](int m, const std::wstring& key, bool flag) {
+            const std::wstring request = std::to_wstring(m) + L"|" + key + L"|" + (flag ? L"1" : L"0");
+            templateRequests.push_back(request);
+            return templates.count(request) ? templates[request] : std::wstring();
+        };
+    }
     std::vector<std::wstring> Run(const std::vector<ExistingName>& names, int mode, int byExt,
                                   size_t limit = 32766) {
-        return ComposeCommandLines(
-            names, mode, byExt,
-            [&](const std::wstring& ext) -> std::optional<ResolvedApp> {
-                lookups.push_back(ext);
-                auto it = apps.find(ext);
-                if (it == apps.end()) return std::nullopt;
-                return it->second;
-            },
-            [&](int m, const std::wstring& key, bool flag) {
-                const std::wstring request = std::to_wstring(m) + L"|" + key + L"|" + (flag ? L"1" : L"0");
-                templateRequests.push_back(request);
-                return templates.count(request) ? templates[request] : std::wstring();
-            },
-            limit);
+        return ComposeCommandLines(names, mode, byExt, Resolver(), Reader(), limit);
+    }
+    std::vector<std::wstring> Run(const std::vector<std::wstring>& names, const std::vector<uint8_t>& kinds,
+                                  int mode, int byExt) {
+        return ComposeCommandLines(names, kinds, mode, byExt, Resolver(), Reader(), 32766);
     }
 };
 
@@ -169,6 +175,27 @@ TEST(Composition, LookupsOncePerKeyInKeyOrderAndTemplatesPerCommand) {
     EXPECT_TRUE(perFile.Run(names, 2, 0).empty());
     EXPECT_TRUE(perFile.Run(names, 1, 3).empty());
     EXPECT_EQ(perFile.lookups.size(), 12u) << "the lookups happen even when no command is produced";
+}
+
+TEST(Composition, NamesWithTheKindsTheExistenceTestGaveComposeAsTheExistingOnes) {
+    Composer c;
+    c.apps[L"txt"] = {L"T", false};
+    c.apps[L"log"] = {L"L", true};
+    c.apps[config::kDirectoryKey] = {L"D", false};
+    c.templates[L"1|txt|0"] = L"-t %1";
+    const std::vector<std::wstring> names = {L"b.txt", L"gone.txt", L"sub.txt", L"x.LOG", L"a.txt", L"n.log"};
+    const std::vector<uint8_t> kinds = {1, 0, 16, 1, 1, 0};
+    const std::vector<ExistingName> existing = {{L"b.txt"}, {L"sub.txt", true}, {L"x.LOG"}, {L"a.txt"}};
+    for (const auto& [mode, byExt] : {std::pair{0, 0}, {1, 0}, {1, 1}, {1, 2}}) {
+        Composer fromKinds = c, fromExisting = c;
+        const auto lines = fromKinds.Run(names, kinds, mode, byExt);
+        EXPECT_EQ(lines, fromExisting.Run(existing, mode, byExt)) << mode << byExt;
+        EXPECT_FALSE(lines.empty());
+        EXPECT_EQ(fromKinds.lookups, fromExisting.lookups);
+        EXPECT_EQ(fromKinds.templateRequests, fromExisting.templateRequests);
+    }
+    EXPECT_TRUE(c.Run(names, std::vector<uint8_t>(names.size(), 0), 1, 0).empty());
+    EXPECT_TRUE(c.lookups.empty()) << "no name, no lookup";
 }
 
 TEST(Composition, NamesThatDoNotFitOneLineAreSpreadOverSeveral) {
