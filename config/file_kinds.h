@@ -40,6 +40,11 @@ std::optional<ListingSplit> ListingSplitOf(const std::wstring& name);
 // system matches a name without wildcards: without regard to letter case.
 class FolderListing {
   public:
+    FolderListing() = default;
+    // Its index points into its own text.
+    FolderListing(const FolderListing&) = delete;
+    FolderListing& operator=(const FolderListing&) = delete;
+
     void Add(std::wstring_view entryName, bool isDirectory);
     // 0 (absent), 1 (file) or 16 (directory) for a component that ListingQueryOf produced; nullopt
     // when the listing cannot tell exactly: entries differing only in case are of both kinds, or an
@@ -49,9 +54,21 @@ class FolderListing {
 
   private:
     static constexpr uint8_t kMixedKinds = 0xFF;
-    std::unordered_map<std::wstring, uint8_t> kindByFoldedName_;
+    struct Entry {
+        size_t offset;
+        size_t length;
+        uint8_t kind;
+    };
+    void BuildIndex() const;
+
+    // Every entry's name in lower case, one after another: a folder may hold tens of thousands.
+    std::wstring foldedNames_;
+    std::vector<Entry> entries_;
+    // Views into foldedNames_, made at the first question after the last entry was added.
+    mutable std::unordered_map<std::wstring_view, uint8_t> kindByFoldedName_;
+    mutable bool indexed_ = false;
     std::unordered_set<size_t> nonAsciiLengths_;
-    // The folded component of a lookup: one buffer for all of them.
+    // The folded component of a question: one buffer for all of them.
     mutable std::wstring folded_;
 };
 

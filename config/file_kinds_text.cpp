@@ -98,15 +98,27 @@ void FolderListing::Add(std::wstring_view entryName, bool isDirectory) {
         if (static_cast<uint32_t>(c) >= 0x80) ascii = false;
     // Case rules beyond ASCII are the file system's own, but they never change a name's length.
     if (!ascii) nonAsciiLengths_.insert(entryName.size());
-    const uint8_t kind = isDirectory ? 16 : 1;
-    std::wstring key(entryName);
-    FoldAsciiCaseInPlace(key);
-    auto [it, inserted] = kindByFoldedName_.emplace(std::move(key), kind);
-    if (!inserted && it->second != kind) it->second = kMixedKinds;
+    const size_t offset = foldedNames_.size();
+    for (wchar_t c : entryName)
+        foldedNames_ += c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+    entries_.push_back({offset, entryName.size(), static_cast<uint8_t>(isDirectory ? 16 : 1)});
+    indexed_ = false;
+}
+
+void FolderListing::BuildIndex() const {
+    kindByFoldedName_.clear();
+    kindByFoldedName_.reserve(entries_.size());
+    for (const Entry& entry : entries_) {
+        const std::wstring_view name(foldedNames_.data() + entry.offset, entry.length);
+        auto [it, inserted] = kindByFoldedName_.emplace(name, entry.kind);
+        if (!inserted && it->second != entry.kind) it->second = kMixedKinds;
+    }
+    indexed_ = true;
 }
 
 std::optional<uint8_t> FolderListing::KindOf(std::wstring_view component) const {
     if (nonAsciiLengths_.count(component.size()) != 0) return std::nullopt;
+    if (!indexed_) BuildIndex();
     folded_.assign(component);
     FoldAsciiCaseInPlace(folded_);
     const auto it = kindByFoldedName_.find(folded_);
