@@ -21,6 +21,7 @@
 #include "host/file_list.h"
 #include "host/hotkeys.h"
 #include "hoststub/host_standin.h"
+#include "plugin/exports.h"
 #include "plugin/state.h"
 #include "tests/support/test_support.h"
 #include "win/handles.h"
@@ -58,9 +59,24 @@ double MedianMs(int runs, const std::function<void()>& body) {
     return ms[ms.size() / 2];
 }
 
-int RunsFor(int names) {
-    if (quick) return 3;
-    return names >= 10000 ? 3 : names >= 1000 ? 5 : 9;
+// Waits (at most 10 s) until no process of this program's that runs exeName is left, so that each
+// timing starts on a quiet machine: a Wine process that is still starting competes for the same two
+// cores and the same server as the call being timed.
+void WaitForChildrenToEnd(const std::wstring& exeName) {
+    const double deadline = NowMs() + 10000;
+    while (NowMs() < deadline) {
+        bool running = false;
+        const HANDLE raw = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        win::UniqueHandle snapshot(raw == INVALID_HANDLE_VALUE ? nullptr : raw);
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more && !running;
+             more = Process32NextW(snapshot.Get(), &entry))
+            running = entry.th32ParentProcessID == GetCurrentProcessId() &&
+                      _wcsicmp(entry.szExeFile, exeName.c_str()) == 0;
+        if (!running) return;
+        PumpFor(10);
+    }
 }
 
 std::wstring Extension(int e) {
@@ -109,9 +125,9 @@ struct Folder {
     }
 };
 
-Folder MakeFolder(const TempDir& root, int extensions) {
+Folder MakeFolder(const TempDir& root, const std::wstring& name, int extensions) {
     Folder f;
-    f.path = root / (L"sel" + std::to_wstring(extensions) + L"\\");
+    f.path = root / (name + L"\\");
     f.extensions = extensions;
     CreateDirectoryW(f.path.c_str(), nullptr);
     return f;
@@ -216,21 +232,6 @@ struct Row {
     double commands = 0, load = 0, probes = 0;
 };
 
-// Times one selection of the panel (picked entries of the folder) three ways.
-Row TimeSelection(hoststub::HostStandIn& host, const Folder& folder, const std::vector<int>& picked) {
-    host.SelectPanelEntries(picked);
-    const std::vector<std::wstring> names = FullNames(folder, picked);
-    const int runs = RunsFor(static_cast<int>(names.size()));
-    size_t lines = 0, loadLines = 0, probed = 0;
-    Row row;
-    row.commands = MedianMs(runs, [&] { lines = BuildCommands(names); });
-    row.load = MedianMs(runs, [&] { loadLines = LoadSelection(host.Panel()); });
-    row.probes = MedianMs(runs, [&] { probed = ProbeOneByOne(names); });
-    if (lines == 0 || loadLines != lines || probed != names.size())
-        std::printf("  (unexpected: %zu lines, %zu from the load, %zu found)\n", lines, loadLines, probed);
-    return row;
-}
-
 void ShowPanel(hoststub::HostStandIn& host, const Folder& folder) {
     std::vector<std::wstring> entries;
     for (const auto& name : folder.names)
@@ -248,42 +249,91 @@ void PrintRow(const std::wstring& label, int count, int extensions, const Row& r
                 row.commands / row.probes, row.load / row.probes);
 }
 
-void SelectionTable(hoststub::HostStandIn& host, std::map<int, Folder>& folders) {
+std::vector<int> AllOf(const Folder& folder) {
+    std::vector<int> all(folder.names.size());
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = static_cast<int>(i);
+    return all;
+}
+
+double Median(std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+// Times selections of the panel (picked entries of their folders) three ways. The selections are
+// timed in turn, run after run, so that a burst of load on this shared machine falls on all of them
+// alike and the ratios between them hold.
+std::vector<Row> TimeSelections(hoststub::HostStandIn& host, const std::vector<const Folder*>& folders,
+                                const std::vector<std::vector<int>>& picks) {
+    const int runs = quick ? 3 : 5;
+    std::vector<std::vector<double>> commands(folders.size()), loads(folders.size()), probes(folders.size());
+    for (int run = 0; run < runs; ++run) {
+        for (size_t k = 0; k < folders.size(); ++k) {
+            ShowPanel(host, *folders[k]);
+            host.SelectPanelEntries(picks[k]);
+            const std::vector<std::wstring> names = FullNames(*folders[k], picks[k]);
+            size_t lines = 0, loadLines = 0, probed = names.size();
+            commands[k].push_back(MedianMs(1, [&] { lines = BuildCommands(names); }));
+            loads[k].push_back(MedianMs(1, [&] { loadLines = LoadSelection(host.Panel()); }));
+            // The probes of 10,000 names take seconds: three runs give their median.
+            if (run < 3) probes[k].push_back(MedianMs(1, [&] { probed = ProbeOneByOne(names); }));
+            if (lines == 0 || loadLines != lines || probed != names.size())
+                std::printf("  (unexpected: %zu lines, %zu from the load, %zu found)\n", lines, loadLines,
+                            probed);
+        }
+    }
+    std::vector<Row> rows;
+    for (size_t k = 0; k < folders.size(); ++k)
+        rows.push_back({Median(commands[k]), Median(loads[k]), Median(probes[k])});
+    return rows;
+}
+
+// Selections that are whole folders, one folder per size, and a few names of a large folder. Returns
+// the largest folder of ten extensions.
+Folder SelectionTable(hoststub::HostStandIn& host, const TempDir& root) {
     std::printf("\nSelections (ms for the whole selection; us per name):\n");
     std::printf("%-14s %4s | %9s %8s %6s | %9s %8s %6s | %9s %8s | %7s %7s\n", "names", "ext", "commands",
                 "us/name", "x10", "load", "us/name", "x10", "probes", "us/name", "cmd/prb", "load/prb");
+    Folder large;
     for (int extensions : kExtensionCounts) {
-        Folder& folder = folders.at(extensions);
-        Row previous;
-        bool first = true;
+        std::vector<Folder> sized;
         for (int count : kSelections) {
             if (quick && count > 1000) break;
-            folder.GrowTo(count);
-            ShowPanel(host, folder);
-            std::vector<int> all(static_cast<size_t>(count));
-            for (int i = 0; i < count; ++i)
-                all[static_cast<size_t>(i)] = i;
-            const Row row = TimeSelection(host, folder, all);
-            PrintRow(std::to_wstring(count) + L" of " + std::to_wstring(count), count, extensions, row,
-                     first ? nullptr : &previous);
-            previous = row;
-            first = false;
+            sized.push_back(MakeFolder(
+                root, L"whole" + std::to_wstring(count) + L"_" + std::to_wstring(extensions), extensions));
+            sized.back().GrowTo(count);
         }
+        std::vector<const Folder*> folders;
+        std::vector<std::vector<int>> picks;
+        for (const Folder& f : sized) {
+            folders.push_back(&f);
+            picks.push_back(AllOf(f));
+        }
+        const std::vector<Row> rows = TimeSelections(host, folders, picks);
+        for (size_t k = 0; k < rows.size(); ++k) {
+            const int count = static_cast<int>(sized[k].names.size());
+            PrintRow(std::to_wstring(count) + L" of " + std::to_wstring(count), count, extensions, rows[k],
+                     k ? &rows[k - 1] : nullptr);
+        }
+        if (extensions == 10) large = sized.back();
     }
     // A few names of a large folder: the listing of the folder may cost more than it saves.
-    Folder& large = folders.at(10);
-    large.GrowTo(quick ? 1000 : 10000);
-    ShowPanel(host, large);
-    for (int step : {100, 10}) {
-        const std::vector<int> picked = Spread(large, step);
-        const Row row = TimeSelection(host, large, picked);
-        PrintRow(std::to_wstring(picked.size()) + L" of " + std::to_wstring(large.names.size()),
-                 static_cast<int>(picked.size()), 10, row, nullptr);
-    }
+    const std::vector<int> steps{100, 10};
+    std::vector<std::vector<int>> picks;
+    for (int step : steps)
+        picks.push_back(Spread(large, step));
+    const std::vector<Row> rows = TimeSelections(host, {&large, &large}, picks);
+    for (size_t k = 0; k < rows.size(); ++k)
+        PrintRow(std::to_wstring(picks[k].size()) + L" of " + std::to_wstring(large.names.size()),
+                 static_cast<int>(picks[k].size()), 10, rows[k], nullptr);
     std::printf(
         "  commands: GetCommandsList; load: the host INI's values, the panel's selection read entry by\n"
         "  entry, the panel's directory from the host, then GetCommandsList; probes: FindFirstFileW per\n"
-        "  name; x10: time over the time of a tenth of the names\n");
+        "  name; x10: time over the time of a tenth of the names. Medians of %d runs (probes: 3), the\n"
+        "  sizes of one table part timed in turn in each run.\n",
+        quick ? 3 : 5);
+    return large;
 }
 
 void HookTable(hoststub::HostStandIn& host) {
@@ -345,7 +395,59 @@ void IniReadsTable(std::map<int, Folder>& folders, const std::wstring& app) {
         }
     }
     WriteTextFile(OptionsIniName, direct);
+    AgeFile(OptionsIniName, 10);
     TolvanierOptions.ParamsByExtMode = 0;
+}
+
+// The configuration reads of whole loads (the linked code, in the host stand-in): one file, and ten
+// selected files of ten extensions, with the INI files written just now and unchanged for minutes.
+void ReadsPerLoadTable(hoststub::HostStandIn& host, Folder& folder) {
+    std::printf("\nConfiguration reads per load (private-profile calls + looks at a file's time stamp):\n");
+    host.Plugin().BindLinked(ListLoadW, ListLoad, ListCloseWindow, nullptr);
+    win::CopyTo(TCListBoxClasName, L"LCLListBox"); // as the module's start-up sets it
+    SetEnv(L"TOLVANIER_VIEWAPP_MODE", L"exit");
+    folder.GrowTo(10);
+    ShowPanel(host, folder);
+    const std::wstring appName = L"benchapp.exe";
+    FirstLoad = true;
+    auto load = [&](bool selection) {
+        host.SelectPanelEntries(selection ? std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}
+                                          : std::vector<int>{});
+        HWND lister = host.CreateLister();
+        SetForegroundWindow(host.MainWindow());
+        SetActiveWindow(host.MainWindow());
+        host.FocusPanel();
+        std::wstring name = folder.path + folder.names[0];
+        const unsigned long long reads = config::IniPlatformReads(), looks = config::IniStampChecks();
+        const bool taken = host.Plugin().ListLoadW(lister, name.data(), 0) != nullptr;
+        const unsigned long long readsMade = config::IniPlatformReads() - reads;
+        const unsigned long long looksMade = config::IniStampChecks() - looks;
+        host.Pump(30);
+        if (host.ListerAlive(lister)) host.CloseLister(lister);
+        WaitForChildrenToEnd(appName);
+        char text[64];
+        std::snprintf(text, sizeof text, "%2llu + %llu%s", readsMade, looksMade, taken ? "" : " (NOT TAKEN)");
+        return std::string(text);
+    };
+    load(false); // the first load fills the option cache
+    const std::string plugin = ReadFileBytes(OptionsIniName), hostIni = ReadFileBytes(TCIniName);
+    for (bool settled : {false, true}) {
+        WriteTextFile(OptionsIniName, plugin);
+        WriteTextFile(TCIniName, hostIni);
+        if (settled) {
+            AgeFile(OptionsIniName, 10);
+            AgeFile(TCIniName, 10);
+        }
+        const std::string one = load(false), ten = load(true);
+        const std::string oneAgain = load(false), tenAgain = load(true);
+        std::printf("  INI files %s\n    first load: one file %s; 10 files of 10 extensions %s\n"
+                    "    next load:  one file %s; 10 files of 10 extensions %s\n",
+                    settled ? "unchanged for minutes (kept while their stamps stay):"
+                            : "written just now (read at every load):",
+                    one.c_str(), ten.c_str(), oneAgain.c_str(), tenAgain.c_str());
+    }
+    RemoveKeyboardHook();
+    SetEnv(L"TOLVANIER_VIEWAPP_MODE", nullptr);
 }
 
 // The real module in a folder of its own, beside its INI, loaded by the host stand-in.
@@ -360,6 +462,8 @@ InstalledModule Install(const TempDir& root, const std::wstring& app) {
     CreateDirectoryW(m.folder.c_str(), nullptr);
     CopyFileW(ModulePath().c_str(), (m.folder + L"Tolvanier64.wlx64").c_str(), FALSE);
     WriteTextFile(m.folder + L"Tolvanier.ini", PluginIni(app));
+    // Configured a while ago, as it is when the user views files.
+    AgeFile(m.folder + L"Tolvanier.ini", 10);
     m.file = m.folder + L"doc.x00";
     WriteTextFile(m.file, "x");
     return m;
@@ -378,26 +482,6 @@ double TimedView(hoststub::HostStandIn& host, const std::wstring& file, bool* ta
     host.Pump(30);
     if (host.ListerAlive(lister)) host.CloseLister(lister);
     return ms;
-}
-
-// Waits (at most 10 s) until no process of this program's that runs exeName is left, so that each
-// timing starts on a quiet machine: a Wine process that is still starting competes for the same two
-// cores and the same server as the call being timed.
-void WaitForChildrenToEnd(const std::wstring& exeName) {
-    const double deadline = NowMs() + 10000;
-    while (NowMs() < deadline) {
-        bool running = false;
-        const HANDLE raw = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        win::UniqueHandle snapshot(raw == INVALID_HANDLE_VALUE ? nullptr : raw);
-        PROCESSENTRY32W entry{};
-        entry.dwSize = sizeof(entry);
-        for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more && !running;
-             more = Process32NextW(snapshot.Get(), &entry))
-            running = entry.th32ParentProcessID == GetCurrentProcessId() &&
-                      _wcsicmp(entry.szExeFile, exeName.c_str()) == 0;
-        if (!running) return;
-        PumpFor(10);
-    }
 }
 
 double BareStart(const std::wstring& commandLine) {
@@ -429,23 +513,25 @@ void SingleFileAndTemporaryCopy(const TempDir& root, const std::wstring& app) {
     }
     bool taken = false;
     TimedView(host, m.file, &taken); // the first load fills the option cache
-    const int runs = quick ? 7 : 21;
-    std::vector<double> loads, bare;
+    // Pairs of one view and one bare start, each on a quiet machine; the overhead is the median of
+    // the pairs' differences, which is steadier than the difference of the two medians.
+    const int runs = quick ? 9 : 41;
+    std::vector<double> loads, bare, differences;
     const std::wstring appName = app.substr(app.find_last_of(L'\\') + 1);
     for (int i = 0; i < runs; ++i) {
         WaitForChildrenToEnd(appName);
         loads.push_back(TimedView(host, m.file, &taken));
         WaitForChildrenToEnd(appName);
         bare.push_back(BareStart(L"\"" + app + L"\" \"" + m.file + L"\""));
+        differences.push_back(loads.back() - bare.back());
         host.Pump(50);
     }
-    std::sort(loads.begin(), loads.end());
-    std::sort(bare.begin(), bare.end());
-    const double load = loads[loads.size() / 2], start = bare[bare.size() / 2];
-    std::printf("\nSingle file, options cached (real module in the host stand-in; medians of %d):\n", runs);
+    const double load = Median(loads), start = Median(bare), overhead = Median(differences);
+    std::printf("\nSingle file, options cached (real module in the host stand-in; medians of %d pairs):\n",
+                runs);
     std::printf("  ListLoadW %8.2f ms | bare CreateProcessW %8.2f ms | overhead %7.2f ms = %5.1f %% of the "
                 "bare start%s\n",
-                load, start, load - start, 100 * (load - start) / start, taken ? "" : " (NOT TAKEN)");
+                load, start, overhead, 100 * overhead / start, taken ? "" : " (NOT TAKEN)");
 
     // Where the overhead goes: the command list of the file, and a window made and put into a Lister
     // as the plugin's window is (linked code, same platform calls).
@@ -457,20 +543,19 @@ void SingleFileAndTemporaryCopy(const TempDir& root, const std::wstring& app) {
         const double commands = MedianMs(runs, [&] { BuildCommands({m.file}); });
         HWND lister = host.CreateLister();
         const double window = MedianMs(runs, [&] {
-            HWND w = CreateWindowExW(0, L"STATIC", L"w", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
-            SetWindowLongPtrW(w, GWL_STYLE, WS_CHILD);
-            SetParent(w, lister);
+            HWND w = CreateWindowExW(0, L"STATIC", L"w", WS_CHILD, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, lister, nullptr, nullptr, nullptr);
             DestroyWindow(w);
         });
-        const double ini = MedianMs(runs, [&] { config::IniReadInt(OptionsIniName, L"Options", L"X", 0); });
+        const double ini = MedianMs(
+            runs, [&] { GetPrivateProfileIntW(L"Options", L"X", 0, (m.folder + L"Tolvanier.ini").c_str()); });
         host.CloseLister(lister);
         win::CopyTo(OptionsIniName, savedIni);
         TolvanierOptions = savedOptions;
-        std::printf(
-            "  of which: GetCommandsList %.2f ms, one INI read %.2f ms, a window made and put into the "
-            "Lister (and destroyed) %.2f ms\n",
-            commands, ini, window);
+        std::printf("  of which: GetCommandsList %.2f ms, one private-profile read %.2f ms, a child window "
+                    "made in the Lister "
+                    "(and destroyed) %.2f ms\n",
+                    commands, ini, window);
     }
 
     // A temporary copy from an archive with ListerState 1: the load waits for the application to be
@@ -511,6 +596,7 @@ int wmain(int argc, wchar_t** argv) {
     CopyFileW(ViewAppPath().c_str(), app.c_str(), FALSE);
     WriteTextFile(root / L"Tolvanier.ini", PluginIni(app));
     WriteTextFile(root / L"wincmd.ini", "[Configuration]\r\nViewertype=1\r\nGetTextMode=1\r\n");
+    AgeFile(root / L"wincmd.ini", 10);
     win::CopyTo(OptionsIniName, root / L"Tolvanier.ini");
     win::CopyTo(TCIniName, root / L"wincmd.ini");
     TolvanierOptions = config::ReadOptionBlock(OptionsIniName);
@@ -525,11 +611,12 @@ int wmain(int argc, wchar_t** argv) {
 
     std::map<int, Folder> folders;
     for (int extensions : kExtensionCounts)
-        folders[extensions] = MakeFolder(root, extensions);
+        folders[extensions] = MakeFolder(root, L"sel" + std::to_wstring(extensions), extensions);
 
     IniReadsTable(folders, app);
-    SelectionTable(host, folders);
-    PlatformCosts(folders.at(10));
+    ReadsPerLoadTable(host, folders.at(10));
+    const Folder large = SelectionTable(host, root);
+    PlatformCosts(large);
     HookTable(host);
 
     OptionsIniName[0] = L'\0';
