@@ -1,6 +1,7 @@
-// The benchmark: times the paths that grow with the selection and the key events of the hotkey hook,
-// beside the platform calls they are compared with, and counts the configuration reads. All figures
-// of one table come from the same run; each is the median of repeated runs.
+// The benchmark: times a view of one file beside a bare process start, the wait for a copy from an
+// archive, the paths that grow with the selection and the key events of the hotkey hook, beside the
+// platform calls they are compared with, and counts the configuration reads. All figures of one table
+// come from the same run; each is the median of repeated runs.
 //
 //   tolvanier-bench.exe [--quick]      (scripts/bench.sh builds it and runs it under Wine)
 #include <windows.h>
