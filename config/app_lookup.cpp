@@ -20,8 +20,10 @@ constexpr size_t kAppTextLimit = kAppPathCapacity - 1;
 const std::wstring kClassesRoot = L"HKEY_CLASSES_ROOT\\";
 
 void ShowLookupError(const std::wstring& text) {
+    // The user may mend the configuration while the box is open: what a key event reads meanwhile,
+    // and what is read after it, comes from the files as they are then.
+    config::IniForgetReads();
     MessageBoxW(hwMain, text.c_str(), L"Tolvanier", 0x10);
-    // The user may have mended the configuration while the box was open.
     config::IniForgetReads();
 }
 

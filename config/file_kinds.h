@@ -1,6 +1,7 @@
 // The existence test for many names at once: names that share a folder are answered from one listing
-// of that folder, with exactly the answers FileExists gives one name at a time; whatever a listing
-// cannot answer exactly is tested by FileExists itself.
+// of that folder (or, in a folder far larger than the names asked of it, from each name's
+// attributes), with exactly the answers FileExists gives one name at a time; whatever neither can
+// answer exactly is tested by FileExists itself.
 #pragma once
 
 #include <cstddef>
