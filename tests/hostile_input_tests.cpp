@@ -436,18 +436,8 @@ struct Presser {
             return;
         }
         if (ticks < 12) return;
-        const DWORD self = GetCurrentProcessId();
-        for (HWND box = FindWindowW(L"#32770", nullptr); box;
-             box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(box, &pid);
-            if (pid != self || !IsWindowVisible(box)) continue;
-            wchar_t text[4096] = L"";
-            GetDlgItemTextW(box, 0xFFFF, text, 4096);
-            texts.push_back(text);
-            ShowWindow(box, SW_HIDE);
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-        }
+        for (const CaughtBox& box : DismissOwnMessageBoxes())
+            texts.push_back(box.text);
     }
 };
 
@@ -482,12 +472,8 @@ TEST_F(HostileInput, HotkeysWhileAMessageBoxOfThePluginIsOpen) {
 }
 
 TEST_F(HostileInput, ApplicationsThatNeverIdleOrEndAtOnceDoNotHoldTheLoad) {
-    const std::wstring temp = dir / L"tmp";
-    CreateDirectoryW(temp.c_str(), nullptr);
-    CreateDirectoryW((temp + L"\\_tc").c_str(), nullptr);
-    SetEnv(L"TEMP", temp.c_str());
     Install("");
-    const std::wstring copy = MakeFile(L"tmp\\_tc\\packed.txt");
+    const std::wstring copy = MakeTemporaryCopy(L"packed.txt");
     size_t starts = 0;
     for (const wchar_t* mode : {L"busy", L"exit", L"hidden"}) {
         SetEnv(L"TOLVANIER_VIEWAPP_MODE", mode);

@@ -249,12 +249,8 @@ TEST_F(ViewingSession, PassedOnListerComingBackWithinASecondIsDeclined) {
 }
 
 TEST_F(ViewingSession, TemporaryCopyKeepsTheListerHiddenUntilTheApplicationWindowIsGone) {
-    const std::wstring temp = dir / L"tmp";
-    CreateDirectoryW(temp.c_str(), nullptr);
-    CreateDirectoryW((temp + L"\\_tc").c_str(), nullptr);
-    SetEnv(L"TEMP", temp.c_str());
     Install("");
-    const std::wstring copy = MakeFile(L"tmp\\_tc\\packed.txt");
+    const std::wstring copy = MakeTemporaryCopy(L"packed.txt");
     const std::wstring other = MakeFile(L"b.txt");
     Activate(main);
     HWND lister = host->CreateLister();

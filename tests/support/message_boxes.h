@@ -15,6 +15,31 @@ struct CaughtBox {
     HWND owner = nullptr;
 };
 
+// Reads and dismisses every visible message box of this process, nested ones included: each is
+// hidden at once (so a later call does not read it again) and OK is pressed.
+inline std::vector<CaughtBox> DismissOwnMessageBoxes() {
+    std::vector<CaughtBox> caught;
+    const DWORD self = GetCurrentProcessId();
+    for (HWND box = FindWindowW(L"#32770", nullptr); box;
+         box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(box, &pid);
+        if (pid != self || !IsWindowVisible(box)) continue;
+        CaughtBox one;
+        wchar_t text[4096] = L"";
+        GetDlgItemTextW(box, 0xFFFF, text, 4096);
+        one.text = text;
+        wchar_t caption[256] = L"";
+        GetWindowTextW(box, caption, 256);
+        one.caption = caption;
+        one.owner = GetWindow(box, GW_OWNER);
+        caught.push_back(one);
+        ShowWindow(box, SW_HIDE);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    return caught;
+}
+
 class MessageBoxCatcher {
   public:
     MessageBoxCatcher() {
@@ -40,25 +65,8 @@ class MessageBoxCatcher {
   private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
         if (!active_) return;
-        const DWORD self = GetCurrentProcessId();
-        for (HWND box = FindWindowW(L"#32770", nullptr); box;
-             box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(box, &pid);
-            if (pid != self || !IsWindowVisible(box)) continue;
-            CaughtBox caught;
-            wchar_t text[4096] = L"";
-            GetDlgItemTextW(box, 0xFFFF, text, 4096);
-            caught.text = text;
-            wchar_t caption[256] = L"";
-            GetWindowTextW(box, caption, 256);
-            caught.caption = caption;
-            caught.owner = GetWindow(box, GW_OWNER);
-            active_->boxes_.push_back(caught);
-            // Hidden at once so the next tick does not read the same box again.
-            ShowWindow(box, SW_HIDE);
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-        }
+        for (CaughtBox& box : DismissOwnMessageBoxes())
+            active_->boxes_.push_back(std::move(box));
     }
 
     static inline MessageBoxCatcher* active_ = nullptr;

@@ -144,6 +144,15 @@ struct ViewingSessionBase : testing::Test {
         EXPECT_TRUE(WriteTextFile(path, "text\r\n"));
         return path;
     }
+    // A file as the host extracts it from an archive: in a "_tc" folder under %TEMP%, which now
+    // names a folder of this test.
+    std::wstring MakeTemporaryCopy(const std::wstring& name) {
+        const std::wstring temp = dir / L"tmp";
+        CreateDirectoryW(temp.c_str(), nullptr);
+        CreateDirectoryW((temp + L"\\_tc").c_str(), nullptr);
+        SetEnv(L"TEMP", temp.c_str());
+        return MakeFile(L"tmp\\_tc\\" + name);
+    }
     void Activate(HWND w) {
         SetForegroundWindow(w);
         SetActiveWindow(w);
