@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "config/command_text.h"
 #include "config/ini.h"
@@ -19,13 +20,15 @@ namespace {
 constexpr size_t kAppTextLimit = kAppPathCapacity - 1;
 const std::wstring kClassesRoot = L"HKEY_CLASSES_ROOT\\";
 
-void ShowLookupError(const std::wstring& text) {
+void ShowLookupMessageBox(const std::wstring& text) {
     // The user may mend the configuration while the box is open: what a key event reads meanwhile,
     // and what is read after it, comes from the files as they are then.
     config::IniForgetReads();
     MessageBoxW(hwMain, text.c_str(), L"Tolvanier", 0x10);
     config::IniForgetReads();
 }
+
+config::LookupMessageSink messageSink = ShowLookupMessageBox;
 
 // A direct value, read one unit wider than the application buffer so that a longer value is seen
 // whole (and refused) rather than cut into another path.
@@ -34,39 +37,39 @@ std::wstring ReadAppValue(const wchar_t* ini, const wchar_t* section, const std:
 }
 
 // The default value of HKEY_CLASSES_ROOT\keyPath as text of at most 259 units, whatever its type.
-// Shows message 1 or 2 and returns nullopt when the key or the value is missing or too long.
-std::optional<std::wstring> ReadClassesRootDefault(const std::wstring& keyPath) {
+// Gives message 1 or 2 and returns nullopt when the key or the value is missing or too long.
+std::optional<std::wstring> ReadClassesRootDefault(const std::wstring& keyPath, std::wstring& message) {
     win::UniqueRegKey key;
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, keyPath.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {
-        ShowLookupError(L"Not found registry key:\n" + kClassesRoot + keyPath);
+        message = L"Not found registry key:\n" + kClassesRoot + keyPath;
         return std::nullopt;
     }
     wchar_t data[kAppPathCapacity];
     DWORD bytes = sizeof(data);
     if (RegQueryValueExW(key.Get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &bytes) !=
         ERROR_SUCCESS) {
-        ShowLookupError(L"Not found default value for registry key:\n" + kClassesRoot + keyPath);
+        message = L"Not found default value for registry key:\n" + kClassesRoot + keyPath;
         return std::nullopt;
     }
     // The stored text need not be terminated; it ends at its first terminator or its last unit.
     const size_t length = win::BoundedLength(data, bytes / sizeof(wchar_t));
     if (length > kAppTextLimit) {
-        ShowLookupError(L"Not found default value for registry key:\n" + kClassesRoot + keyPath);
+        message = L"Not found default value for registry key:\n" + kClassesRoot + keyPath;
         return std::nullopt;
     }
     return std::wstring(data, length);
 }
 
-// The application text of the system's "open" command for ext; nullopt after a message.
-std::optional<std::wstring> ReadSystemAssociation(const std::wstring& ext) {
+// The application text of the system's "open" command for ext; nullopt with a message.
+std::optional<std::wstring> ReadSystemAssociation(const std::wstring& ext, std::wstring& message) {
     const std::wstring extKey = L"." + ext + L"\\";
-    const std::optional<std::wstring> className = ReadClassesRootDefault(extKey);
+    const std::optional<std::wstring> className = ReadClassesRootDefault(extKey, message);
     if (!className) return std::nullopt;
     const std::optional<std::wstring> command =
-        ReadClassesRootDefault(*className + L"\\shell\\open\\command\\");
+        ReadClassesRootDefault(*className + L"\\shell\\open\\command\\", message);
     if (!command) return std::nullopt;
     std::optional<std::wstring> program = config::CutRegistryCommand(*command);
-    if (!program) ShowLookupError(L"Bad path in registry:\n" + *command);
+    if (!program) message = L"Bad path in registry:\n" + *command;
     return program;
 }
 
@@ -103,56 +106,79 @@ std::optional<std::wstring> ResolveDefaultEditor(const std::wstring& editor) {
     return SearchFor(nullptr, parts.baseName, L".exe");
 }
 
-bool Deliver(const std::wstring& path, wchar_t* appPath) {
-    return win::CopyTo(appPath, kAppPathCapacity, path);
-}
-
 } // namespace
 
-bool GetAssociatedAppByExt(const wchar_t* ext, wchar_t* appPath, bool forceDefaultEditor,
-                           bool useSystemAssociation, bool& usedDefaultEditor) {
-    usedDefaultEditor = false;
-    win::CopyTo(appPath, kAppPathCapacity, L"");
-    const std::wstring key = ext ? ext : L"";
+namespace config {
 
-    std::wstring appText;
+LookupMessageSink SetLookupMessageSink(LookupMessageSink sink) {
+    return std::exchange(messageSink, sink ? sink : ShowLookupMessageBox);
+}
+
+AppLookup LookUpApplication(const std::wstring& key, bool forceDefaultEditor, bool useSystemAssociation) {
+    AppLookup result;
     if (useSystemAssociation) {
-        std::optional<std::wstring> program = ReadSystemAssociation(key);
-        if (!program) return false;
-        appText = std::move(*program);
+        std::optional<std::wstring> program = ReadSystemAssociation(key, result.message);
+        if (!program) return result;
+        result.source = AppSource::SystemAssociation;
+        result.appText = std::move(*program);
     } else if (TolvanierOptions.UseTCExtensions) {
         // Read wider than the buffer: the cut at the last "^" may leave a text that fits.
-        appText = config::CutAtLastCaret(
-            config::IniReadString(TCIniName, L"Extensions", key.c_str(), L"", config::kIniSectionCapacity));
+        result.source = AppSource::HostExtensions;
+        result.appText =
+            CutAtLastCaret(IniReadString(TCIniName, L"Extensions", key.c_str(), L"", kIniSectionCapacity));
     } else {
-        appText = ReadAppValue(OptionsIniName, L"Editor", key);
-        if (appText.empty()) {
-            appText = config::FindCompositeValue(config::IniReadSection(OptionsIniName, L"Editor"), key, true)
-                          .value_or(std::wstring());
+        result.source = AppSource::EditorKey;
+        result.appText = ReadAppValue(OptionsIniName, L"Editor", key);
+        if (result.appText.empty()) {
+            if (auto composite = FindCompositeValue(IniReadSection(OptionsIniName, L"Editor"), key, true)) {
+                result.source = AppSource::EditorComposite;
+                result.appText = std::move(*composite);
+            }
         }
     }
 
     // A text or expansion longer than the buffer is never cut into a path: it is reported whole as
     // an application that was not found.
-    const std::wstring app = config::ExpandEnvironment(appText);
+    const std::wstring app = ExpandEnvironment(result.appText);
     if (!app.empty()) {
-        const std::optional<std::wstring> found =
-            app.size() <= kAppTextLimit && appText.size() <= kAppTextLimit ? ResolveConfiguredApp(app)
-                                                                           : std::nullopt;
-        if (found && Deliver(*found, appPath)) return true;
-        ShowLookupError(L"Application not found:\n" + app);
-        return false;
+        std::optional<std::wstring> found =
+            app.size() <= kAppTextLimit && result.appText.size() <= kAppTextLimit ? ResolveConfiguredApp(app)
+                                                                                  : std::nullopt;
+        if (found && found->size() <= kAppTextLimit) {
+            result.found = true;
+            result.appPath = std::move(*found);
+        } else {
+            result.message = L"Application not found:\n" + app;
+        }
+        return result;
     }
 
-    if (TolvanierOptions.IfIsExtOnly && !forceDefaultEditor) return false;
-    usedDefaultEditor = true;
-    const std::wstring editorText = config::IniReadString(OptionsIniName, L"Options", L"DefaultEditor",
-                                                          L"notepad", config::kIniValueCapacity + 1);
-    const std::wstring editor = config::ExpandEnvironment(editorText);
-    if (editorText.size() <= kAppTextLimit && editor.size() <= kAppTextLimit) {
-        const std::optional<std::wstring> found = ResolveDefaultEditor(editor);
-        if (found && Deliver(*found, appPath)) return true;
+    if (TolvanierOptions.IfIsExtOnly && !forceDefaultEditor) return result;
+    result.usedDefaultEditor = true;
+    result.source = AppSource::DefaultEditor;
+    result.appText =
+        IniReadString(OptionsIniName, L"Options", L"DefaultEditor", L"notepad", kIniValueCapacity + 1);
+    const std::wstring editor = ExpandEnvironment(result.appText);
+    if (result.appText.size() <= kAppTextLimit && editor.size() <= kAppTextLimit) {
+        std::optional<std::wstring> found = ResolveDefaultEditor(editor);
+        if (found && found->size() <= kAppTextLimit) {
+            result.found = true;
+            result.appPath = std::move(*found);
+            return result;
+        }
     }
-    ShowLookupError(L"Default application not found:\n" + editor);
-    return false;
+    result.message = L"Default application not found:\n" + editor;
+    return result;
+}
+
+} // namespace config
+
+bool GetAssociatedAppByExt(const wchar_t* ext, wchar_t* appPath, bool forceDefaultEditor,
+                           bool useSystemAssociation, bool& usedDefaultEditor) {
+    win::CopyTo(appPath, kAppPathCapacity, L"");
+    const config::AppLookup lookup =
+        config::LookUpApplication(ext ? ext : L"", forceDefaultEditor, useSystemAssociation);
+    usedDefaultEditor = lookup.usedDefaultEditor;
+    if (!lookup.message.empty()) messageSink(lookup.message);
+    return lookup.found && win::CopyTo(appPath, kAppPathCapacity, lookup.appPath);
 }

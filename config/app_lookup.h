@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 // Capacity of an application path, terminator included.
 constexpr size_t kAppPathCapacity = 260;
@@ -11,3 +12,35 @@ constexpr size_t kAppPathCapacity = 260;
 // that was found; a false result has shown a message box unless IfIsExtOnly silenced it.
 bool GetAssociatedAppByExt(const wchar_t* ext, wchar_t* appPath, bool forceDefaultEditor,
                            bool useSystemAssociation, bool& usedDefaultEditor);
+
+namespace config {
+
+// Where the application text of a lookup came from.
+enum class AppSource {
+    None,              // nothing was read (a registry failure)
+    SystemAssociation, // the registry's "open" command of the extension's class
+    HostExtensions,    // the host INI's [Extensions]
+    EditorKey,         // the plugin INI's [Editor], the extension's own key
+    EditorComposite,   // the plugin INI's [Editor], a composite line that lists the extension
+    DefaultEditor,     // [Options] DefaultEditor, the fallback
+};
+
+// One lookup, with everything a reader of the configuration may want to know about it. It shows
+// nothing: message is the text the plugin shows for it, empty when it found the application or
+// declined silently.
+struct AppLookup {
+    bool found = false;
+    std::wstring appPath; // what goes into the command line (at most kAppPathCapacity - 1 units)
+    bool usedDefaultEditor = false;
+    AppSource source = AppSource::None;
+    std::wstring appText; // as read from the source (before the default editor, when that was taken)
+    std::wstring message;
+};
+AppLookup LookUpApplication(const std::wstring& ext, bool forceDefaultEditor, bool useSystemAssociation);
+
+// Where the messages of GetAssociatedAppByExt go: by default a message box owned by hwMain. A reader
+// that must show none (the configuration checker) takes them instead. Returns the previous sink.
+using LookupMessageSink = void (*)(const std::wstring& text);
+LookupMessageSink SetLookupMessageSink(LookupMessageSink sink);
+
+} // namespace config
