@@ -5,13 +5,16 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "config/command_text.h"
 #include "config/ini.h"
 #include "config/options.h"
 #include "config/params.h"
+#include "config/program_search.h"
 #include "plugin/state.h"
 #include "win/handles.h"
+#include "win/paths.h"
 #include "win/text.h"
 
 namespace {
@@ -36,74 +39,141 @@ std::wstring ReadAppValue(const wchar_t* ini, const wchar_t* section, const std:
     return config::IniReadString(ini, section, key.c_str(), L"", config::kIniValueCapacity + 1);
 }
 
-// The default value of HKEY_CLASSES_ROOT\keyPath as text of at most 259 units, whatever its type.
-// Gives message 1 or 2 and returns nullopt when the key or the value is missing or too long.
-std::optional<std::wstring> ReadClassesRootDefault(const std::wstring& keyPath, std::wstring& message) {
+enum class RegistryRead { NoKey, NoValue, Found };
+
+// A text value of root\keyPath (valueName null: the default value), at most 259 units. anyType: the
+// value is taken as text whatever its type, as for the extension's own class and command; otherwise it
+// must be a string.
+RegistryRead ReadRegistryText(HKEY root, const std::wstring& keyPath, const wchar_t* valueName, bool anyType,
+                              std::wstring& text) {
     win::UniqueRegKey key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, keyPath.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {
-        message = L"Not found registry key:\n" + kClassesRoot + keyPath;
-        return std::nullopt;
-    }
+    if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
+        return RegistryRead::NoKey;
     wchar_t data[kAppPathCapacity];
     DWORD bytes = sizeof(data);
-    if (RegQueryValueExW(key.Get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &bytes) !=
-        ERROR_SUCCESS) {
-        message = L"Not found default value for registry key:\n" + kClassesRoot + keyPath;
-        return std::nullopt;
-    }
+    DWORD type = REG_NONE;
+    if (RegQueryValueExW(key.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes) !=
+            ERROR_SUCCESS ||
+        (!anyType && type != REG_SZ && type != REG_EXPAND_SZ))
+        return RegistryRead::NoValue;
     // The stored text need not be terminated; it ends at its first terminator or its last unit.
     const size_t length = win::BoundedLength(data, bytes / sizeof(wchar_t));
-    if (length > kAppTextLimit) {
+    if (length > kAppTextLimit) return RegistryRead::NoValue;
+    text.assign(data, length);
+    return RegistryRead::Found;
+}
+
+bool HasRegistryValue(HKEY root, const std::wstring& keyPath, const wchar_t* valueName) {
+    win::UniqueRegKey key;
+    return RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS &&
+           RegQueryValueExW(key.Get(), valueName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+// The default value of HKEY_CLASSES_ROOT\keyPath; nullopt with message 1 or 2.
+std::optional<std::wstring> ReadClassesRootDefault(const std::wstring& keyPath, std::wstring& message) {
+    std::wstring text;
+    switch (ReadRegistryText(HKEY_CLASSES_ROOT, keyPath, nullptr, true, text)) {
+    case RegistryRead::Found: return text;
+    case RegistryRead::NoKey: message = L"Not found registry key:\n" + kClassesRoot + keyPath; break;
+    case RegistryRead::NoValue:
         message = L"Not found default value for registry key:\n" + kClassesRoot + keyPath;
-        return std::nullopt;
+        break;
     }
-    return std::wstring(data, length);
+    return std::nullopt;
 }
 
-// The application text of the system's "open" command for ext; nullopt with a message.
-std::optional<std::wstring> ReadSystemAssociation(const std::wstring& ext, std::wstring& message) {
-    const std::wstring extKey = L"." + ext + L"\\";
-    const std::optional<std::wstring> className = ReadClassesRootDefault(extKey, message);
+// How the system opens files of an extension: with its class's "open" command, or through the shell
+// (a class with a DelegateExecute handler and no command, as store apps have).
+struct SystemOpen {
+    std::wstring command;
+    bool throughShell = false;
+};
+
+std::wstring OpenCommandKey(const std::wstring& className) {
+    return className + L"\\shell\\open\\command\\";
+}
+
+// The user's own choice ("Open with", "Always"), which Explorer follows before the extension's class.
+std::optional<SystemOpen> ReadUserChoice(const std::wstring& ext) {
+    std::wstring className;
+    if (ReadRegistryText(HKEY_CURRENT_USER,
+                         L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\." + ext +
+                             L"\\UserChoice",
+                         L"ProgId", false, className) != RegistryRead::Found ||
+        className.empty())
+        return std::nullopt;
+    std::wstring command;
+    if (ReadRegistryText(HKEY_CLASSES_ROOT, OpenCommandKey(className), nullptr, false, command) ==
+            RegistryRead::Found &&
+        !command.empty())
+        return SystemOpen{command};
+    if (HasRegistryValue(HKEY_CLASSES_ROOT, OpenCommandKey(className), L"DelegateExecute"))
+        return SystemOpen{{}, true};
+    return std::nullopt;
+}
+
+// The system's way of opening files of ext; nullopt with a message.
+std::optional<SystemOpen> ReadSystemAssociation(const std::wstring& ext, std::wstring& message) {
+    if (auto choice = ReadUserChoice(ext)) return choice;
+    const std::optional<std::wstring> className = ReadClassesRootDefault(L"." + ext + L"\\", message);
     if (!className) return std::nullopt;
-    const std::optional<std::wstring> command =
-        ReadClassesRootDefault(*className + L"\\shell\\open\\command\\", message);
-    if (!command) return std::nullopt;
-    std::optional<std::wstring> program = config::CutRegistryCommand(*command);
-    if (!program) message = L"Bad path in registry:\n" + *command;
-    return program;
+    const std::wstring commandKey = OpenCommandKey(*className);
+    const std::optional<std::wstring> command = ReadClassesRootDefault(commandKey, message);
+    if (command) return SystemOpen{*command};
+    if (HasRegistryValue(HKEY_CLASSES_ROOT, commandKey, L"DelegateExecute")) {
+        message.clear();
+        return SystemOpen{{}, true};
+    }
+    return std::nullopt;
 }
 
-// SearchPathW into a 260-unit result; a hit whose full path would not fit counts as no hit.
-std::optional<std::wstring> SearchFor(const wchar_t* directory, const std::wstring& file,
-                                      const wchar_t* ext) {
-    if (file.empty()) return std::nullopt;
-    wchar_t found[kAppPathCapacity];
-    const DWORD n = SearchPathW(directory, file.c_str(), ext, kAppPathCapacity, found, nullptr);
-    if (n == 0 || n >= kAppPathCapacity) return std::nullopt;
-    return std::wstring(found, n);
+// The folders a program named without an absolute folder is looked for in. Never the current folder:
+// it is the one the user browses, and a program planted there must not run.
+std::vector<std::wstring> ProgramFolders() {
+    return config::ProgramSearchFolders(win::DirectoryOf(win::ModuleFileName(nullptr)), win::SystemFolder(),
+                                        win::WindowsFolder(), win::EnvironmentValue(L"PATH"));
 }
 
-// The configured application: a drive means its own folder only and the text stays as written;
-// otherwise the standard search order, then the base name with ".exe".
+// The first of the name rounds found in the folders, as a full path of at most 259 units.
+std::optional<std::wstring> FindProgram(const std::vector<std::wstring>& folders,
+                                        const std::vector<std::vector<std::wstring>>& rounds) {
+    for (const auto& names : rounds)
+        for (const std::wstring& folder : folders)
+            for (const std::wstring& name : names) {
+                const std::wstring candidate = config::JoinPath(folder, name);
+                if (!win::IsExistingFile(candidate)) continue;
+                std::optional<std::wstring> full = win::FullPathOf(candidate);
+                if (full && full->size() <= kAppTextLimit) return full;
+            }
+    return std::nullopt;
+}
+
+std::vector<std::vector<std::wstring>> NameRounds(const config::PathParts& parts) {
+    return config::ProgramNameRounds(parts.baseName, parts.extension,
+                                     config::ProgramExtensions(win::EnvironmentValue(L"PATHEXT")));
+}
+
+// The configured application. A path with a drive or another absolute folder (a share, a device
+// path) is looked for in its own folder only and stays as written; a drive with a relative folder
+// ("C:tools\ed.exe") depends on the current folder and is not taken. Any other text is looked for by
+// its file part in the program folders.
 std::optional<std::wstring> ResolveConfiguredApp(const std::wstring& app) {
     const config::PathParts parts = config::SplitPath(app);
-    const std::wstring file = parts.baseName + parts.extension;
-    if (!parts.drive.empty()) {
-        const std::wstring folder = parts.drive + parts.directory;
-        if (SearchFor(folder.c_str(), file, nullptr)) return app;
+    if (!parts.drive.empty() || config::IsAbsolutePath(app)) {
+        if (config::IsAbsolutePath(app) && win::IsExistingFile(app)) return app;
         return std::nullopt;
     }
-    if (auto hit = SearchFor(nullptr, file, nullptr)) return hit;
-    return SearchFor(nullptr, parts.baseName, L".exe");
+    return FindProgram(ProgramFolders(), NameRounds(parts));
 }
 
+// The default editor: first in its own folder when that is absolute, then in the program folders.
 std::optional<std::wstring> ResolveDefaultEditor(const std::wstring& editor) {
     const config::PathParts parts = config::SplitPath(editor);
+    const std::vector<std::vector<std::wstring>> rounds = NameRounds(parts);
     const std::wstring folder = parts.drive + parts.directory;
-    const std::wstring file = parts.baseName + parts.extension;
-    if (auto hit = SearchFor(folder.c_str(), file, nullptr)) return hit;
-    if (auto hit = SearchFor(nullptr, file, nullptr)) return hit;
-    return SearchFor(nullptr, parts.baseName, L".exe");
+    if (config::IsAbsolutePath(folder) && !rounds.empty())
+        if (auto hit = FindProgram({folder}, {rounds.front()})) return hit;
+    return FindProgram(ProgramFolders(), rounds);
 }
 
 } // namespace
@@ -117,9 +187,20 @@ LookupMessageSink SetLookupMessageSink(LookupMessageSink sink) {
 AppLookup LookUpApplication(const std::wstring& key, bool forceDefaultEditor, bool useSystemAssociation) {
     AppLookup result;
     if (useSystemAssociation) {
-        std::optional<std::wstring> program = ReadSystemAssociation(key, result.message);
-        if (!program) return result;
+        const std::optional<SystemOpen> open = ReadSystemAssociation(key, result.message);
+        if (!open) return result;
         result.source = AppSource::SystemAssociation;
+        // A command with arguments of its own would lose them to the cut: the shell opens the file.
+        if (open->throughShell || !IsPlainOpenCommand(open->command)) {
+            result.openWithShell = true;
+            result.appText = open->command;
+            return result;
+        }
+        std::optional<std::wstring> program = CutRegistryCommand(open->command);
+        if (!program) {
+            result.message = L"Bad path in registry:\n" + open->command;
+            return result;
+        }
         result.appText = std::move(*program);
     } else if (TolvanierOptions.UseTCExtensions) {
         // Read wider than the buffer: the cut at the last "^" may leave a text that fits.

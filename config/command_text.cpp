@@ -1,5 +1,6 @@
 #include "config/command_text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cwctype>
 #include <iterator>
@@ -133,6 +134,56 @@ std::optional<std::wstring> CutRegistryCommand(const std::wstring& command) {
         return command.substr(1, close - 1);
     }
     return command.substr(0, command.find(L' '));
+}
+
+bool IsPlainOpenCommand(const std::wstring& command) {
+    const std::optional<std::wstring> program = CutRegistryCommand(command);
+    if (!program) return true; // the cut's own message says what is wrong
+    auto isPlaceholder = [](std::wstring text) {
+        if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"')
+            text = text.substr(1, text.size() - 2);
+        return text == L"%1" || text == L"%L" || text == L"%l";
+    };
+    if (program->empty()) return true;         // no program: the default editor, as for any empty text
+    if (isPlaceholder(*program)) return false; // the file is its own program ("%1" %*)
+    // What follows the program: the quoted one ends at its closing quote, the other at the first space.
+    const size_t restStart = command[0] == L'"' ? program->size() + 2 : program->size();
+    const std::wstring rest = restStart < command.size() ? command.substr(restStart) : std::wstring();
+    const size_t first = rest.find_first_not_of(L' ');
+    if (first == std::wstring::npos) return true;
+    const size_t last = rest.find_last_not_of(L' ');
+    return isPlaceholder(rest.substr(first, last - first + 1));
+}
+
+std::wstring ExpandAroundPlaceholders(const std::wstring& text,
+                                      const std::function<std::wstring(const std::wstring&)>& expand) {
+    std::wstring result;
+    size_t start = 0;
+    for (size_t at; (at = text.find(L"%1", start)) != std::wstring::npos; start = at + 2)
+        result += expand(text.substr(start, at - start)) + L"%1";
+    return result + expand(text.substr(start));
+}
+
+CommandParts SplitCommandLine(const std::wstring& commandLine) {
+    CommandParts parts;
+    size_t rest = 0;
+    if (!commandLine.empty() && commandLine[0] == L'"') {
+        const size_t close = commandLine.find(L'"', 1);
+        parts.application =
+            commandLine.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1);
+        rest = close == std::wstring::npos ? commandLine.size() : close + 1;
+    } else {
+        rest = std::min(commandLine.find(L' '), commandLine.size());
+        parts.application = commandLine.substr(0, rest);
+    }
+    if (rest < commandLine.size() && commandLine[rest] == L' ') ++rest;
+    parts.arguments = commandLine.substr(rest);
+    return parts;
+}
+
+bool StartsThroughProcessCreation(const std::wstring& application) {
+    const std::wstring ext = ExtensionKeyOf(application, false);
+    return ext.empty() || ext == L"exe" || ext == L"com" || ext == L"bat" || ext == L"cmd";
 }
 
 std::wstring CutAtLastCaret(const std::wstring& value) {

@@ -26,6 +26,30 @@ std::optional<std::wstring> FindCompositeValue(const std::wstring& section, cons
 // next one, or everything before the first space. nullopt for an opening quote that never closes.
 std::optional<std::wstring> CutRegistryCommand(const std::wstring& command);
 
+// Whether a registry "open" command holds nothing but its program and the file's placeholder ("%1" or
+// "%L", quoted or not, or none at all): the program with the extension's template then opens the file
+// as the command would. A command that is only the placeholder, or has arguments of its own, is not
+// plain. An opening quote that never closes counts as plain, for the cut to report.
+bool IsPlainOpenCommand(const std::wstring& command);
+
+// text with expand applied to each piece around its "%1" placeholders, which stay as they are: the
+// platform pairs percent signs from the left, so a "%1" in front of a reference would keep it unexpanded.
+std::wstring ExpandAroundPlaceholders(const std::wstring& text,
+                                      const std::function<std::wstring(const std::wstring&)>& expand);
+
+// A command line as the plugin builds it: the application (between the leading quotes, or up to the
+// first space) and the arguments after the one space that follows it.
+struct CommandParts {
+    std::wstring application;
+    std::wstring arguments;
+};
+CommandParts SplitCommandLine(const std::wstring& commandLine);
+
+// Whether process creation starts the application itself: a program (.exe, .com), a batch file (.bat,
+// .cmd) or a name without an extension. Anything else (a shortcut, a script of another kind) is the
+// shell's to open.
+bool StartsThroughProcessCreation(const std::wstring& application);
+
 // A host extension value cut before its last "^" (unchanged when it has none).
 std::wstring CutAtLastCaret(const std::wstring& value);
 

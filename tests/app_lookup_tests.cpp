@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/app_lookup.h"
+#include "config/command_text.h"
 #include "config/options.h"
 #include "plugin/state.h"
 #include "tests/support/message_boxes.h"
@@ -15,8 +16,10 @@ namespace {
 
 // Made-up extensions and classes that nothing else registers.
 const wchar_t* const kRegistryKeys[] = {L".tolvzq1",     L".tolvzq2",     L".tolvzq3",     L".tolvzq4",
-                                        L".tolvzq5",     L".tolvzq6",     L"TolvZqClass1", L"TolvZqClass2",
-                                        L"TolvZqClass4", L"TolvZqClass5", L"TolvZqClass6"};
+                                        L".tolvzq5",     L".tolvzq6",     L".tolvzq7",     L"TolvZqClass1",
+                                        L"TolvZqClass2", L"TolvZqClass4", L"TolvZqClass5", L"TolvZqClass6",
+                                        L"TolvZqClass7", L"TolvZqChoice"};
+const std::wstring kUserChoices = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
 
 void SetClassesRootDefault(const std::wstring& path, const std::wstring* value) {
     HKEY key = nullptr;
@@ -61,10 +64,14 @@ struct AppLookup : testing::Test {
         hwMain = owner;
         for (auto key : kRegistryKeys)
             RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
+        RegDeleteTreeW(HKEY_CURRENT_USER, (kUserChoices + L".tolvzq7").c_str());
+        GetCurrentDirectoryW(MAX_PATH, savedCurrent);
     }
     void TearDown() override {
+        SetCurrentDirectoryW(savedCurrent);
         for (auto key : kRegistryKeys)
             RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
+        RegDeleteTreeW(HKEY_CURRENT_USER, (kUserChoices + L".tolvzq7").c_str());
         SetEnv(L"PATH", savedPath.c_str());
         SetEnv(L"TOLVANIER_TOOLS", nullptr);
         OptionsIniName[0] = TCIniName[0] = L'\0';
@@ -96,6 +103,7 @@ struct AppLookup : testing::Test {
         return texts;
     }
     std::vector<CaughtBox> boxes;
+    wchar_t savedCurrent[MAX_PATH] = {};
 };
 
 using TextList = std::vector<std::wstring>;
@@ -124,17 +132,53 @@ TEST_F(AppLookup, WithoutADriveTheStandardSearchThenExe) {
              L"tolvpath.cmd\r\n"
              L"unc=\\\\nowhere\\share\\tolvpath.exe\r\nmissing=tolvmissing.cmd\r\n");
     const std::wstring expected = pathFolder + L"\\tolvpath.exe";
-    for (const wchar_t* ext : {L"txt", L"rel", L"cmd", L"unc"}) {
+    for (const wchar_t* ext : {L"txt", L"rel", L"cmd"}) {
         ASSERT_TRUE(Lookup(ext)) << ext;
         EXPECT_STREQ(appPath, expected.c_str()) << ext;
         EXPECT_TRUE(boxes.empty());
     }
     EXPECT_FALSE(Lookup(L"missing"));
     EXPECT_EQ(Texts(), TextList{L"Application not found:\ntolvmissing.cmd"});
+    EXPECT_FALSE(Lookup(L"unc")) << "a share names its own folder, never the search path";
+    EXPECT_EQ(Texts(), TextList{L"Application not found:\n\\\\nowhere\\share\\tolvpath.exe"});
     // An empty direct line is no application: the entry scan finds it first and its empty value
     // leads to the default editor.
     ASSERT_TRUE(Lookup(L"rtf"));
     EXPECT_TRUE(usedDefaultEditor);
+}
+
+TEST_F(AppLookup, NeverAProgramFromTheCurrentFolderAndNeverOneWithoutAnExtension) {
+    // The current folder (the one the user browses) and a PATH entry relative to it both hold the
+    // names looked up; the search must find them in neither.
+    const std::wstring browsed = dir / L"browsed";
+    CreateDirectoryW(browsed.c_str(), nullptr);
+    CreateDirectoryW((browsed + L"\\rel").c_str(), nullptr);
+    for (const wchar_t* planted : {L"\\tolvplanted.exe", L"\\rel\\tolvrel.exe", L"\\notepad.exe"})
+        ASSERT_TRUE(CopyFileW(ViewAppPath().c_str(), (browsed + planted).c_str(), FALSE));
+    ASSERT_TRUE(SetCurrentDirectoryW(browsed.c_str()));
+    SetEnv(L"PATH", (L"rel;.;;" + pathFolder + L";" + savedPath).c_str());
+    // An extensionless script ahead of the command file, as some installers put on PATH.
+    ASSERT_TRUE(WriteTextFile(pathFolder + L"\\tolvcode", "#!/bin/sh\n"));
+    ASSERT_TRUE(WriteTextFile(pathFolder + L"\\tolvcode.cmd", "@echo off\r\n"));
+    ASSERT_TRUE(CopyFileW(ViewAppPath().c_str(), (tools + L"\\tolvpath.exe").c_str(), FALSE));
+    WriteIni(L"[Editor]\r\nplant=tolvplanted\r\nplantexe=tolvplanted.exe\r\nrel=tolvrel\r\ncode=tolvcode\r\n"
+             L"long=\\\\?\\" +
+             tools + L"\\tolvpath.exe\r\n[Options]\r\nDefaultEditor=tolvplanted\r\n");
+
+    EXPECT_FALSE(Lookup(L"plant"));
+    EXPECT_EQ(Texts(), TextList{L"Application not found:\ntolvplanted"});
+    EXPECT_FALSE(Lookup(L"plantexe"));
+    EXPECT_FALSE(Lookup(L"rel")) << "a relative PATH entry is not searched";
+    ASSERT_TRUE(Lookup(L"code"));
+    EXPECT_STREQ(appPath, (pathFolder + L"\\tolvcode.cmd").c_str()) << "PATHEXT, never the bare name";
+    ASSERT_TRUE(Lookup(L"long"));
+    EXPECT_STREQ(appPath, (L"\\\\?\\" + tools + L"\\tolvpath.exe").c_str()) << "its own folder, as written";
+    EXPECT_FALSE(Lookup(L"other"));
+    EXPECT_EQ(Texts(), TextList{L"Default application not found:\ntolvplanted"});
+    WriteIni(L"[Options]\r\nDefaultEditor=notepad\r\n");
+    ASSERT_TRUE(Lookup(L"other"));
+    EXPECT_EQ(CompareStringOrdinal(appPath, -1, L"C:\\windows\\system32\\notepad.exe", -1, TRUE), CSTR_EQUAL)
+        << appPath;
 }
 
 TEST_F(AppLookup, HostExtensionsCutAtTheLastCaretAndReplaceTheEditorSection) {
@@ -156,7 +200,7 @@ TEST_F(AppLookup, HostExtensionsCutAtTheLastCaretAndReplaceTheEditorSection) {
 }
 
 TEST_F(AppLookup, SystemAssociationUsesTheOpenCommand) {
-    Associate(L".tolvzq1", L"TolvZqClass1", L"\"" + tools + L"\\tolvaned.exe\" \"%1\" /x");
+    Associate(L".tolvzq1", L"TolvZqClass1", L"\"" + tools + L"\\tolvaned.exe\" \"%1\"");
     Associate(L".tolvzq2", L"TolvZqClass2", L"%TOLVANIER_TOOLS%\\tolvaned.exe %1");
     Associate(L".tolvzq4", L"TolvZqClass4", tools + L"\\tolvaned.exe %1");
     Associate(L".tolvzq5", L"TolvZqClass5", L"\"" + tools + L"\\tolvaned.exe %1");
@@ -170,11 +214,57 @@ TEST_F(AppLookup, SystemAssociationUsesTheOpenCommand) {
     EXPECT_TRUE(boxes.empty());
 
     EXPECT_FALSE(Lookup(L"tolvzq4", false, true));
-    EXPECT_EQ(Texts(), TextList{L"Application not found:\n" + dir / L"my"});
+    EXPECT_TRUE(boxes.empty()) << "an unquoted path with a space is the shell's to split";
+    EXPECT_TRUE(config::LookUpApplication(L"tolvzq4", true, true).openWithShell);
     EXPECT_FALSE(Lookup(L"tolvzq5", false, true));
     EXPECT_EQ(Texts(), TextList{L"Bad path in registry:\n\"" + tools + L"\\tolvaned.exe %1"});
     ASSERT_TRUE(Lookup(L"tolvzq6", false, true)) << "an empty program leads to the default editor";
     EXPECT_TRUE(usedDefaultEditor);
+}
+
+TEST_F(AppLookup, SystemAssociationFollowsTheUsersChoiceAndLeavesOwnArgumentsToTheShell) {
+    const std::wstring choice = L"TolvZqChoice";
+    auto setChoice = [&](const std::wstring* progId) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (kUserChoices + L".tolvzq7\\UserChoice").c_str(), 0,
+                                  nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(key, L"ProgId", 0, REG_SZ, reinterpret_cast<const BYTE*>(progId->c_str()),
+                       static_cast<DWORD>((progId->size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    };
+    Associate(L".tolvzq7", L"TolvZqClass7", L"\"" + pathFolder + L"\\tolvpath.exe\" %1");
+    ASSERT_TRUE(Lookup(L"tolvzq7", false, true)) << "no choice: the extension's class";
+    EXPECT_STREQ(appPath, (pathFolder + L"\\tolvpath.exe").c_str());
+    setChoice(&choice);
+    SetClassesRootDefault(choice + L"\\shell\\open", nullptr);
+    ASSERT_TRUE(Lookup(L"tolvzq7", false, true)) << "a choice without an open command falls back";
+    EXPECT_STREQ(appPath, (pathFolder + L"\\tolvpath.exe").c_str());
+    const std::wstring chosen = L"\"" + tools + L"\\tolvaned.exe\" \"%L\"";
+    SetClassesRootDefault(choice + L"\\shell\\open\\command", &chosen);
+    ASSERT_TRUE(Lookup(L"tolvzq7", false, true)) << "the user's choice wins";
+    EXPECT_STREQ(appPath, (tools + L"\\tolvaned.exe").c_str());
+    EXPECT_TRUE(boxes.empty());
+
+    // Arguments the command needs, a program that is the file itself, or a handler instead of a
+    // command: the shell opens the file, and the lookup reports nothing.
+    for (const std::wstring& command :
+         {L"\"" + tools + L"\\tolvaned.exe\" /i \"%1\"", std::wstring(L"\"%1\" %*"),
+          std::wstring(L"rundll32.exe shimgvw.dll,ImageView_Fullscreen %1")}) {
+        SetClassesRootDefault(choice + L"\\shell\\open\\command", &command);
+        EXPECT_FALSE(Lookup(L"tolvzq7", false, true)) << command;
+        EXPECT_TRUE(boxes.empty()) << command;
+        EXPECT_TRUE(config::LookUpApplication(L"tolvzq7", true, true).openWithShell) << command;
+    }
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, choice.c_str());
+    Associate(L".tolvzq7", L"TolvZqClass7", L"");
+    HKEY key = nullptr;
+    RegOpenKeyExW(HKEY_CLASSES_ROOT, L"TolvZqClass7\\shell\\open\\command", 0, KEY_ALL_ACCESS, &key);
+    RegDeleteValueW(key, nullptr);
+    RegSetValueExW(key, L"DelegateExecute", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"{0}"), 8);
+    RegCloseKey(key);
+    EXPECT_TRUE(config::LookUpApplication(L"tolvzq7", true, true).openWithShell) << "a handler, no command";
+    EXPECT_TRUE(config::LookUpApplication(L"tolvzq7", true, true).message.empty());
 }
 
 TEST_F(AppLookup, SystemAssociationFailuresNameTheRegistryKey) {

@@ -5,6 +5,7 @@
 
 #include "config/command_text.h"
 #include "config/commands.h"
+#include "config/program_search.h"
 
 using namespace config;
 
@@ -72,6 +73,49 @@ TEST(Cuts, RegistryCommandAndHostCaret) {
     EXPECT_EQ(CutAtLastCaret(L"notepad.exe ^"), L"notepad.exe ");
     EXPECT_EQ(CutAtLastCaret(L"a^b^c"), L"a^b");
     EXPECT_EQ(CutAtLastCaret(L"plain"), L"plain");
+}
+
+TEST(Cuts, OnlyPlainOpenCommandsAreCutTheRestGoToTheShell) {
+    for (const wchar_t* plain : {L"\"C:\\App\\app.exe\" \"%1\"", L"app.exe %1", L"app.exe  %L ",
+                                 L"\"app.exe\"", L"app.exe", L"", L" app.exe", L"\"C:\\App\\app.exe %1"})
+        EXPECT_TRUE(IsPlainOpenCommand(plain)) << plain;
+    for (const wchar_t* own : {L"\"msiexec.exe\" /i \"%1\"", L"\"%1\" %*", L"\"%1\"", L"%1",
+                               L"rundll32.exe shimgvw.dll,ImageView_Fullscreen %1",
+                               L"C:\\Program Files\\x.exe %1", L"app.exe %1 %2"})
+        EXPECT_FALSE(IsPlainOpenCommand(own)) << own;
+
+    const CommandParts quoted = SplitCommandLine(L"\"C:\\A B\\ed.exe\" -n \"x.txt\"");
+    EXPECT_EQ(quoted.application, L"C:\\A B\\ed.exe");
+    EXPECT_EQ(quoted.arguments, L"-n \"x.txt\"");
+    EXPECT_EQ(SplitCommandLine(L"ed.exe").arguments, L"");
+    EXPECT_EQ(SplitCommandLine(L"\"ed.exe\"  two").arguments, L" two") << "one space belongs to the cut";
+    for (const wchar_t* app : {L"C:\\a\\ed.EXE", L"x.com", L"run.bat", L"run.cmd", L"C:\\a.b\\ed"})
+        EXPECT_TRUE(StartsThroughProcessCreation(app)) << app;
+    for (const wchar_t* app : {L"C:\\a\\ed.lnk", L"x.ps1", L"site.url", L"devmgmt.msc"})
+        EXPECT_FALSE(StartsThroughProcessCreation(app)) << app;
+
+    auto upper = [](const std::wstring& piece) { return L"<" + piece + L">"; };
+    EXPECT_EQ(ExpandAroundPlaceholders(L"%1 -ini %A%", upper), L"<>%1< -ini %A%>");
+    EXPECT_EQ(ExpandAroundPlaceholders(L"-x", upper), L"<-x>");
+}
+
+TEST(ProgramSearch, AbsoluteFoldersOnlyInTheirOrderAndNamesNeverWithoutAnExtension) {
+    EXPECT_EQ(ProgramSearchFolders(
+                  L"C:\\TC\\", L"C:\\windows\\system32", L"C:\\windows",
+                  L".;tools;..\\bin;;C:rel;\\rooted; \"D:\\My Tools\" ;c:\\windows\\;\\\\srv\\share\\bin"),
+              (std::vector<std::wstring>{L"C:\\TC\\", L"C:\\windows\\system32", L"C:\\windows",
+                                         L"D:\\My Tools", L"\\\\srv\\share\\bin"}));
+    EXPECT_EQ(ProgramSearchFolders(L"", L"", L"", L""), std::vector<std::wstring>{});
+    EXPECT_TRUE(IsAbsolutePath(L"\\\\?\\C:\\x"));
+    EXPECT_FALSE(IsAbsolutePath(L"\\\\"));
+
+    EXPECT_EQ(ProgramExtensions(L""), (std::vector<std::wstring>{L".com", L".exe", L".bat", L".cmd"}));
+    EXPECT_EQ(ProgramExtensions(L".PY;;bad;.\\x;.a.b;.CMD;.cmd"),
+              (std::vector<std::wstring>{L".py", L".cmd", L".exe"}));
+    using Rounds = std::vector<std::vector<std::wstring>>;
+    EXPECT_EQ(ProgramNameRounds(L"code", L"", {L".com", L".cmd"}), (Rounds{{L"code.com", L"code.cmd"}}));
+    EXPECT_EQ(ProgramNameRounds(L"ed", L".cmd", {L".com"}), (Rounds{{L"ed.cmd"}, {L"ed.exe"}}));
+    EXPECT_EQ(ProgramNameRounds(L"", L"", {L".exe"}), Rounds{});
 }
 
 TEST(ExtensionKeys, FromTheWholeLastComponent) {

@@ -1,0 +1,69 @@
+// Paths the platform gives: the module's file, the system's folders, environment values, full paths.
+// Each is returned whole or not at all; none is cut to fit a buffer.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace win {
+
+// The longest path the platform's wide functions take.
+constexpr DWORD kLongPathCapacity = 32768;
+
+// The file name of module (null: the program's), whole; empty when the platform cannot give it.
+inline std::wstring ModuleFileName(HMODULE module) {
+    std::wstring name(kLongPathCapacity, L'\0');
+    const DWORD n = GetModuleFileNameW(module, name.data(), kLongPathCapacity);
+    if (n == 0 || n >= kLongPathCapacity) return {};
+    name.resize(n);
+    return name;
+}
+
+// Drive and folder of a path, ending in its separator: everything up to the last '\' or '/'.
+inline std::wstring DirectoryOf(const std::wstring& path) {
+    const size_t cut = path.find_last_of(L"\\/");
+    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
+}
+
+// The value of an environment variable; empty when it is not set.
+inline std::wstring EnvironmentValue(const wchar_t* name) {
+    std::wstring value(kLongPathCapacity, L'\0');
+    const DWORD n = GetEnvironmentVariableW(name, value.data(), kLongPathCapacity);
+    if (n == 0 || n >= kLongPathCapacity) return {};
+    value.resize(n);
+    return value;
+}
+
+inline std::wstring SystemFolder() {
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::wstring(folder, n) : std::wstring();
+}
+
+inline std::wstring WindowsFolder() {
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::wstring(folder, n) : std::wstring();
+}
+
+// Whether path names an existing file, not a folder. A name with a terminator inside would test a
+// shorter, different name.
+inline bool IsExistingFile(const std::wstring& path) {
+    if (path.empty() || path.find(L'\0') != std::wstring::npos) return false;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The full form of an absolute path ("." and ".." segments resolved); nullopt when the platform
+// cannot give it.
+inline std::optional<std::wstring> FullPathOf(const std::wstring& path) {
+    std::wstring full(kLongPathCapacity, L'\0');
+    const DWORD n = GetFullPathNameW(path.c_str(), kLongPathCapacity, full.data(), nullptr);
+    if (n == 0 || n >= kLongPathCapacity) return std::nullopt;
+    full.resize(n);
+    return full;
+}
+
+} // namespace win
