@@ -47,6 +47,7 @@ void GetParams(int mode, const std::wstring& name, wchar_t* params, bool usedDef
         value = params;
     }
     // An expansion that does not fit counts as an empty template.
-    if (!win::CopyTo(params, kParamsCapacity, config::ExpandEnvironment(value)))
+    if (!win::CopyTo(params, kParamsCapacity,
+                     config::ExpandAroundPlaceholders(value, config::ExpandEnvironment)))
         win::CopyTo(params, kParamsCapacity, L"");
 }

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "config/app_lookup.h"
+#include "config/command_text.h"
 #include "config/commands.h"
 #include "config/ini.h"
 #include "config/options.h"
@@ -20,12 +22,16 @@ bool IsModifierKey(WPARAM vk) {
     return vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU;
 }
 
-// More than one second since the last hotkey start. The difference is taken in 32 bits, so it stays
-// right when the clock value wraps.
+// More than one second since the last hotkey start.
 bool DebounceOver() {
-    const auto elapsed = static_cast<int32_t>(static_cast<uint32_t>(ClockNow()) -
-                                              static_cast<uint32_t>(ctLastHotKeyFromLister));
-    return elapsed / 1000.0 > 1.0;
+    return ElapsedMs(ctLastHotKeyFromLister) / 1000.0 > 1.0;
+}
+
+// Whether the system opens this file through its shell rather than with a program the lookup finds.
+bool SystemOpensWithShell(const std::wstring& file) {
+    const uint8_t kind = FileExists(file);
+    return kind != 0 &&
+           config::LookUpApplication(config::ExtensionKeyOf(file, kind == 16), true, true).openWithShell;
 }
 
 // The [HotKeys] values as the file holds them now.
@@ -100,14 +106,22 @@ bool IsRightModState(const std::wstring& spec) {
 
 void LoadAppByListerWindow(HWND listerWindow, bool useSystemAssociation) {
     const auto it = FileNameByListerWindow.find(listerWindow);
-    const std::vector<std::wstring> fileNames{it != FileNameByListerWindow.end() ? it->second
-                                                                                 : std::wstring()};
-    std::vector<std::wstring> commandLines;
-    GetCommandsList(fileNames, commandLines, true, useSystemAssociation);
-    if (commandLines.empty()) return;
-    // Started whole, whatever its length; the handles are closed at once, the process is nobody's.
-    StartCommandLine(commandLines.front());
+    const std::wstring file = it != FileNameByListerWindow.end() ? it->second : std::wstring();
+    std::wstring what = file;
+    StartResult started;
+    if (useSystemAssociation && SystemOpensWithShell(file)) {
+        started = OpenWithShell(file);
+    } else {
+        std::vector<std::wstring> commandLines;
+        GetCommandsList({file}, commandLines, true, useSystemAssociation);
+        if (commandLines.empty()) return;
+        // Started whole, whatever its length; the handles are closed at once, the process is nobody's.
+        what = commandLines.front();
+        started = StartApplication(what);
+    }
+    // Moved before a failure's box: the key-up arriving while it is open must not try again.
     ctLastHotKeyFromLister = ClockNow();
+    if (!started.started) ShowStartFailure(what, started.error);
 }
 
 void InstallKeyboardHook() {

@@ -6,6 +6,8 @@
 #include "plugin/process.h"
 #include "plugin/state.h"
 
+#include <vector>
+
 ListerDisposition DecideListerDisposition(int32_t listerState, bool fromTemp, bool quickView,
                                           bool listerHasParent, const std::wstring& activeClassName) {
     ListerDisposition d;
@@ -53,29 +55,47 @@ HWND CreatePluginWindow() {
 
 HWND StartApplicationsAndDisposeLister(const std::vector<std::wstring>& commandLines,
                                        const std::wstring& activeClassName) {
-    // No frame and not visible: the host places it inside the Lister.
+    // No frame and not visible: the host places it inside the Lister. Without it nothing starts.
     hwTolvanier = CreatePluginWindow();
     if (!hwTolvanier) return nullptr;
+
+    std::vector<win::UniqueProcessInfo> processes;
+    bool anyStarted = false, anyFailed = false;
+    for (const std::wstring& commandLine : commandLines) {
+        StartResult started = StartApplication(commandLine);
+        if (!started.started) {
+            ShowStartFailure(commandLine, started.error);
+            anyFailed = true;
+            continue;
+        }
+        anyStarted = true;
+        if (started.process.process) processes.push_back(std::move(started.process));
+    }
+    // A load none of whose lines started is declined: its Lister is neither handed on, hidden nor
+    // closed, and the host gets no window.
+    HandListerOnIfAsked(anyStarted || !anyFailed);
+    if (anyFailed && !anyStarted) {
+        DestroyWindow(hwTolvanier);
+        hwTolvanier = nullptr;
+        return nullptr;
+    }
 
     const bool listerHasParent = HasParentWindow(hwLister);
     const ListerDisposition disposition = DecideListerDisposition(
         TolvanierOptions.ListerState, LoadFilesFromTemp, QuickView, listerHasParent, activeClassName);
 
     if (disposition.recordApplicationWindows) {
-        // A kept Lister always has an entry, even when no application window can be recorded (a failed
-        // start, an application that shows no window in time): the clean-up then closes it at the next
-        // load instead of leaving it hidden for good.
+        // A kept Lister always has an entry, even when no application window can be recorded (an
+        // application that shows no window in time): the clean-up then closes it at the next load
+        // instead of leaving it hidden for good.
         try {
             AppWindowsByListerWindow[hwLister];
         } catch (...) {
         }
-    }
-    for (const std::wstring& commandLine : commandLines) {
-        // The owner closes the process and thread handles at the end of each pass; the plugin never
-        // needs them after the wait for the application's window.
-        const win::UniqueProcessInfo started = StartCommandLine(commandLine);
-        if (started.process && disposition.recordApplicationWindows)
-            RecordApplicationWindow(started.process.Get(), started.processId);
+        // The owners close the process and thread handles when this returns; the plugin never needs
+        // them after the wait for the application's window.
+        for (const win::UniqueProcessInfo& process : processes)
+            RecordApplicationWindow(process.process.Get(), process.processId);
     }
 
     if (disposition.hideWhenVisible) StartHideTimer(hwLister);

@@ -1,6 +1,7 @@
 #include "plugin/listers.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "config/options.h"
@@ -126,13 +127,21 @@ void PassListerToNextPlugin() {
     }
 }
 
+// Set at the plugin window's creation, carried out once the load's applications have started: a load
+// none of whose applications starts keeps its Lister, and nothing reaches the Lister while a failed
+// start's message is open.
+bool handOnPending = false;
+
 } // namespace
+
+void HandListerOnIfAsked(bool anyStarted) {
+    if (std::exchange(handOnPending, false) && anyStarted) PassListerToNextPlugin();
+}
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
-        if (PassesListerOn(TolvanierOptions.NextPlugin, TolvanierOptions.ListerState, QuickView))
-            PassListerToNextPlugin();
+        handOnPending = PassesListerOn(TolvanierOptions.NextPlugin, TolvanierOptions.ListerState, QuickView);
         break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);

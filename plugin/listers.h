@@ -25,6 +25,9 @@ void StopHideTimer();
 void CALLBACK TimerProc(HWND hwnd, UINT message, UINT_PTR timerId, DWORD time);
 // Whether creating the plugin window hands the Lister on to its next viewer plugin.
 bool PassesListerOn(bool nextPlugin, int32_t listerState, bool quickView);
+// The hand-over that the plugin window's creation asked for: posted when at least one application of
+// the load started, dropped otherwise.
+void HandListerOnIfAsked(bool anyStarted);
 LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // A Lister inside the quick-view panel has a parent window; a separate Lister, even one that another
 // window owns, has none.

@@ -156,7 +156,7 @@ HWND LoadListerFile(HWND parentWin, const std::wstring& fileName) {
     if (commandLines.empty()) return nullptr;
 
     if (LoadFileInfo.hwListerWin == hwLister && LoadFileInfo.FileName == fileName &&
-        (ClockNow() - LoadFileInfo.ctLoad) / 1000.0 < 1.0)
+        ElapsedMs(LoadFileInfo.ctLoad) / 1000.0 < 1.0)
         return nullptr;
 
     CleanUpHiddenListers();

@@ -1,8 +1,12 @@
 #include "plugin/process.h"
 
-#include <windows.h>
+#include <shellapi.h>
 
 #include <vector>
+
+#include "config/command_text.h"
+#include "config/ini.h"
+#include "plugin/state.h"
 
 win::UniqueProcessInfo StartCommandLine(const std::wstring& commandLine) {
     // The platform may write into the command line, so it gets a writable copy sized to the line:
@@ -16,4 +20,75 @@ win::UniqueProcessInfo StartCommandLine(const std::wstring& commandLine) {
     if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return {};
     return win::UniqueProcessInfo(pi);
+}
+
+namespace {
+
+// A program whose manifest asks for elevation (not every header set names it).
+constexpr DWORD kErrorElevationRequired = 740;
+
+StartResult ShellExecuteOpen(const std::wstring& file, const std::wstring& parameters) {
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    // The plugin shows its own message when this fails; the process handle is kept when there is one.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"open";
+    info.lpFile = file.c_str();
+    info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    StartResult result;
+    if (!ShellExecuteExW(&info)) {
+        result.error = GetLastError();
+        if (result.error == ERROR_SUCCESS) result.error = ERROR_FILE_NOT_FOUND;
+        return result;
+    }
+    result.started = true;
+    if (info.hProcess) {
+        result.process.process.Reset(info.hProcess);
+        result.process.processId = GetProcessId(info.hProcess);
+    }
+    return result;
+}
+
+} // namespace
+
+StartResult StartApplication(const std::wstring& commandLine) {
+    StartResult result;
+    if (commandLine.empty() || commandLine.size() >= kCommandLineLimit) {
+        result.error = ERROR_FILENAME_EXCED_RANGE;
+        return result;
+    }
+    const config::CommandParts parts = config::SplitCommandLine(commandLine);
+    if (config::StartsThroughProcessCreation(parts.application)) {
+        result.process = StartCommandLine(commandLine);
+        if (result.process.process) {
+            result.started = true;
+            return result;
+        }
+        result.error = GetLastError();
+        if (result.error != ERROR_BAD_EXE_FORMAT && result.error != kErrorElevationRequired) return result;
+    }
+    return ShellExecuteOpen(parts.application, parts.arguments);
+}
+
+StartResult OpenWithShell(const std::wstring& file) {
+    return ShellExecuteOpen(file, {});
+}
+
+void ShowStartFailure(const std::wstring& what, DWORD error) {
+    // A box as wide as a line of thousands of names would hide its own reason and button.
+    constexpr size_t kShownLimit = 1024;
+    const std::wstring shown = what.size() > kShownLimit ? what.substr(0, kShownLimit) + L"..." : what;
+    wchar_t text[1024] = {};
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                                   0, text, static_cast<DWORD>(std::size(text)), nullptr);
+    std::wstring reason(text, n < std::size(text) ? n : 0);
+    while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' '))
+        reason.pop_back();
+    if (reason.empty()) reason = L"Error " + std::to_wstring(error) + L".";
+    // As with the lookup's boxes, the configuration may be mended while this one is open.
+    config::IniForgetReads();
+    MessageBoxW(hwMain, (L"Application could not be started:\n" + shown + L"\n" + reason).c_str(),
+                L"Tolvanier", 0x10);
+    config::IniForgetReads();
 }

@@ -1,5 +1,7 @@
-// Starting one command line as an independent process.
+// Starting one command line as an independent process, or handing a file to the system's shell.
 #pragma once
+
+#include <windows.h>
 
 #include <string>
 
@@ -12,3 +14,23 @@ constexpr size_t kCommandLineLimit = 32767;
 // environment and current directory, a zeroed start-up record). A line that does not fit the
 // platform's limit is not started. The returned owner is empty when nothing was started.
 win::UniqueProcessInfo StartCommandLine(const std::wstring& commandLine);
+
+// What a start gave: started or not (and why not), and the process when the system named one (the
+// shell may hand a file to a program that is already running).
+struct StartResult {
+    bool started = false;
+    DWORD error = ERROR_SUCCESS;
+    win::UniqueProcessInfo process;
+};
+
+// Starts a command line "application" arguments as a double-click with those arguments would: through
+// process creation, or through the shell for what process creation cannot start (a program that is
+// no program the system runs directly, one that needs elevation, a shortcut, a script of another kind).
+StartResult StartApplication(const std::wstring& commandLine);
+
+// Opens a file with the system's "open" verb, as Explorer would.
+StartResult OpenWithShell(const std::wstring& file);
+
+// The message of a start that failed: what (a command line or a file) and the system's text for error,
+// in a box like the lookup's (owner hwMain, caption "Tolvanier", style 0x10).
+void ShowStartFailure(const std::wstring& what, DWORD error);

@@ -1,6 +1,5 @@
 #include "plugin/state.h"
 
-#include <ctime>
 #include <string>
 
 #include "host/copydata.h"
@@ -41,8 +40,21 @@ WNDCLASSW wcSendCopyData = {
     CS_HREDRAW | CS_VREDRAW, SendCopyDataProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr,
     kSendCopyDataClassName};
 
+namespace {
+
+// The clock's origin: the module's load. The tick count never goes back, unlike the C runtime's
+// clock(), which follows the wall clock and would stop the one-second rules after it was set back.
+const ULONGLONG kClockOrigin = GetTickCount64();
+
+} // namespace
+
 int32_t ClockNow() {
-    return static_cast<int32_t>(clock());
+    return static_cast<int32_t>(static_cast<uint32_t>(GetTickCount64() - kClockOrigin));
+}
+
+int32_t ElapsedMs(int32_t since) {
+    // Taken in 32 bits, so it stays right when the clock value wraps after 24 days.
+    return static_cast<int32_t>(static_cast<uint32_t>(ClockNow()) - static_cast<uint32_t>(since));
 }
 
 namespace {

@@ -60,8 +60,11 @@ extern std::map<HWND, std::wstring> FileNameByListerWindow;
 extern std::map<HWND, std::vector<TWindowProperties>> AppWindowsByListerWindow;
 extern WNDCLASSW wcSendCopyData;
 
-// Clock values: milliseconds of the C library's clock(), held as signed 32-bit numbers.
+// Clock values: milliseconds since the module was loaded, from a clock that never goes back, held as
+// signed 32-bit numbers.
 int32_t ClockNow();
+// Milliseconds from the clock value since to now.
+int32_t ElapsedMs(int32_t since);
 
 // Returns a top-level window of this process with no parent and no owner and exactly that class.
 HWND FindMainWindow(const wchar_t* className);

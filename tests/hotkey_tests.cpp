@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <utility>
 
 #include "config/ini.h"
 #include "config/options.h"
@@ -86,6 +87,8 @@ struct HotKeys : testing::Test {
         ctLastHotKeyFromLister = 0;
     }
     void TearDown() override {
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, L"TolvanierTestFile");
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, L".tolvhk");
         ReleaseAllKeys();
         RemoveKeyboardHook();
         FileNameByListerWindow.clear();
@@ -108,6 +111,20 @@ struct HotKeys : testing::Test {
         TolvanierOptions = config::ReadOptionBlock(OptionsIniName);
     }
     void Configure(const std::string& hotKeys) { Configure(hotKeys, app); }
+    // The system's association of the made-up extension: only written through HKEY_CLASSES_ROOT.
+    static void Associate(const std::wstring& command) {
+        for (const auto& [path, value] :
+             {std::pair<std::wstring, std::wstring>{L".tolvhk", L"TolvanierTestFile"},
+              {L"TolvanierTestFile\\shell\\open\\command", command}}) {
+            HKEY key = nullptr;
+            ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                      &key, nullptr),
+                      ERROR_SUCCESS);
+            RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+            RegCloseKey(key);
+        }
+    }
     // Allows the next hotkey at once instead of waiting out the second since the last one.
     void LiftDebounce() { ctLastHotKeyFromLister = ClockNow() - 2000; }
 
@@ -228,23 +245,7 @@ TEST_F(HotKeys, OneSecondDebounceCoversTheKeyUpThenLifts) {
 
 TEST_F(HotKeys, BothHotKeysOnOneKeyStartTwoApplications) {
     ASSERT_TRUE(CopyFileW(ViewAppPath().c_str(), sysApp.c_str(), FALSE));
-    // The system's association of the made-up extension: only written through HKEY_CLASSES_ROOT.
-    HKEY key = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExW(HKEY_CLASSES_ROOT, L".tolvhk", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    const std::wstring progId = L"TolvanierTestFile";
-    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(progId.c_str()),
-                   static_cast<DWORD>((progId.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-    const std::wstring command = L"\"" + sysApp + L"\" \"%1\"";
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"TolvanierTestFile\\shell\\open\\command", 0, nullptr, 0,
-                              KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-
+    Associate(L"\"" + sysApp + L"\" \"%1\"");
     Configure("AppFromLister_key=113\r\nDefSysAppFromLister_key=113\r\n");
     std::vector<std::wstring> lines;
     for (int attempt = 0; attempt < 2 && lines.size() < 2; ++attempt) {
@@ -253,8 +254,6 @@ TEST_F(HotKeys, BothHotKeysOnOneKeyStartTwoApplications) {
         Press(kF2);
         lines = Launches(2);
     }
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"TolvanierTestFile");
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".tolvhk");
     ASSERT_EQ(lines.size(), 2u);
     // Both start within one key event; the order of their log lines is theirs, not the plugin's.
     const bool configuredSeen =
@@ -263,6 +262,30 @@ TEST_F(HotKeys, BothHotKeysOnOneKeyStartTwoApplications) {
         std::any_of(lines.begin(), lines.end(), [&](auto& l) { return Mentions(l, sysApp); });
     EXPECT_TRUE(configuredSeen);
     EXPECT_TRUE(systemSeen);
+}
+
+// An association that needs arguments of its own opens the file through the shell, which keeps them;
+// one that is only the program and the file gets the program with the extension's template.
+TEST_F(HotKeys, SystemHotKeyKeepsTheArgumentsTheAssociationNeeds) {
+    ASSERT_TRUE(CopyFileW(ViewAppPath().c_str(), sysApp.c_str(), FALSE));
+    Configure("DefSysAppFromLister_key=113\r\n");
+    const struct {
+        std::wstring command;
+        std::wstring started;
+    } cases[] = {{L"\"" + sysApp + L"\" /tolvown \"%1\"", L"/tolvown"},
+                 {L"\"" + sysApp + L"\" \"%1\"", L"\"" + sysApp + L"\" \"" + file + L"\""}};
+    for (const auto& c : cases) {
+        Associate(c.command);
+        std::vector<std::wstring> lines;
+        for (int attempt = 0; attempt < 2 && lines.empty(); ++attempt) {
+            DeleteFileW(log.c_str());
+            LiftDebounce();
+            Press(kF2);
+            lines = Launches(1);
+        }
+        ASSERT_EQ(lines.size(), 1u) << c.command;
+        EXPECT_TRUE(Mentions(lines[0], c.started) && Mentions(lines[0], file)) << lines[0];
+    }
 }
 
 TEST_F(HotKeys, NothingInTheQuickViewPanel) {

@@ -2,6 +2,7 @@
 // stand-in, and the started programs are the test application, which logs its command line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "config/options.h"
@@ -11,6 +12,7 @@
 #include "plugin/listers.h"
 #include "plugin/process.h"
 #include "plugin/state.h"
+#include "tests/support/message_boxes.h"
 #include "tests/support/test_support.h"
 #include "tests/support/viewing_session.h"
 #include "win/text.h"
@@ -351,6 +353,37 @@ TEST_F(Launch, NoPluginWindowMeansNothingStarted) {
     EXPECT_TRUE(ReadLogLines(appLog, 1, 1000).empty());
 }
 
+// A load none of whose lines starts (no such program; a file with a program's name that is no program)
+// is declined whatever would have become of its Lister: nothing closed, hidden, handed on or kept.
+TEST_F(Launch, StartsThatAllFailDeclineTheLoadAndLeaveTheLister) {
+    const std::wstring notAProgram = dir / L"notaprogram.exe";
+    ASSERT_TRUE(WriteTextFile(notAProgram, "this is text, not a program\r\n"));
+    struct Case {
+        int32_t listerState;
+        bool nextPlugin;
+        bool temp;
+    } const cases[] = {{1, false, false}, {0, true, false}, {1, false, true}, {2, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "ListerState " << c.listerState << " temp " << c.temp);
+        ResetState();
+        NewHost();
+        TolvanierOptions.ListerState = c.listerState;
+        TolvanierOptions.NextPlugin = c.nextPlugin;
+        LoadFilesFromTemp = c.temp;
+        loadCommandLines = {L"\"" + notAProgram + L"\" a", L"\"Z:\\no\\such\\folder\\app.exe\" b"};
+        HWND lister = host->CreateLister();
+        MessageBoxCatcher catcher;
+        EXPECT_EQ(host->ViewFile(lister, L"C:\\tmp\\_tc\\f.txt"), nullptr);
+        host->Pump(200);
+        EXPECT_EQ(catcher.Boxes().size(), 2u);
+        EXPECT_EQ(host->Log(), std::vector<std::wstring>{L"ListLoadW lister1 C:\\tmp\\_tc\\f.txt -> null"});
+        EXPECT_TRUE(IsWindow(lister) && IsWindowVisible(lister));
+        EXPECT_TRUE(AppWindowsByListerWindow.empty());
+        EXPECT_EQ(TimerToHideListerID, 0u);
+        EXPECT_EQ(LoadFileInfo.hwListerWin, nullptr);
+    }
+}
+
 TEST_F(Launch, TwoApplicationsStartInOrderAndBothWindowsKeepTheCopyOpen) {
     TolvanierOptions.ListerState = 1;
     LoadFilesFromTemp = true;
@@ -534,11 +567,26 @@ TEST_F(Launch, StartsThatFailRecordNothingAndLaterLinesStartWhole) {
         NewHost();
         HWND lister = host->CreateLister();
         hwFromEnum = host->MainWindow();
-        ASSERT_NE(host->ViewFile(lister, L"C:\\tmp\\_tc\\a.txt"), nullptr);
-        const auto lines = ReadLogLines(appLog, 2, 3000);
+        MessageBoxCatcher catcher;
+        ASSERT_NE(host->ViewFile(lister, L"C:\\tmp\\_tc\\a.txt"), nullptr) << "two of four lines started";
+        // Each line that did not start says so, with the line and the system's reason.
+        ASSERT_EQ(catcher.Boxes().size(), 2u);
+        for (size_t i = 0; i < 2; ++i) {
+            const std::wstring& text = catcher.Boxes()[i].text;
+            const std::wstring head =
+                L"Application could not be started:\n" + loadCommandLines[i].substr(0, 200);
+            EXPECT_EQ(text.substr(0, head.size()), head);
+            EXPECT_GT(text.size(), text.rfind(L'\n') + 1) << "the reason follows the line";
+            EXPECT_LT(text.size(), 1200u) << "a very long line is shown shortened";
+            EXPECT_EQ(catcher.Boxes()[i].caption, L"Tolvanier");
+            EXPECT_EQ(catcher.Boxes()[i].owner, hwMain);
+        }
+        auto lines = ReadLogLines(appLog, 2, 3000);
         const auto& apps = AppWindowsByListerWindow[lister];
         if (lines.size() < 2 || apps.size() < 2) continue;
-        EXPECT_EQ(lines, (std::vector<std::wstring>{loadCommandLines[2], loadCommandLines[3]}));
+        // Started one after the other without a wait between: they may log in either order.
+        std::sort(lines.begin(), lines.end());
+        EXPECT_EQ(lines, (std::vector<std::wstring>{loadCommandLines[3], loadCommandLines[2]}));
         ASSERT_EQ(apps.size(), 2u);
         for (const auto& app : apps) {
             EXPECT_EQ(app.ClassName, L"LaunchTestApp");
@@ -622,10 +670,10 @@ size_t HandlesLeftByOneIdleWait() {
 
 TEST_F(Launch, RepeatedStartsAndClosesLeaveNoHandlesOrWindows) {
     SetEnv(L"TOLVANIER_VIEWAPP_MODE", L"exit");
-    // Every load creates the plugin window and disposes of its Lister. One in ten starts the test
-    // application (a real start costs a third of a second or more under Wine) for a temporary copy: the
-    // idle wait, the recording, the hide timer and the clean-up. The others name a program that does not
-    // exist, the failing start, and close their Lister at once.
+    // One load in ten starts the test application (a real start costs a third of a second or more under
+    // Wine) for a temporary copy: the plugin window, the idle wait, the recording, the hide timer and the
+    // clean-up. The others name a program that does not exist: the failed start's message, and the
+    // declined load.
     const std::vector<std::wstring> realStart = {ViewApp(L"cycle")};
     const std::vector<std::wstring> failedStart = {L"\"Z:\\no\\such\\folder\\app.exe\" cycle"};
     size_t realStarts = 0;
@@ -634,7 +682,9 @@ TEST_F(Launch, RepeatedStartsAndClosesLeaveNoHandlesOrWindows) {
         loadCommandLines = LoadFilesFromTemp ? realStart : failedStart;
         realStarts += LoadFilesFromTemp;
         HWND lister = host->CreateLister();
-        host->ViewFile(lister, LoadFilesFromTemp ? L"C:\\tmp\\_tc\\a.txt" : L"C:\\a.txt");
+        // A declined load leaves its Lister to the host, which then shows the file itself.
+        if (!host->ViewFile(lister, LoadFilesFromTemp ? L"C:\\tmp\\_tc\\a.txt" : L"C:\\a.txt"))
+            host->CloseLister(lister);
         host->Pump(LoadFilesFromTemp ? 80 : 0);
         CleanUpHiddenListers();
         host->Pump(0);
@@ -650,8 +700,12 @@ TEST_F(Launch, RepeatedStartsAndClosesLeaveNoHandlesOrWindows) {
     const DWORD gdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     const DWORD start = GetTickCount();
     constexpr int kCycles = 200;
-    for (int i = 0; i < kCycles; ++i)
-        cycle(i);
+    {
+        MessageBoxCatcher catcher; // each failed start says so
+        for (int i = 0; i < kCycles; ++i)
+            cycle(i);
+        EXPECT_EQ(catcher.Boxes().size(), static_cast<size_t>(kCycles) - realStarts);
+    }
     host->Pump(300);
     const size_t handlesAfter = CountOpenHandles();
     const size_t windowsAfter = CountOwnWindows();

@@ -60,6 +60,9 @@ TEST_F(Templates, EnvironmentIsExpandedButPlaceholdersStay) {
     SetEnv(L"TOLVANIER_UNSET", nullptr);
     WriteIni("[Editor]\r\ntxt_params=%TOLVANIER_T1%\\log.txt %1 %TOLVANIER_UNSET%\r\n");
     EXPECT_EQ(Params(1, L"txt"), L"C:\\tmp dir\\log.txt %1 %TOLVANIER_UNSET%");
+    // The platform pairs percent signs from the left: a "%1" in front must not swallow a reference.
+    WriteIni("[Editor]\r\ncfg_params=%1 -ini %TOLVANIER_T1%\\ed.ini %1%TOLVANIER_T1%\r\n");
+    EXPECT_EQ(Params(1, L"cfg"), L"%1 -ini C:\\tmp dir\\ed.ini %1C:\\tmp dir");
     SetEnv(L"TOLVANIER_T1", nullptr);
 }
 
