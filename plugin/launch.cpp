@@ -1,6 +1,9 @@
 #include "plugin/launch.h"
 
+#include <utility>
+
 #include "config/options.h"
+#include "plugin/app_watch.h"
 #include "plugin/host_names.h"
 #include "plugin/listers.h"
 #include "plugin/process.h"
@@ -63,19 +66,20 @@ HWND StartApplicationsAndDisposeLister(const std::vector<std::wstring>& commandL
 
     if (disposition.recordApplicationWindows) {
         // A kept Lister always has an entry, even when no application window can be recorded (a failed
-        // start, an application that shows no window in time): the clean-up then closes it at the next
-        // load instead of leaving it hidden for good.
+        // start, an application that shows no window before its watch ends): the clean-up then closes it
+        // at a later load instead of leaving it hidden for good.
         try {
             AppWindowsByListerWindow[hwLister];
         } catch (...) {
         }
     }
     for (const std::wstring& commandLine : commandLines) {
-        // The owner closes the process and thread handles at the end of each pass; the plugin never
-        // needs them after the wait for the application's window.
-        const win::UniqueProcessInfo started = StartCommandLine(commandLine);
+        // Nothing here waits for the application: its process handle goes to the watch, which runs from
+        // the host's message loop; the thread handle (and an unwatched process handle) is closed at the
+        // end of the pass.
+        win::UniqueProcessInfo started = StartCommandLine(commandLine);
         if (started.process && disposition.recordApplicationWindows)
-            RecordApplicationWindow(started.process.Get(), started.processId);
+            WatchApplication(hwLister, std::move(started.process), started.processId);
     }
 
     if (disposition.hideWhenVisible) StartHideTimer(hwLister);

@@ -45,7 +45,6 @@ extern wchar_t TCIniName[kPathCapacity];
 extern HWND hwLister;
 extern wchar_t _FileToLoad[kPathCapacity];
 extern HWND hwTolvanier;
-extern HWND hwFromEnum;
 extern bool LoadFilesFromTemp;
 extern bool QuickView;
 extern bool FirstLoad;
