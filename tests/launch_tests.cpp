@@ -537,6 +537,29 @@ TEST_F(Launch, WatchKeepsTheListerOfLateAndLauncherApplicationsUntilTheirWindowC
     }
 }
 
+// One watch more than the bound records nothing and closes its handle at once; unloading the module
+// ends every watch with its handles. This process stands in for a started one: it lives.
+TEST_F(Launch, WatchesAreBoundedAndEndWithTheModule) {
+    auto self = [] {
+        return win::UniqueHandle(
+            OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, GetCurrentProcessId()));
+    };
+    std::vector<HWND> listers;
+    for (size_t i = 0; i <= kMaxApplicationWatches; ++i)
+        listers.push_back(host->CreateLister());
+    const size_t handlesBefore = CountOpenHandles();
+    for (size_t i = 0; i < kMaxApplicationWatches; ++i)
+        ASSERT_TRUE(WatchApplication(listers[i], self(), GetCurrentProcessId()));
+    EXPECT_FALSE(WatchApplication(listers.back(), self(), GetCurrentProcessId()));
+    EXPECT_EQ(RunningApplicationWatches(), kMaxApplicationWatches);
+    EXPECT_TRUE(IsWatchedApplicationAlive(listers.front()));
+    EXPECT_FALSE(IsWatchedApplicationAlive(listers.back()));
+    EXPECT_EQ(CountOpenHandles(), handlesBefore + kMaxApplicationWatches);
+    DetachPlugin();
+    EXPECT_EQ(RunningApplicationWatches(), 0u);
+    EXPECT_EQ(CountOpenHandles(), handlesBefore);
+}
+
 TEST_F(Launch, CleanUpClosesOnlyHiddenListersWithoutALiveRecordedWindow) {
     HWND app = host->CreateTopLevel(L"TStandInPlain", L"app");
     HWND dead = host->CreateTopLevel(L"TStandInPlain", L"dead");
