@@ -1,5 +1,5 @@
 // Process-wide plugin state. Everything here lives as long as the module and is touched only on the
-// host's user-interface thread (the thread that calls the exports and runs the hook, the timer and the
+// host's user-interface thread (the thread that calls the exports and runs the hook, the timers and the
 // window procedures), so nothing is locked.
 #pragma once
 
