@@ -222,7 +222,8 @@ class Demo {
         HWND result = host_.ViewFile(lister, file);
         Report(L"View " + file + L", a copy extracted from an archive", result, lister);
         Print(L"  ... the application ends; the next view closes the hidden viewer");
-        host_.Pump(1800);
+        // Its window lives 1.5 s; the viewer stays until the process, too, has ended.
+        host_.Pump(2500);
         const std::wstring next = File(L"next.txt");
         Activate(host_.MainWindow());
         HWND other = host_.CreateLister();

@@ -1,6 +1,9 @@
 #include "plugin/launch.h"
 
+#include <utility>
+
 #include "config/options.h"
+#include "plugin/app_watch.h"
 #include "plugin/host_names.h"
 #include "plugin/listers.h"
 #include "plugin/process.h"
@@ -86,16 +89,17 @@ HWND StartApplicationsAndDisposeLister(const std::vector<std::wstring>& commandL
 
     if (disposition.recordApplicationWindows) {
         // A kept Lister always has an entry, even when no application window can be recorded (an
-        // application that shows no window in time): the clean-up then closes it at the next load
-        // instead of leaving it hidden for good.
+        // application that shows no window before its watch ends): the clean-up then closes it at a later
+        // load instead of leaving it hidden for good.
         try {
             AppWindowsByListerWindow[hwLister];
         } catch (...) {
         }
-        // The owners close the process and thread handles when this returns; the plugin never needs
-        // them after the wait for the application's window.
-        for (const win::UniqueProcessInfo& process : processes)
-            RecordApplicationWindow(process.process.Get(), process.processId);
+        // Nothing here waits for the application: its process handle goes to the watch, which runs from
+        // the host's message loop; the thread handle (and an unwatched process handle) is closed when this
+        // returns.
+        for (win::UniqueProcessInfo& process : processes)
+            WatchApplication(hwLister, std::move(process.process), process.processId);
     }
 
     if (disposition.hideWhenVisible) StartHideTimer(hwLister);

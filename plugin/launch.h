@@ -14,7 +14,7 @@ struct ListerDisposition {
         LeaveQuickView, // ask the host's main window to switch its quick-view panel off
         CloseLister,    // post WM_CLOSE to the separate Lister
     };
-    bool recordApplicationWindows = false; // keep the Lister while the applications' windows live
+    bool recordApplicationWindows = false; // watch the applications; keep the Lister while they live
     bool hideWhenVisible = false;
     Close close = Close::None;
 };

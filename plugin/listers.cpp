@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "config/options.h"
+#include "plugin/app_watch.h"
 #include "plugin/host_names.h"
 #include "plugin/state.h"
 #include "win/window.h"
@@ -20,12 +21,12 @@ void KillHideTimer() {
     TimerToHideListerID = 0;
 }
 
+} // namespace
+
 bool IsApplicationOpen(const TWindowProperties& app) {
     // A handle may be reused by an unrelated window; the recorded class tells them apart.
     return app.hwApp && IsWindow(app.hwApp) && win::ClassNameOf(app.hwApp) == app.ClassName;
 }
-
-} // namespace
 
 void StopHideTimer() {
     listersToHide.clear();
@@ -40,40 +41,20 @@ bool HasParentWindow(HWND hwnd) {
     return parent && parent != GetDesktopWindow();
 }
 
-BOOL CALLBACK FindProcessWindows(HWND hwnd, LPARAM processId) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == static_cast<DWORD>(processId) && IsWindowVisible(hwnd)) hwFromEnum = hwnd;
-    return TRUE; // the last visible window of the process in the system's order is kept
-}
-
-void RecordApplicationWindow(HANDLE process, DWORD processId) {
-    // Bounded: a process that never becomes idle (busy, hung, or a console program, for which the wait
-    // fails at once) must not freeze the host. The window search runs anyway: a window shown by then
-    // still counts.
-    WaitForInputIdle(process, kApplicationIdleWaitMs);
-    // Cleared first, so a process without a visible window never records the window of an earlier one.
-    hwFromEnum = nullptr;
-    EnumWindows(FindProcessWindows, static_cast<LPARAM>(processId));
-    if (!hwFromEnum) return;
-    try {
-        AppWindowsByListerWindow[hwLister].push_back(
-            TWindowProperties{hwFromEnum, win::ClassNameOf(hwFromEnum)});
-    } catch (...) {
-        // Out of memory: the window goes unrecorded; the Lister is then closed by the next clean-up.
-    }
-}
-
 void CleanUpHiddenListers() {
     for (auto it = AppWindowsByListerWindow.begin(); it != AppWindowsByListerWindow.end();) {
         const HWND lister = it->first;
         const auto& apps = it->second;
-        if (IsWindowVisible(lister) || std::any_of(apps.begin(), apps.end(), IsApplicationOpen)) {
+        // An application still starting may have shown no window yet: while its watch runs, a live
+        // process keeps the Lister as a live window does.
+        if (IsWindowVisible(lister) || std::any_of(apps.begin(), apps.end(), IsApplicationOpen) ||
+            IsWatchedApplicationAlive(lister)) {
             ++it;
             continue;
         }
         // A Lister that is gone is only forgotten: its handle may by now name an unrelated window.
         if (win::HasClass(lister, TCListerClasName)) PostMessageW(lister, WM_CLOSE, 0, 0);
+        StopWatchingApplications(lister);
         it = AppWindowsByListerWindow.erase(it);
     }
 }

@@ -5,16 +5,12 @@
 
 #include <cstdint>
 
-// How long the host's thread waits for a started application to become idle for input before its
-// window is looked for. The thread blocks for the wait, so the host's whole interface freezes for at
-// most this long per started application.
-constexpr DWORD kApplicationIdleWaitMs = 5000;
+#include "plugin/state.h"
 
-BOOL CALLBACK FindProcessWindows(HWND hwnd, LPARAM processId);
-// After a start for a temporary copy: waits (bounded) until the process is idle, then records its
-// visible top-level window for hwLister.
-void RecordApplicationWindow(HANDLE process, DWORD processId);
-// Posts WM_CLOSE to hidden Listers whose recorded application windows are all gone.
+// Whether a recorded application window still exists with its recorded class.
+bool IsApplicationOpen(const TWindowProperties& app);
+// Posts WM_CLOSE to hidden Listers whose recorded application windows are all gone and whose
+// application is no longer watched alive (app_watch.h).
 void CleanUpHiddenListers();
 // Drops the files recorded for Lister windows that no longer exist.
 void ForgetClosedListers();

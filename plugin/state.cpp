@@ -4,6 +4,7 @@
 
 #include "host/copydata.h"
 #include "host/hotkeys.h"
+#include "plugin/app_watch.h"
 #include "plugin/listers.h"
 #include "plugin/host_names.h"
 #include "win/text.h"
@@ -23,7 +24,6 @@ wchar_t TCIniName[kPathCapacity] = {};
 HWND hwLister = nullptr;
 wchar_t _FileToLoad[kPathCapacity] = {};
 HWND hwTolvanier = nullptr;
-HWND hwFromEnum = nullptr;
 bool LoadFilesFromTemp = false;
 bool QuickView = false;
 bool FirstLoad = false;
@@ -145,7 +145,8 @@ void AttachPlugin(HINSTANCE hinst) {
 
 void DetachPlugin() {
     // The host may unload the module while a hook or a timer still points into it; both would then
-    // call unmapped code at the next key or tick.
+    // call unmapped code at the next key or tick. The watch's process handles are closed with it.
     RemoveKeyboardHook();
     StopHideTimer();
+    StopApplicationWatches();
 }

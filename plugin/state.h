@@ -1,5 +1,5 @@
 // Process-wide plugin state. Everything here lives as long as the module and is touched only on the
-// host's user-interface thread (the thread that calls the exports and runs the hook, the timer and the
+// host's user-interface thread (the thread that calls the exports and runs the hook, the timers and the
 // window procedures), so nothing is locked.
 #pragma once
 
@@ -45,7 +45,6 @@ extern wchar_t TCIniName[kPathCapacity];
 extern HWND hwLister;
 extern wchar_t _FileToLoad[kPathCapacity];
 extern HWND hwTolvanier;
-extern HWND hwFromEnum;
 extern bool LoadFilesFromTemp;
 extern bool QuickView;
 extern bool FirstLoad;

@@ -4,7 +4,12 @@
 //   TOLVANIER_VIEWAPP_CLASS  class name of its window (default "ViewAppWindow")
 //   TOLVANIER_VIEWAPP_MODE   "exit": log and end at once, no window;
 //                            "busy": log, then never pump messages (never idle) until the time is up;
-//                            "hidden": a window that is never shown.
+//                            "hidden": a window that is never shown;
+//                            "slow": log, then busy for TOLVANIER_VIEWAPP_DELAY_MS before the window
+//                            exists (a splash-less start that takes a while);
+//                            "launcher": start a copy of itself with the same command line in mode
+//                            TOLVANIER_VIEWAPP_CHILD_MODE (default: the window) and end at once,
+//                            without logging: the copy logs.
 #include <windows.h>
 
 #include <string>
@@ -63,17 +68,41 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+// Starts this program again with the same command line; the copy inherits the environment.
+void StartCopy() {
+    const std::wstring childMode = Env(L"TOLVANIER_VIEWAPP_CHILD_MODE", L"");
+    // A launcher copy would start copies without end.
+    const bool plain = childMode.empty() || childMode == L"launcher";
+    SetEnvironmentVariableW(L"TOLVANIER_VIEWAPP_MODE", plain ? nullptr : childMode.c_str());
+    wchar_t self[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return;
+    std::wstring commandLine = GetCommandLineW();
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    AppendLine(Env(L"TOLVANIER_VIEWAPP_LOG", L""), GetCommandLineW());
     const std::wstring mode = Env(L"TOLVANIER_VIEWAPP_MODE", L"");
+    if (mode == L"launcher") {
+        StartCopy();
+        return 0;
+    }
+    AppendLine(Env(L"TOLVANIER_VIEWAPP_LOG", L""), GetCommandLineW());
     const UINT lifetime = static_cast<UINT>(_wtoi(Env(L"TOLVANIER_VIEWAPP_MS", L"3000").c_str()));
     if (mode == L"exit") return 0;
     if (mode == L"busy") {
         Sleep(lifetime);
         return 0;
     }
+    if (mode == L"slow") Sleep(static_cast<DWORD>(_wtoi(Env(L"TOLVANIER_VIEWAPP_DELAY_MS", L"0").c_str())));
     const std::wstring className = Env(L"TOLVANIER_VIEWAPP_CLASS", L"ViewAppWindow");
     WNDCLASSW wc{};
     wc.lpfnWndProc = WindowProc;

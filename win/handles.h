@@ -47,6 +47,12 @@ struct FindTraits {
     static Type Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(Type h) { FindClose(h); }
 };
+// CreateFileW says "no file" with INVALID_HANDLE_VALUE, not null.
+struct FileTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { CloseHandle(h); }
+};
 struct RegKeyTraits {
     using Type = HKEY;
     static Type Invalid() { return nullptr; }
@@ -70,6 +76,7 @@ struct LibraryTraits {
 
 using UniqueHandle = Unique<HandleTraits>;
 using UniqueFind = Unique<FindTraits>;
+using UniqueFile = Unique<FileTraits>;
 using UniqueRegKey = Unique<RegKeyTraits>;
 using UniqueGlobal = Unique<GlobalTraits>;
 using UniqueWindow = Unique<WindowTraits>;

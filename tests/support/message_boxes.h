@@ -74,4 +74,33 @@ class MessageBoxCatcher {
     std::vector<CaughtBox> boxes_;
 };
 
+// Presses OK in every message box of this thread as it is activated, and counts them: for runs of many
+// boxes, where a timer's period per box would dominate.
+class MessageBoxDismisser {
+  public:
+    MessageBoxDismisser() {
+        count_ = 0;
+        hook_ = SetWindowsHookExW(WH_CBT, &MessageBoxDismisser::OnCbt, nullptr, GetCurrentThreadId());
+    }
+    ~MessageBoxDismisser() { UnhookWindowsHookEx(hook_); }
+    MessageBoxDismisser(const MessageBoxDismisser&) = delete;
+    MessageBoxDismisser& operator=(const MessageBoxDismisser&) = delete;
+    size_t Count() const { return count_; }
+
+  private:
+    static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_ACTIVATE) {
+            wchar_t name[16] = L"";
+            GetClassNameW(reinterpret_cast<HWND>(wParam), name, 16);
+            if (std::wstring(name) == L"#32770") {
+                ++count_;
+                PostMessageW(reinterpret_cast<HWND>(wParam), WM_COMMAND, IDOK, 0);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline size_t count_ = 0;
+    HHOOK hook_ = nullptr;
+};
+
 } // namespace testing_support

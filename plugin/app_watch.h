@@ -1,0 +1,29 @@
+// The watch of the applications started for a copy from an archive. The host's thread never waits for
+// them: a timer without a window, on that thread, records their windows as they appear and follows a
+// launcher to the processes it started, for a bounded time after the load.
+#pragma once
+
+#include <windows.h>
+
+#include "win/handles.h"
+
+// How long a watch runs after its load. A variable so that tests can shorten it.
+inline ULONGLONG ApplicationWatchMs = 60000;
+// Bounds on the handles a host process can come to hold: watches at once, processes per watch.
+constexpr size_t kMaxApplicationWatches = 64;
+constexpr size_t kMaxProcessesPerWatch = 16;
+constexpr UINT kApplicationWatchTickMs = 100;
+
+// Hands a process started for lister to the watch of that Lister, which is begun, or begun anew, now.
+// Returns false when it is not watched (the bound of watches or processes reached, no timer, no memory);
+// the handle is then closed at once and the Lister is left to what was recorded.
+bool WatchApplication(HWND lister, win::UniqueHandle process, DWORD processId);
+// Whether the watch of lister still runs and a process it watches (the started one, or one that a
+// started process left behind when it ended) is alive.
+bool IsWatchedApplicationAlive(HWND lister);
+// Ends the watch of lister, closing its handles.
+void StopWatchingApplications(HWND lister);
+// Ends every watch and stops the timer (module unload).
+void StopApplicationWatches();
+size_t RunningApplicationWatches();
+void CALLBACK ApplicationWatchTimerProc(HWND hwnd, UINT message, UINT_PTR timerId, DWORD time);
