@@ -2,11 +2,14 @@
 
 #include <string>
 
+#include "config/program_search.h"
 #include "host/copydata.h"
 #include "host/hotkeys.h"
 #include "plugin/app_watch.h"
 #include "plugin/listers.h"
 #include "plugin/host_names.h"
+#include "win/handles.h"
+#include "win/paths.h"
 #include "win/text.h"
 #include "win/window.h"
 
@@ -65,25 +68,53 @@ struct MainWindowSearch {
     HWND result;
 };
 
-// The module's own file name, whole; empty when the platform cannot give it.
-std::wstring ModuleFileName(HINSTANCE hinst) {
-    std::wstring name(32768, L'\0');
-    const DWORD n = GetModuleFileNameW(hinst, name.data(), static_cast<DWORD>(name.size()));
-    if (n == 0 || n >= name.size()) return {};
-    name.resize(n);
-    return name;
-}
-
-// Drive and folder of a path, ending in its separator: everything up to the last '\' or '/'.
-std::wstring DirectoryOf(const std::wstring& path) {
-    const size_t cut = path.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
-}
-
 // A path that does not fit its 260-unit buffer is not cut into another path: the buffer stays empty
 // and every use of it treats the file as absent.
 void SetPath(wchar_t (&dst)[kPathCapacity], const std::wstring& path) {
     if (!win::CopyTo(dst, path)) dst[0] = L'\0';
+}
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Whether a file can be made in folder: tried with a file that the system deletes as it is closed, so
+// nothing is left behind. Attributes and access lists say too little (a read-only medium, a share).
+bool IsWritableFolder(const std::wstring& folder) {
+    const std::wstring probe =
+        folder + L"Tolvanier.probe-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    const win::UniqueFile file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return static_cast<bool>(file);
+}
+
+// The settings file in folder when it is there, or can be made there from the sample, or could be
+// saved there by the user; empty otherwise. An existing file is never overwritten.
+std::wstring SettingsFileIn(const std::wstring& folder, const std::wstring& sample) {
+    const std::wstring file = folder + L"Tolvanier.ini";
+    if (win::IsExistingFile(file)) return file;
+    if (CopyFileW(sample.c_str(), file.c_str(), TRUE) || IsWritableFolder(folder)) return file;
+    return {};
+}
+
+// Where the settings file lies: beside the module when it is there or can be made there (an
+// administrator may have put a configured one beside a module in a folder users cannot write);
+// otherwise beside the host's own settings, which the user can write; otherwise in the user's
+// application data. With none of these, beside the module, where every read finds no file.
+std::wstring LocateSettingsFile(const std::wstring& moduleFolder, const std::wstring& hostIni) {
+    const std::wstring sample = moduleFolder + L"IniSample\\Tolvanier.ini";
+    if (auto beside = SettingsFileIn(moduleFolder, sample); !beside.empty()) return beside;
+    const std::wstring hostFolder = win::DirectoryOf(hostIni);
+    if (config::IsAbsolutePath(hostFolder) && IsFolder(hostFolder))
+        if (auto file = SettingsFileIn(hostFolder, sample); !file.empty()) return file;
+    const std::wstring appData = win::EnvironmentValue(L"APPDATA");
+    if (config::IsAbsolutePath(appData)) {
+        const std::wstring folder = win::DirectoryOf(appData + L"\\") + L"Tolvanier\\";
+        CreateDirectoryW(folder.c_str(), nullptr);
+        if (auto file = SettingsFileIn(folder, sample); !file.empty()) return file;
+    }
+    return moduleFolder + L"Tolvanier.ini";
 }
 
 } // namespace
@@ -124,20 +155,22 @@ void AttachPlugin(HINSTANCE hinst) {
     wcSendCopyData.hInstance = hInstance;
     RegisterClassW(&wcSendCopyData);
 
-    const std::wstring directory = DirectoryOf(ModuleFileName(hinst));
-    if (!directory.empty()) {
-        SetPath(OptionsIniName, directory + L"Tolvanier.ini");
-        SetPath(PluginDirectory, directory);
-    } else {
-        OptionsIniName[0] = PluginDirectory[0] = L'\0';
-    }
-    if (PluginDirectory[0]) DeleteFileW((directory + L"TolvanierState.ini").c_str());
-
     wchar_t expanded[kPathCapacity] = {};
     const DWORD n = ExpandEnvironmentStringsW(L"%COMMANDER_INI%", expanded, kPathCapacity);
     SetPath(TCIniName, n > 0 && n <= kPathCapacity ? std::wstring(expanded) : std::wstring());
 
-    if (OptionsIniName[0]) CopyFileW((directory + L"IniSample\\Tolvanier.ini").c_str(), OptionsIniName, TRUE);
+    const std::wstring directory = win::DirectoryOf(win::ModuleFileName(hinst));
+    SetPath(PluginDirectory, directory);
+    OptionsIniName[0] = L'\0';
+    if (PluginDirectory[0]) {
+        // The state file goes wherever it may have been left: beside the module and the settings file.
+        DeleteFileW((directory + L"TolvanierState.ini").c_str());
+        const std::wstring settings = LocateSettingsFile(directory, TCIniName);
+        SetPath(OptionsIniName, settings);
+        const std::wstring settingsFolder = win::DirectoryOf(settings);
+        if (CompareStringOrdinal(settingsFolder.c_str(), -1, directory.c_str(), -1, TRUE) != CSTR_EQUAL)
+            DeleteFileW((settingsFolder + L"TolvanierState.ini").c_str());
+    }
 
     FileNameByListerWindow.clear();
     AppWindowsByListerWindow.clear();

@@ -2,6 +2,7 @@
 // the detect string.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "hoststub/host_standin.h"
@@ -98,4 +99,69 @@ TEST(DetectString, CopiesAtMostSizeBytesAndPadsWithZeros) {
     char untouched = '#';
     plugin.ListGetDetectString(&untouched, 0);
     EXPECT_EQ(untouched, '#');
+}
+
+// A plugin folder the user cannot write: the script that runs this test bind-mounts TOLVANIER_RO_SOURCE
+// read-only at TOLVANIER_RO_PLUGIN. The settings file then lies beside the host's settings, else in the
+// user's application data, and is made there from the sample; one beside the module still comes first.
+TEST(ReadOnlyPluginFolder, SettingsLieWhereTheUserCanWriteThem) {
+    const std::wstring source =
+        Utf8ToWide(getenv("TOLVANIER_RO_SOURCE") ? getenv("TOLVANIER_RO_SOURCE") : "");
+    const std::wstring plugin =
+        Utf8ToWide(getenv("TOLVANIER_RO_PLUGIN") ? getenv("TOLVANIER_RO_PLUGIN") : "");
+    if (source.empty() || plugin.empty())
+        GTEST_SKIP() << "no read-only folder (run by tests/read_only_folder.sh)";
+    TempDir dir{L"module_readonly"};
+    const std::wstring host = dir / L"host", appData = dir / L"appdata";
+    CreateDirectoryW(host.c_str(), nullptr);
+    CreateDirectoryW(appData.c_str(), nullptr);
+    const std::string sample =
+        "[Options]\r\nListerDirectly=1\r\nLister4=1\r\n[Editor]\r\ntolvro=" + WideToUtf8(ViewAppPath()) + "\r\n";
+    RemoveTree(source + L"\\Tolvanier.ini");
+    CreateDirectoryW((source + L"\\IniSample").c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(ModulePath().c_str(), (source + L"\\Tolvanier64.wlx64").c_str(), FALSE));
+    ASSERT_TRUE(WriteTextFile(source + L"\\IniSample\\Tolvanier.ini", sample));
+    ASSERT_FALSE(WriteTextFile(plugin + L"\\probe.txt", "x")) << "the mount is not read-only";
+    SetEnv(L"APPDATA", appData.c_str());
+    SetEnv(L"COMMANDER_INI", (host + L"\\wincmd.ini").c_str());
+    ASSERT_TRUE(WriteTextFile(host + L"\\TolvanierState.ini", "left"));
+
+    // Made beside the host's settings from the sample, never overwritten, and read from there: with
+    // ListerDirectly from it, a load without an active window starts the configured application.
+    hoststub::PluginModule module;
+    ASSERT_TRUE(module.Load(plugin + L"\\Tolvanier64.wlx64"));
+    EXPECT_EQ(ReadFileBytes(host + L"\\Tolvanier.ini"), sample);
+    EXPECT_FALSE(FileExistsW(host + L"\\TolvanierState.ini"));
+    hoststub::HostStandIn stand;
+    const std::wstring log = dir / L"viewapp.log", file = dir / L"a.tolvro";
+    ASSERT_TRUE(WriteTextFile(file, "x"));
+    SetEnv(L"TOLVANIER_VIEWAPP_LOG", log.c_str());
+    SetEnv(L"TOLVANIER_VIEWAPP_MODE", L"exit");
+    std::wstring name = file;
+    for (int attempt = 0; attempt < 2 && ReadLogLines(log).empty(); ++attempt) {
+        module.ListLoadW(stand.CreateLister(), name.data(), 0);
+        ReadLogLines(log, 1, 5000);
+    }
+    EXPECT_EQ(ReadLogLines(log).size(), 1u);
+    module.Unload();
+    ASSERT_TRUE(WriteTextFile(host + L"\\Tolvanier.ini", "edited"));
+    ASSERT_TRUE(module.Load(plugin + L"\\Tolvanier64.wlx64"));
+    module.Unload();
+    EXPECT_EQ(ReadFileBytes(host + L"\\Tolvanier.ini"), "edited");
+
+    // No host settings: the user's application data.
+    SetEnv(L"COMMANDER_INI", nullptr);
+    ASSERT_TRUE(module.Load(plugin + L"\\Tolvanier64.wlx64"));
+    module.Unload();
+    EXPECT_EQ(ReadFileBytes(appData + L"\\Tolvanier\\Tolvanier.ini"), sample);
+
+    // One beside the module (an administrator's) is only read; nothing is made elsewhere.
+    RemoveTree(appData + L"\\Tolvanier");
+    ASSERT_TRUE(WriteTextFile(source + L"\\Tolvanier.ini", "[Options]\r\n"));
+    ASSERT_TRUE(module.Load(plugin + L"\\Tolvanier64.wlx64"));
+    module.Unload();
+    EXPECT_FALSE(FileExistsW(appData + L"\\Tolvanier\\Tolvanier.ini"));
+    EXPECT_EQ(ReadFileBytes(source + L"\\Tolvanier.ini"), "[Options]\r\n");
+    for (const wchar_t* name : {L"APPDATA", L"TOLVANIER_VIEWAPP_LOG", L"TOLVANIER_VIEWAPP_MODE"})
+        SetEnv(name, nullptr);
 }
