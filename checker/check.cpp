@@ -150,7 +150,15 @@ struct Report {
     void Line(const std::wstring& text) { out += text + L"\n"; }
 };
 
+// Whether the file is read in the ANSI code page while written in another encoding.
+bool misread = false;
+
 std::wstring LookupAdvice(const config::AppLookup& lookup) {
+    const bool nonAscii =
+        std::any_of(lookup.appText.begin(), lookup.appText.end(), [](wchar_t c) { return c >= 0x80; });
+    if (misread && nonAscii)
+        return L"the path was read in the ANSI code page (see the encoding problem): save the file as UTF-16 "
+               L"LE";
     if (lookup.source == config::AppSource::DefaultEditor)
         return L"correct DefaultEditor, or set IfIsExtOnly=1 to leave unconfigured files to the viewer";
     const std::wstring path = lookup.message.substr(lookup.message.find(L'\n') + 1);
@@ -277,7 +285,7 @@ const std::vector<Place>& Places() {
          {true, kOverWriteFormClassName, false},
          L"OverWrite",
          &TTolvanierOptions::OverWrite},
-        {L"another viewer window (an open Lister switched to the plugin)",
+        {L"an open viewer window that is active",
          {true, TCListerClasName, false},
          L"Lister4",
          &TTolvanierOptions::Lister4},
@@ -317,6 +325,10 @@ std::wstring DescribeHotkey(bool enabled, const wchar_t* name) {
                                      (held.ctrl ? L"Ctrl+" : L"") + (held.alt ? L"Alt+" : L"") + keyText;
     return L"on: " + combination + L" (" + keyName + L"=" + std::to_wstring(code) + L", " + modName + L"=" +
            mod + L")";
+}
+
+std::wstring Names(size_t n) {
+    return std::to_wstring(n) + (n == 1 ? L" name" : L" names");
 }
 
 std::wstring KeyLabel(const std::wstring& key) {
@@ -371,8 +383,9 @@ std::wstring DescribeTemplate(const config::AppLookup& l, const std::wstring& ke
         source = L"[Editor] " + e->key;
         written = e->value;
     }
-    if (expanded.empty()) return source.empty() ? L"none, the names alone" : L"empty (" + source + L"=)";
-    return L"from " + source + L"=" + written + (written == expanded ? L"" : L", expanded: " + expanded);
+    if (expanded.empty())
+        return source.empty() ? L": none, the names alone" : L" from " + source + L"= (empty)";
+    return L" from " + source + L"=" + written + (written == expanded ? L"" : L", expanded: " + expanded);
 }
 
 std::wstring GroupingText() {
@@ -397,8 +410,7 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
         files.push_back(FullPath(f));
 
     if (a.mode == Arguments::Mode::Load) {
-        r.Line(L"selection of " + std::to_wstring(files.size()) +
-               L" name(s), as if selected in the focused panel:");
+        r.Line(L"selection of " + Names(files.size()) + L", as if selected in the focused panel:");
     } else {
         const bool on =
             system ? TolvanierOptions.DefSysAppFromLister_key : TolvanierOptions.AppFromLister_key;
@@ -426,12 +438,12 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
     if (!hotkey && !keys.empty()) r.Line(L"grouping: " + GroupingText());
     for (const auto& [key, count] : keys) {
         const config::AppLookup l = config::LookUpApplication(key, hotkey, system);
-        r.Line(KeyLabel(key) + L" (" + std::to_wstring(count) + L" name(s)):");
+        r.Line(KeyLabel(key) + L", " + Names(count) + L":");
         if (l.source != config::AppSource::None || !l.appText.empty())
             r.Line(L"  application from " + DescribeSource(l, key, ini));
         if (l.found) {
             r.Line(L"  found: " + l.appPath);
-            r.Line(L"  template: " + DescribeTemplate(l, key, ini));
+            r.Line(L"  template" + DescribeTemplate(l, key, ini));
         } else if (!l.message.empty()) {
             r.Line(L"  not found: the plugin shows the message below and leaves these names out");
         } else {
@@ -519,6 +531,7 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
 
     DecodedIni decoded = DecodeIniBytes(bytes);
     if (decoded.encoding == IniEncoding::Ansi) decoded.text = FromAnsi(bytes);
+    misread = decoded.encoding == IniEncoding::Utf8 || decoded.encoding == IniEncoding::Utf8WithBom;
     const ParsedIni ini = ParseIni(decoded.text);
 
     r.Line(L"settings: " + iniPath + L" (" + EncodingName(decoded.encoding) + L")");
@@ -558,7 +571,13 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
            DescribeHotkey(TolvanierOptions.DefSysAppFromLister_key, L"DefSysAppFromLister"));
 
     const bool allOpen = args.files.empty() || DescribeSelection(args, ini, r);
-    return problems.empty() && allOpen ? 0 : 1;
+    const int status = problems.empty() && allOpen ? 0 : 1;
+    std::wstring result = problems.empty() ? L"no problem"
+                                           : std::to_wstring(problems.size()) +
+                                                 (problems.size() == 1 ? L" problem" : L" problems");
+    if (!allOpen) result += L"; not every name would be opened without a message";
+    r.Line(L"result: " + result + L" (exit status " + std::to_wstring(status) + L")");
+    return status;
 }
 
 } // namespace checker
