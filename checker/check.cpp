@@ -575,7 +575,7 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
     std::wstring result = problems.empty() ? L"no problem"
                                            : std::to_wstring(problems.size()) +
                                                  (problems.size() == 1 ? L" problem" : L" problems");
-    if (!allOpen) result += L"; not every name would be opened without a message";
+    if (!allOpen) result += L"; not every name would be opened, or a message would show";
     r.Line(L"result: " + result + L" (exit status " + std::to_wstring(status) + L")");
     return status;
 }
