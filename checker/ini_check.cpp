@@ -286,7 +286,8 @@ std::optional<std::wstring> UnquotedPlaceholder(const std::wstring& value, bool&
 
 void CheckTemplate(const IniEntry& e, std::vector<Problem>& out, const std::wstring& section) {
     bool quoted = false;
-    const std::optional<std::wstring> fixed = UnquotedPlaceholder(e.value, quoted);
+    // The profile functions strip quotes around the whole value: those double nothing.
+    const std::optional<std::wstring> fixed = UnquotedPlaceholder(Unquoted(e.value), quoted);
     if (!quoted) return;
     out.push_back(
         {e.line, section, e.key,
