@@ -157,15 +157,14 @@ std::wstring LookupAdvice(const config::AppLookup& lookup) {
     const bool nonAscii =
         std::any_of(lookup.appText.begin(), lookup.appText.end(), [](wchar_t c) { return c >= 0x80; });
     if (misread && nonAscii)
-        return L"the path was read in the ANSI code page (see the encoding problem): save the file as UTF-16 "
-               L"LE";
+        return L"the path was read in the ANSI code page (see the encoding problem): save the file as "
+               L"UTF-16 LE";
     if (lookup.source == config::AppSource::DefaultEditor)
         return L"correct DefaultEditor, or set IfIsExtOnly=1 to leave unconfigured files to the viewer";
     const std::wstring path = lookup.message.substr(lookup.message.find(L'\n') + 1);
     if (path.find(L'%') != std::wstring::npos)
-        return L"an environment variable in it is not defined (here, where the checker runs): define it or "
-               L"write "
-               L"the path out";
+        return L"an environment variable in it is not defined (here, where the checker runs): define it, "
+               L"or write the path out";
     if (path.size() >= 2 && path[1] == L':')
         return L"a path with a drive letter must name the program exactly, extension included: correct it";
     return L"a name without a drive is searched along the program search path (also with .exe) and was not "
