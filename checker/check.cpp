@@ -171,15 +171,16 @@ std::wstring LookupAdvice(const config::AppLookup& lookup) {
            L"found there: write the program's full path";
 }
 
+// written: the key as the host INI writes it, for a key of its [Extensions].
 void AddLookupProblem(const std::wstring& ext, const ParsedIni& ini, std::vector<Problem>& problems,
-                      std::set<std::pair<int, std::wstring>>& reported) {
+                      std::set<std::pair<int, std::wstring>>& reported, const std::wstring& written = L"") {
     const config::AppLookup lookup = config::LookUpApplication(ext, false, false);
     if (lookup.message.empty() || lookup.source == config::AppSource::DefaultEditor) return;
     Problem p;
     p.text = L"the plugin would show \"" + OneLine(lookup.message) + L"\"; " + LookupAdvice(lookup);
     if (lookup.source == config::AppSource::HostExtensions) {
         p.section = L"Extensions";
-        p.key = ext;
+        p.key = written.empty() ? ext : written;
         p.text += std::wstring(L" (in ") + TCIniName + L")";
     } else {
         const IniEntry* e = lookup.source == config::AppSource::EditorKey
@@ -204,7 +205,7 @@ void AddLookupProblems(const ParsedIni& ini, std::vector<Problem>& problems, std
             at = end + 1;
             const size_t eq = line.find(L'=');
             if (eq != std::wstring::npos && !line.empty() && line[0] != L';')
-                AddLookupProblem(Lower(line.substr(0, eq)), ini, problems, reported);
+                AddLookupProblem(Lower(line.substr(0, eq)), ini, problems, reported, line.substr(0, eq));
         }
         for (const IniEntry* e : EntriesOf(ini, L"Editor")) {
             if (IsTemplateKey(e->key)) continue;
