@@ -16,12 +16,13 @@ CXXFLAGS=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-re
           -I"$ROOT")
 
 # Each target and the pure sources it drives, besides its own file.
-TARGETS=(composite_fuzz compose_fuzz bounded_copy_fuzz host_text_fuzz)
+TARGETS=(composite_fuzz compose_fuzz bounded_copy_fuzz host_text_fuzz ini_check_fuzz)
 declare -A SOURCES=(
     [composite_fuzz]="config/command_text.cpp"
     [compose_fuzz]="config/command_text.cpp"
     [bounded_copy_fuzz]=""
     [host_text_fuzz]="host/host_text.cpp"
+    [ini_check_fuzz]="checker/ini_check.cpp host/host_text.cpp"
 )
 
 mkdir -p "$OUT"
@@ -32,7 +33,7 @@ build_target() {
     for s in ${SOURCES[$t]}; do sources+=("$ROOT/$s"); done
     if [ -x "$bin" ]; then
         local stale=0 dep
-        for dep in "${sources[@]}" "$FUZZ_DIR"/*.h "$ROOT"/config/*.h "$ROOT"/win/*.h "$ROOT"/host/*.h; do
+        for dep in "${sources[@]}" "$FUZZ_DIR"/*.h "$ROOT"/config/*.h "$ROOT"/win/*.h "$ROOT"/host/*.h "$ROOT"/checker/*.h; do
             [ "$dep" -nt "$bin" ] && stale=1
         done
         [ $stale = 0 ] && return 0

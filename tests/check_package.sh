@@ -1,25 +1,27 @@
 #!/usr/bin/env bash
-# The release archive: built by scripts/package.sh from the built module, it holds exactly the module
-# (stripped of debug information, still a sound module), the sample INI in its folder, the readme and
-# an install description that names the module, all text with Windows line ends.
+# The release archive: built by scripts/package.sh from the built module and checker, it holds exactly
+# the module (stripped of debug information, still a sound module), the checker beside it, the sample
+# INI in its folder (UTF-16 LE with byte-order mark), the user guide as readme and an install
+# description that names the module, all text with Windows line ends.
 set -euo pipefail
 module=$1
-work=$2
+checker=$2
+work=$3
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 fail() { echo "FAIL: $*"; exit 1; }
 passed=0
 rm -rf "$work"
 mkdir -p "$work"
 zipfile=$work/Tolvanier64.zip
-bash "$root/scripts/package.sh" --module "$module" --output "$zipfile" >/dev/null
+bash "$root/scripts/package.sh" --module "$module" --checker "$checker" --output "$zipfile" >/dev/null
 
 unzip -tq "$zipfile" >/dev/null || fail "archive does not test clean"
-names=$(unzip -Z1 "$zipfile" | sort | tr '\n' ' ')
-[ "$names" = "IniSample/ IniSample/Tolvanier.ini Tolvanier64.wlx64 pluginst.inf readme.txt " ] ||
+names=$(unzip -Z1 "$zipfile" | LC_ALL=C sort | tr '\n' ' ')
+[ "$names" = "IniSample/ IniSample/Tolvanier.ini Tolvanier64.wlx64 TolvanierCheck.exe pluginst.inf readme.txt " ] ||
     fail "archive holds: $names"
 # unzip -l shows the same names (and the folder) at the archive's root.
 listing=$(unzip -l "$zipfile")
-for n in IniSample/ IniSample/Tolvanier.ini Tolvanier64.wlx64 pluginst.inf readme.txt; do
+for n in IniSample/ IniSample/Tolvanier.ini TolvanierCheck.exe Tolvanier64.wlx64 pluginst.inf readme.txt; do
     grep -qE "[[:space:]]$n\$" <<<"$listing" || fail "unzip -l does not list $n"
 done
 passed=$((passed + 1))
@@ -29,17 +31,27 @@ SOURCE_DATE_EPOCH=$(stat -c %Y "$module") x86_64-w64-mingw32-strip -o "$work/str
 cmp -s "$work/Tolvanier64.wlx64" "$work/stripped.wlx64" || fail "the archived module is not the built one, stripped"
 ! x86_64-w64-mingw32-objdump -h "$work/Tolvanier64.wlx64" | grep -q '\.debug' || fail "the archived module has debug sections"
 bash "$root/tests/check_module.sh" "$work/Tolvanier64.wlx64" >/dev/null || fail "the archived module: $(bash "$root/tests/check_module.sh" "$work/Tolvanier64.wlx64")"
-cmp -s <(unzip -p "$zipfile" IniSample/Tolvanier.ini | tr -d '\r') "$root/package/IniSample/Tolvanier.ini" ||
+unzip -p "$zipfile" TolvanierCheck.exe >"$work/TolvanierCheck.exe"
+SOURCE_DATE_EPOCH=$(stat -c %Y "$checker") x86_64-w64-mingw32-strip -o "$work/stripped.exe" "$checker"
+cmp -s "$work/TolvanierCheck.exe" "$work/stripped.exe" || fail "the archived checker is not the built one, stripped"
+dlls=$(x86_64-w64-mingw32-objdump -p "$work/TolvanierCheck.exe" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
+grep -qE 'libgcc|libstdc|libwinpthread' <<<"$dlls" && fail "the checker needs MinGW runtime DLLs: $dlls"
+cmp -s <(unzip -p "$zipfile" IniSample/Tolvanier.ini) "$root/package/IniSample/Tolvanier.ini" ||
     fail "the archived sample differs from package/IniSample/Tolvanier.ini"
 cmp -s <(unzip -p "$zipfile" readme.txt | tr -d '\r') "$root/package/readme.txt" ||
     fail "the archived readme differs from package/readme.txt"
 passed=$((passed + 1))
 
-# Every line of every text file ends in CR LF, and no CR is doubled.
+# Every line of every text file ends in CR LF, and no CR is doubled; the sample is UTF-16 LE behind its
+# byte-order mark, so that Windows reads it as Unicode.
+[ "$(unzip -p "$zipfile" IniSample/Tolvanier.ini | head -c 2 | od -An -tx1 | tr -d ' ')" = fffe ] ||
+    fail "the sample does not start with the UTF-16 LE byte-order mark"
+text() { if [ "$1" = IniSample/Tolvanier.ini ]; then unzip -p "$zipfile" "$1" | iconv -f UTF-16 -t UTF-8; else unzip -p "$zipfile" "$1"; fi; }
 for n in pluginst.inf readme.txt IniSample/Tolvanier.ini; do
-    unzip -p "$zipfile" "$n" | awk 'BEGIN{bad=0} !/\r$/ {bad=1} /\r\r$/ {bad=1} END{exit bad}' ||
+    text "$n" >"$work/text" || fail "$n does not decode"
+    awk 'BEGIN{bad=0} !/\r$/ {bad=1} /\r\r$/ {bad=1} END{exit bad}' "$work/text" ||
         fail "$n does not have Windows line ends"
-    [ "$(unzip -p "$zipfile" "$n" | wc -c)" -gt 0 ] || fail "$n is empty"
+    [ "$(wc -c <"$work/text")" -gt 0 ] || fail "$n is empty"
 done
 passed=$((passed + 1))
 

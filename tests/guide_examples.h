@@ -1,4 +1,4 @@
-// The configuration examples that the user guides show: INI lines, the files viewed, and the command
+// The configuration examples that the user guide shows: INI lines, the files viewed, and the command
 // lines the plugin starts for them. The guide's folders C:\Tools\, C:\Docs\, C:\Program Files\ and
 // C:\Windows\ stand for folders of the test that checks them.
 #pragma once
@@ -14,7 +14,7 @@ struct GuideExample {
     std::vector<std::wstring> editor;     // lines of [Editor]
     std::vector<std::wstring> extensions; // lines of the file manager's [Extensions]
     std::vector<std::wstring> files;      // viewed or selected, in selection order
-    std::vector<std::wstring> commands;   // as the guides show them
+    std::vector<std::wstring> commands;   // as the guide shows them
     bool inSample;                        // the [Editor] lines are commented examples of the sample
 };
 

@@ -1,4 +1,4 @@
-// The configuration examples of the user guide: the command lines the guides show are what the
+// The configuration examples of the user guide: the command lines the guide shows are what the
 // command list builder produces for those INI lines and real files.
 #include <gtest/gtest.h>
 

@@ -8,6 +8,7 @@
 #include "tests/support/message_boxes.h"
 #include "tests/support/test_support.h"
 #include "tests/support/viewing_session.h"
+#include "win/handles.h"
 
 using namespace testing_support;
 
@@ -59,6 +60,53 @@ struct ViewingSession : ViewingSessionBase {
         return all;
     }
 };
+
+// TolvanierCheck.exe run as a user runs it, its report read from a pipe.
+struct CheckerReport {
+    DWORD status = 999;
+    std::string text;
+};
+CheckerReport RunChecker(const std::wstring& arguments) {
+    // The platform now and then starts nothing at all: the program then ends at once, with 0 and no text.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+        HANDLE readEnd = nullptr, writeEnd = nullptr;
+        if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return {};
+        win::UniqueHandle reader(readEnd), writer(writeEnd);
+        SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = si.hStdError = writer.Get();
+        std::wstring commandLine = Quoted(BuildDir() + L"TolvanierCheck.exe") + L" " + arguments;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                            nullptr, &si, &pi))
+            return {};
+        const win::UniqueProcessInfo process(pi);
+        writer.Reset();
+        CheckerReport report;
+        char chunk[4096];
+        DWORD got = 0;
+        while (ReadFile(reader.Get(), chunk, sizeof(chunk), &got, nullptr) && got > 0)
+            report.text.append(chunk, got);
+        WaitForSingleObject(process.process.Get(), 10000);
+        GetExitCodeProcess(process.process.Get(), &report.status);
+        if (report.status != 0 || !report.text.empty()) return report;
+    }
+    return {};
+}
+
+// The lines of a report that begin with "start: ", as the command lines they show.
+std::vector<std::wstring> StartLines(const std::string& report) {
+    std::vector<std::wstring> lines;
+    for (size_t at = report.find("\nstart: "); at != std::string::npos;
+         at = report.find("\nstart: ", at + 1)) {
+        const size_t begin = at + 8;
+        lines.push_back(Utf8ToWide(report.substr(begin, report.find("\r\n", begin) - begin)));
+    }
+    return lines;
+}
 
 } // namespace
 
@@ -389,4 +437,58 @@ TEST_F(ViewingSession, BothHotkeysWorkInAListerWhoseLoadWasDeclined) {
     EXPECT_EQ(Started(2).size(), 2u) << "the system's association opens it too";
     RemoveRegistryKey(L".tolvhk");
     RemoveRegistryKey(L"tolvhkfile");
+}
+
+// What the checker prints for a selection is what the plugin starts for it in the host, line for line.
+TEST_F(ViewingSession, TheCheckersStartLinesAreWhatThePluginStartsForTheSameSelection) {
+    const struct {
+        const char* options;
+        std::string editor;
+        std::vector<std::wstring> names;
+        size_t commands;
+    } selections[] = {
+        {"", "log=" + Narrow(app) + "\r\nlog_params=-r %1\r\n", {L"c.txt", L"a.log", L"b.txt"}, 1},
+        {"ParamsByExtMode=2",
+         "txt_params=-t\r\n:dir=" + Narrow(app) + "\r\n",
+         {L"b.txt", L"sub", L"a.txt"},
+         3},
+    };
+    ASSERT_TRUE(WriteTextFile(dir / L"wincmd.ini", "[Configuration]\r\nViewertype=1\r\nGetTextMode=1\r\n"));
+    CreateDirectoryW((dir / L"sub").c_str(), nullptr);
+    size_t started = 0;
+    for (const auto& s : selections) {
+        NewHost();
+        DeleteFileW((dir / L"Tolvanier.ini").c_str());
+        Install(s.options, s.editor);
+        std::vector<std::wstring> entries, files;
+        for (const auto& name : s.names) {
+            if (name != L"sub") MakeFile(name);
+            entries.push_back(name + L"\t1");
+            files.push_back(Quoted(dir / name));
+        }
+        host->SetPanelEntries(entries);
+        host->SelectPanelEntries({0, 1, 2});
+        host->SetDirectoryReply(hoststub::DirectoryReply::Normal, dir.Path());
+        Activate(main);
+        host->FocusPanel();
+        EXPECT_NE(host->ViewFile(host->CreateLister(), dir / s.names[0]), nullptr);
+        const std::vector<std::wstring> all = Started(started + s.commands);
+        ASSERT_EQ(all.size(), started + s.commands) << s.options;
+        // The started programs log in the order they get going, not in the order they were started;
+        // the order itself is the builder's, which the checker calls.
+        std::vector<std::wstring> plugin(all.begin() + static_cast<std::ptrdiff_t>(started), all.end());
+        std::sort(plugin.begin(), plugin.end());
+        started = all.size();
+
+        std::wstring arguments = L"--ini " + Quoted(dir / L"Tolvanier.ini");
+        for (const auto& f : files)
+            arguments += L" " + f;
+        const CheckerReport report = RunChecker(arguments);
+        EXPECT_EQ(report.status, 0u) << report.text;
+        std::vector<std::wstring> checker = StartLines(report.text);
+        std::sort(checker.begin(), checker.end());
+        EXPECT_EQ(checker, plugin) << report.text;
+        host->Pump(50);
+    }
+    EXPECT_EQ(RunChecker(L"--no-such-option").status, 2u);
 }

@@ -1,12 +1,15 @@
 // The sample INI that the release ships: it names exactly the keys the plugin reads, each with its
-// default, so a fresh installation behaves as with no INI at all; and the guide names every key.
+// default, so a fresh installation behaves as with no INI at all; it is UTF-16 so that Windows reads
+// non-ASCII paths in it unchanged, and it checks clean; and the guide names every key.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <set>
 #include <vector>
 
+#include "checker/check.h"
 #include "config/ini.h"
 #include "config/options.h"
 #include "tests/guide_examples.h"
@@ -23,6 +26,21 @@ std::string WithoutCarriageReturns(std::string text) {
 
 std::wstring SamplePath() {
     return SourceDir() + L"package\\IniSample\\Tolvanier.ini";
+}
+
+// The one user guide, shipped as the archive's readme.
+std::string GuideText() {
+    return WithoutCarriageReturns(ReadFileBytes(SourceDir() + L"package\\readme.txt"));
+}
+
+// The sample's text as UTF-8 with its line ends as written; empty when it is not UTF-16 LE behind a
+// byte-order mark.
+std::string SampleUtf8() {
+    const std::string bytes = ReadFileBytes(SamplePath());
+    if (bytes.size() < 2 || bytes.compare(0, 2, "\xFF\xFE") != 0 || bytes.size() % 2 != 0) return {};
+    std::wstring text((bytes.size() - 2) / 2, L'\0');
+    memcpy(text.data(), bytes.data() + 2, bytes.size() - 2);
+    return WideToUtf8(text);
 }
 
 // Every key of the three fixed sections, with its default as the text the sample should hold.
@@ -145,29 +163,48 @@ TEST(SampleIni, NamesExactlyTheKeysOfEachSectionWithTheirDefaults) {
     EXPECT_EQ(sections, (std::vector<std::wstring>{L"Options", L"HotKeys", L"Editor", L"TCPos"}));
 }
 
-TEST(SampleIni, TheGuidesNameEveryKey) {
-    const std::string readme = ReadFileBytes(SourceDir() + L"README.md");
-    const std::string userReadme = ReadFileBytes(SourceDir() + L"package\\readme.txt");
-    ASSERT_FALSE(readme.empty());
-    ASSERT_FALSE(userReadme.empty());
+TEST(SampleIni, IsUtf16WithWindowsLineEndsInTheBuildAsInTheSourceAndChecksClean) {
+    const std::string text = SampleUtf8();
+    ASSERT_FALSE(text.empty()) << "the sample is not UTF-16 LE with a byte-order mark";
+    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+        ASSERT_TRUE(at > 0 && text[at - 1] == '\r') << "a line without CR LF at byte " << at;
+    EXPECT_NE(text.find("UTF-16 LE"), std::string::npos) << "the sample says how to keep its encoding";
+    EXPECT_TRUE(ReadFileBytes(BuildDir() + L"IniSample\\Tolvanier.ini") == ReadFileBytes(SamplePath()))
+        << "the build's copy of the sample differs from the source";
+
+    checker::Arguments args;
+    args.ini = SamplePath();
+    std::wstring report;
+    EXPECT_EQ(checker::RunCheck(args, BuildDir(), report), 0) << WideToUtf8(report);
+    EXPECT_NE(report.find(L"no problem found"), std::wstring::npos) << WideToUtf8(report);
+}
+
+TEST(SampleIni, TheGuideNamesEveryKey) {
+    const std::string guide = GuideText();
+    ASSERT_FALSE(guide.empty());
     for (const auto& [section, keys] : Catalogue()) {
         for (const auto& [key, value] : keys) {
             const std::string name = WideToUtf8(key);
-            EXPECT_NE(readme.find(name), std::string::npos) << "README.md does not name " << name;
-            EXPECT_NE(userReadme.find(name), std::string::npos) << "readme.txt does not name " << name;
+            EXPECT_NE(guide.find(name), std::string::npos) << "readme.txt does not name " << name;
         }
     }
 }
 
-// The examples the guides show are those whose command lines guide_examples_tests checks, and the
-// sample's commented [Editor] examples are among them.
-TEST(SampleIni, TheGuidesAndTheSampleShowTheCheckedExamples) {
+// The README points to the guide instead of repeating it.
+TEST(SampleIni, TheReadmeLinksTheGuideAndDoesNotRepeatIt) {
     const std::string readme = WithoutCarriageReturns(ReadFileBytes(SourceDir() + L"README.md"));
-    const std::string userReadme =
-        WithoutCarriageReturns(ReadFileBytes(SourceDir() + L"package\\readme.txt"));
-    const std::string sample = WithoutCarriageReturns(ReadFileBytes(SamplePath()));
-    ASSERT_FALSE(readme.empty());
-    ASSERT_FALSE(userReadme.empty());
+    EXPECT_NE(readme.find("(package/readme.txt)"), std::string::npos);
+    for (const guide::GuideExample& example : guide::Examples())
+        for (const auto& command : example.commands)
+            EXPECT_EQ(readme.find(WideToUtf8(command)), std::string::npos) << "README.md repeats the guide";
+}
+
+// The examples the guide shows are those whose command lines guide_examples_tests checks, and the
+// sample's commented [Editor] examples are among them.
+TEST(SampleIni, TheGuideAndTheSampleShowTheCheckedExamples) {
+    const std::string guide = GuideText();
+    const std::string sample = WithoutCarriageReturns(SampleUtf8());
+    ASSERT_FALSE(guide.empty());
     for (const guide::GuideExample& example : guide::Examples()) {
         SCOPED_TRACE(example.name);
         std::vector<std::wstring> lines = example.options;
@@ -176,8 +213,7 @@ TEST(SampleIni, TheGuidesAndTheSampleShowTheCheckedExamples) {
         lines.insert(lines.end(), example.commands.begin(), example.commands.end());
         for (const auto& line : lines) {
             const std::string text = WideToUtf8(line);
-            EXPECT_NE(readme.find(text), std::string::npos) << "README.md lacks: " << text;
-            EXPECT_NE(userReadme.find(text), std::string::npos) << "readme.txt lacks: " << text;
+            EXPECT_NE(guide.find(text), std::string::npos) << "readme.txt lacks: " << text;
         }
         if (!example.inSample) continue;
         for (const auto& line : example.editor) {

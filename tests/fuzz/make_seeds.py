@@ -68,6 +68,20 @@ SEEDS = {
         "inner-nul": units(8, "ab\0cd"),
         "path": units(260, "C:\\" + "p" * 270),
     },
+    "ini_check_fuzz": {
+        # the file's bytes: the encodings the checker tells apart, and the mistakes it reports
+        "mistakes-ascii": (
+            b"[Options]\r\nListerStat=2\r\nQuickView=yes\r\nListerState=1 ; x\r\nquickview=1\r\n"
+            b"[HotKeys]\r\nAppFromLister_key=Ctrl+F4\r\nAppFromLister_mod=sc\r\n"
+            b"[Editor]\r\ntxt, LOG,,md=ed\r\n.pdf=x\r\npdf_params=/o \"%1\"\r\n[Option]\r\n[options]\r\n"
+        ),
+        "utf8-nonascii": "[Editor]\npdf=C:\\B\u00fcro\\pdf.exe\n".encode("utf-8"),
+        "utf8-bom": b"\xef\xbb\xbf" + "[Options]\nDefaultEditor=\u00e9d\n".encode("utf-8"),
+        "utf16-bom": b"\xff\xfe" + "[Editor]\r\ntxt=C:\\B\u00fcro\\ed.exe\r\n".encode("utf-16-le"),
+        "utf16-no-bom": "[Options]\r\nQuickView=1\r\n".encode("utf-16-le"),
+        "ansi": b"[Editor]\r\ntxt=C:\\B\xfcro\\ed.exe\r\n",
+        "truncated-utf8": b"[Editor]\ntxt=\xe2\x82",
+    },
 }
 
 

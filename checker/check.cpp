@@ -1,0 +1,583 @@
+#include "checker/check.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "config/app_lookup.h"
+#include "config/command_text.h"
+#include "config/commands.h"
+#include "config/ini.h"
+#include "config/options.h"
+#include "config/params.h"
+#include "host/host_text.h"
+#include "plugin/host_names.h"
+#include "plugin/load.h"
+#include "plugin/state.h"
+#include "win/handles.h"
+#include "win/text.h"
+
+namespace checker {
+namespace {
+
+// An extension key no configuration names: its lookup goes to the default editor.
+const std::wstring kUnconfiguredKey = L"tolvanier-check-unconfigured";
+
+std::vector<std::wstring> caughtMessages;
+
+void CatchMessage(const std::wstring& text) {
+    caughtMessages.push_back(text);
+}
+
+// While a check runs, what the lookup would show in a box is collected instead.
+class MessageCatch {
+    config::LookupMessageSink previous_;
+
+  public:
+    MessageCatch() : previous_(config::SetLookupMessageSink(CatchMessage)) { caughtMessages.clear(); }
+    ~MessageCatch() { config::SetLookupMessageSink(previous_); }
+    MessageCatch(const MessageCatch&) = delete;
+    MessageCatch& operator=(const MessageCatch&) = delete;
+};
+
+std::wstring OneLine(std::wstring text) {
+    for (wchar_t& c : text)
+        if (c == L'\n' || c == L'\r') c = L' ';
+    return text;
+}
+
+std::wstring Quote(const std::wstring& s) {
+    return L"\"" + s + L"\"";
+}
+
+std::wstring Lower(std::wstring s) {
+    for (wchar_t& c : s)
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    return s;
+}
+
+std::wstring FullPath(const std::wstring& name) {
+    const DWORD needed = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return name;
+    std::wstring full(needed, L'\0');
+    const DWORD n = GetFullPathNameW(name.c_str(), needed, full.data(), nullptr);
+    if (n == 0 || n >= needed) return name;
+    full.resize(n);
+    return full;
+}
+
+std::wstring SystemMessage(DWORD error) {
+    wchar_t text[512] = {};
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                                   0, text, 512, nullptr);
+    std::wstring message(text, win::BoundedLength(text, n < 512 ? n : 511));
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+        message.pop_back();
+    return message.empty() ? L"error " + std::to_wstring(error) : message;
+}
+
+// The whole file; an INI larger than this is no settings file.
+constexpr DWORD kMaxIniBytes = 16u << 20;
+
+bool ReadBytes(const std::wstring& path, std::string& bytes, DWORD& error) {
+    const HANDLE opened =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return false;
+    }
+    const win::UniqueHandle file(opened);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > kMaxIniBytes) {
+        error = ERROR_FILE_TOO_LARGE;
+        return false;
+    }
+    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!bytes.empty() &&
+        (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))) {
+        error = GetLastError();
+        return false;
+    }
+    bytes.resize(got);
+    return true;
+}
+
+std::wstring FromAnsi(const std::string& bytes) {
+    if (bytes.empty()) return L"";
+    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+    return text;
+}
+
+// The entries of the first section of that name (the only one the plugin reads).
+std::vector<const IniEntry*> EntriesOf(const ParsedIni& ini, const wchar_t* section) {
+    int first = -1;
+    for (size_t i = 0; i < ini.sections.size() && first < 0; ++i)
+        if (SameName(ini.sections[i].name, section)) first = static_cast<int>(i);
+    std::vector<const IniEntry*> entries;
+    for (const IniEntry& e : ini.entries)
+        if (first >= 0 && e.sectionIndex == first && e.hasEquals) entries.push_back(&e);
+    return entries;
+}
+
+const IniEntry* FindEntry(const ParsedIni& ini, const wchar_t* section, const std::wstring& key) {
+    for (const IniEntry* e : EntriesOf(ini, section))
+        if (SameName(e->key, key)) return e;
+    return nullptr;
+}
+
+// The first composite [Editor] line that serves key, by the plugin's own grammar.
+const IniEntry* FindCompositeEntry(const ParsedIni& ini, const std::wstring& key, bool forApplication) {
+    for (const IniEntry* e : EntriesOf(ini, L"Editor")) {
+        if (e->key.find(L',') == std::wstring::npos && forApplication) continue;
+        std::wstring line = e->key + L"=" + e->value;
+        line += L'\0';
+        line += L'\0';
+        if (config::FindCompositeValue(line, key, forApplication)) return e;
+    }
+    return nullptr;
+}
+
+struct Report {
+    std::wstring& out;
+    void Line(const std::wstring& text) { out += text + L"\n"; }
+};
+
+// Whether the file is read in the ANSI code page while written in another encoding.
+bool misread = false;
+
+std::wstring LookupAdvice(const config::AppLookup& lookup) {
+    const bool nonAscii =
+        std::any_of(lookup.appText.begin(), lookup.appText.end(), [](wchar_t c) { return c >= 0x80; });
+    if (misread && nonAscii)
+        return L"the path was read in the ANSI code page (see the encoding problem): save the file as "
+               L"UTF-16 LE";
+    if (lookup.source == config::AppSource::DefaultEditor)
+        return L"correct DefaultEditor, or set IfIsExtOnly=1 to leave unconfigured files to the viewer";
+    const std::wstring path = lookup.message.substr(lookup.message.find(L'\n') + 1);
+    if (path.find(L'%') != std::wstring::npos)
+        return L"an environment variable in it is not defined (here, where the checker runs): define it, "
+               L"or write the path out";
+    if (path.size() >= 2 && path[1] == L':')
+        return L"a path with a drive letter must name the program exactly, extension included: correct it";
+    return L"a name without a drive is searched along the program search path (also with .exe) and was not "
+           L"found there: write the program's full path";
+}
+
+// written: the key as the host INI writes it, for a key of its [Extensions].
+void AddLookupProblem(const std::wstring& ext, const ParsedIni& ini, std::vector<Problem>& problems,
+                      std::set<std::pair<int, std::wstring>>& reported, const std::wstring& written = L"") {
+    const config::AppLookup lookup = config::LookUpApplication(ext, false, false);
+    if (lookup.message.empty() || lookup.source == config::AppSource::DefaultEditor) return;
+    Problem p;
+    p.text = L"the plugin would show \"" + OneLine(lookup.message) + L"\"; " + LookupAdvice(lookup);
+    if (lookup.source == config::AppSource::HostExtensions) {
+        p.section = L"Extensions";
+        p.key = written.empty() ? ext : written;
+        p.text += std::wstring(L" (in ") + TCIniName + L")";
+    } else {
+        const IniEntry* e = lookup.source == config::AppSource::EditorKey
+                                ? FindEntry(ini, L"Editor", ext)
+                                : FindCompositeEntry(ini, ext, true);
+        p.section = L"Editor";
+        p.key = e ? e->key : ext;
+        p.line = e ? e->line : 0;
+    }
+    if (reported.insert({p.line, p.key}).second) problems.push_back(p);
+}
+
+// Every application the plugin would not find: for each extension key the settings name, the lookup
+// the plugin makes for it.
+void AddLookupProblems(const ParsedIni& ini, std::vector<Problem>& problems, std::vector<Problem>& notes) {
+    std::set<std::pair<int, std::wstring>> reported;
+    if (TolvanierOptions.UseTCExtensions) {
+        const std::wstring lines = config::IniReadSection(TCIniName, L"Extensions");
+        for (size_t at = 0; at < lines.size() && lines[at] != L'\0';) {
+            const size_t end = lines.find(L'\0', at);
+            const std::wstring line = lines.substr(at, end - at);
+            at = end + 1;
+            const size_t eq = line.find(L'=');
+            if (eq != std::wstring::npos && !line.empty() && line[0] != L';')
+                AddLookupProblem(Lower(line.substr(0, eq)), ini, problems, reported, line.substr(0, eq));
+        }
+        for (const IniEntry* e : EntriesOf(ini, L"Editor")) {
+            if (IsTemplateKey(e->key)) continue;
+            notes.push_back(
+                {e->line, L"Editor", e->key,
+                 L"with UseTCExtensions=1 applications come from the file manager's [Extensions]: "
+                 L"this line is not used"});
+            break;
+        }
+    } else {
+        for (const IniEntry* e : EntriesOf(ini, L"Editor")) {
+            if (IsTemplateKey(e->key)) continue;
+            if (e->key.find(L',') == std::wstring::npos) {
+                AddLookupProblem(Lower(e->key), ini, problems, reported);
+                continue;
+            }
+            for (const std::wstring& item : CompositeItems(e->key))
+                if (item.find_first_of(L" \tABCDEFGHIJKLMNOPQRSTUVWXYZ.") == std::wstring::npos)
+                    AddLookupProblem(item, ini, problems, reported);
+        }
+    }
+    // The default editor serves the hotkeys even with IfIsExtOnly=1.
+    const config::AppLookup editor = config::LookUpApplication(kUnconfiguredKey, true, false);
+    if (!editor.message.empty()) {
+        const IniEntry* e = FindEntry(ini, L"Options", L"DefaultEditor");
+        problems.push_back(
+            {e ? e->line : 0, L"Options", e ? e->key : L"DefaultEditor",
+             L"the plugin would show \"" + OneLine(editor.message) + L"\"; " + LookupAdvice(editor)});
+    }
+}
+
+void AddHostProblems(const ParsedIni& ini, std::vector<Problem>& problems) {
+    if (!TolvanierOptions.UseTCExtensions) return;
+    const IniEntry* e = FindEntry(ini, L"Options", L"UseTCExtensions");
+    const std::wstring key = e ? e->key : L"UseTCExtensions";
+    const int line = e ? e->line : 0;
+    const std::wstring then = L": every file then goes to the default editor; ";
+    if (GetEnvironmentVariableW(L"COMMANDER_INI", nullptr, 0) == 0)
+        problems.push_back(
+            {line, L"Options", key,
+             L"UseTCExtensions=1, but COMMANDER_INI is not set, so there is no file manager INI" + then +
+                 L"run the checker from the file manager (which sets COMMANDER_INI), or write "
+                 L"UseTCExtensions=0"});
+    else if (!TCIniName[0] || GetFileAttributesW(TCIniName) == INVALID_FILE_ATTRIBUTES)
+        problems.push_back({line, L"Options", key,
+                            std::wstring(L"UseTCExtensions=1, but COMMANDER_INI names no file (") +
+                                TCIniName + L")" + then +
+                                L"correct COMMANDER_INI, or write UseTCExtensions=0"});
+}
+
+struct Place {
+    const wchar_t* what;
+    LoadOrigin origin;
+    const wchar_t* option;
+    bool TTolvanierOptions::*field;
+};
+
+const std::vector<Place>& Places() {
+    static const std::vector<Place> places = {
+        {L"a separate viewer window opened from the main window",
+         {true, TCMainWindowClasName, false},
+         L"TCWindow",
+         &TTolvanierOptions::TCWindow},
+        {L"the quick-view panel",
+         {true, TCMainWindowClasName, true},
+         L"QuickView",
+         &TTolvanierOptions::QuickView},
+        {L"the Find Files dialog",
+         {true, TCFindFileClasName, false},
+         L"FindFiles",
+         &TTolvanierOptions::FindFiles},
+        {L"the Synchronize Directories dialog",
+         {true, TCSyncDirsClasName, false},
+         L"SyncDirs",
+         &TTolvanierOptions::SyncDirs},
+        {L"the overwrite dialog",
+         {true, kOverWriteFormClassName, false},
+         L"OverWrite",
+         &TTolvanierOptions::OverWrite},
+        {L"an open viewer window that is active",
+         {true, TCListerClasName, false},
+         L"Lister4",
+         &TTolvanierOptions::Lister4},
+        {L"no active window of the file manager",
+         {false, L"", false},
+         L"ListerDirectly",
+         &TTolvanierOptions::ListerDirectly},
+    };
+    return places;
+}
+
+void DescribePlaces(Report& r) {
+    const TTolvanierOptions& o = TolvanierOptions;
+    r.Line(L"where the plugin acts:");
+    for (const Place& p : Places()) {
+        const bool takes = ApplyLoadGates(o, p.origin) != GateResult::Decline;
+        const std::wstring why =
+            o.ModalOnly ? L"ModalOnly=1" : std::wstring(p.option) + L"=" + (o.*p.field ? L"1" : L"0");
+        r.Line(std::wstring(takes ? L"  takes:    " : L"  declines: ") + p.what + L" (" + why + L")");
+    }
+    r.Line(o.ScrollLockControl ? L"  and only while Scroll Lock is on (ScrollLockControl=1)"
+                               : L"  whatever Scroll Lock says (ScrollLockControl=0)");
+}
+
+std::wstring DescribeHotkey(bool enabled, const wchar_t* name) {
+    const std::wstring keyName = std::wstring(name) + L"_key";
+    const std::wstring modName = std::wstring(name) + L"_mod";
+    if (!enabled) return L"off (" + keyName + L" is empty)";
+    // Read as the hotkey procedure reads them: the code, and the modifiers into 4 units.
+    const int code = config::IniReadInt(OptionsIniName, L"HotKeys", keyName.c_str(), 0);
+    const std::wstring mod = config::IniReadString(OptionsIniName, L"HotKeys", modName.c_str(), L"", 4);
+    if (code == 0) return L"on, but its code reads as 0, which no key has: it never fires";
+    const ModifierSpec held = ParseModifierSpec(mod.substr(0, 3));
+    const std::wstring keyText =
+        KeyNameOfCode(code).empty() ? L"key code " + std::to_wstring(code) : KeyNameOfCode(code);
+    const std::wstring combination = std::wstring(held.shift ? L"Shift+" : L"") +
+                                     (held.ctrl ? L"Ctrl+" : L"") + (held.alt ? L"Alt+" : L"") + keyText;
+    return L"on: " + combination + L" (" + keyName + L"=" + std::to_wstring(code) + L", " + modName + L"=" +
+           mod + L")";
+}
+
+std::wstring Names(size_t n) {
+    return std::to_wstring(n) + (n == 1 ? L" name" : L" names");
+}
+
+std::wstring KeyLabel(const std::wstring& key) {
+    if (key.empty()) return L"no extension";
+    if (key == config::kDirectoryKey) return L"folders (:dir)";
+    return L"extension key " + key;
+}
+
+std::wstring DescribeSource(const config::AppLookup& l, const std::wstring& key, const ParsedIni& ini) {
+    switch (l.source) {
+    case config::AppSource::SystemAssociation:
+        return L"the system's association of ." + key + L" (its open command), program " + Quote(l.appText);
+    case config::AppSource::HostExtensions:
+        return L"[Extensions] " + key + L" of the file manager's INI (" + TCIniName + L"), program " +
+               Quote(l.appText);
+    case config::AppSource::EditorKey: {
+        const IniEntry* e = FindEntry(ini, L"Editor", key);
+        return L"[Editor] " + (e ? e->key : key) + L"=" + l.appText;
+    }
+    case config::AppSource::EditorComposite: {
+        const IniEntry* e = FindCompositeEntry(ini, key, true);
+        return L"[Editor] " + (e ? e->key : L"(a composite key)") + L"=" + l.appText;
+    }
+    case config::AppSource::DefaultEditor: {
+        const IniEntry* e = FindEntry(ini, L"Options", L"DefaultEditor");
+        return L"the default editor, [Options] DefaultEditor=" + l.appText +
+               (e ? L"" : L" (not written: the default)");
+    }
+    case config::AppSource::None: break;
+    }
+    return L"none";
+}
+
+// Where the template of a command for key (mode 1) or for the application (mode 0) comes from, as
+// the template lookup reads it.
+std::wstring DescribeTemplate(const config::AppLookup& l, const std::wstring& key, const ParsedIni& ini) {
+    std::vector<wchar_t> params(kParamsCapacity);
+    const int mode = TolvanierOptions.ParamsMode == 0 ? 0 : 1;
+    GetParams(mode, mode == 0 ? l.appPath : key, params.data(), l.usedDefaultEditor);
+    const std::wstring expanded = params.data();
+    std::wstring source, written;
+    if (mode == 0) {
+        source = l.usedDefaultEditor ? L"[Options] DefaultEditor_params" : L"[Editor] " + l.appPath;
+        written =
+            config::IniReadString(OptionsIniName, l.usedDefaultEditor ? L"Options" : L"Editor",
+                                  l.usedDefaultEditor ? L"DefaultEditor_params" : l.appPath.c_str(), L"");
+    } else if (!(written = config::IniReadString(OptionsIniName, L"Editor", (key + L"_params").c_str(), L""))
+                    .empty()) {
+        const IniEntry* e = FindEntry(ini, L"Editor", key + L"_params");
+        source = L"[Editor] " + (e ? e->key : key + L"_params");
+    } else if (const IniEntry* e = FindCompositeEntry(ini, key, false)) {
+        source = L"[Editor] " + e->key;
+        written = e->value;
+    }
+    if (expanded.empty())
+        return source.empty() ? L": none, the names alone" : L" from " + source + L"= (empty)";
+    return L" from " + source + L"=" + written + (written == expanded ? L"" : L", expanded: " + expanded);
+}
+
+std::wstring GroupingText() {
+    const int pm = TolvanierOptions.ParamsMode, pbe = TolvanierOptions.ParamsByExtMode;
+    const std::wstring set =
+        L" (ParamsMode=" + std::to_wstring(pm) + L", ParamsByExtMode=" + std::to_wstring(pbe) + L")";
+    if (pm == 0) return L"one command per application, template by application" + set;
+    if (pm == 1 && pbe == 0)
+        return L"one command per application, with the template of its first extension key" + set;
+    if (pm == 1 && pbe == 1) return L"one command per extension key" + set;
+    if (pm == 1 && pbe == 2) return L"one command per file, in the order of the names" + set;
+    return L"none: these values open nothing" + set;
+}
+
+// Explains the selection, then prints the command lines the plugin's builder gives for it. Returns
+// whether every name would be opened without a message.
+bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
+    const bool hotkey = a.mode != Arguments::Mode::Load;
+    const bool system = a.mode == Arguments::Mode::System;
+    std::vector<std::wstring> files;
+    for (const std::wstring& f : a.files)
+        files.push_back(FullPath(f));
+
+    if (a.mode == Arguments::Mode::Load) {
+        r.Line(L"selection of " + Names(files.size()) + L", as if selected in the focused panel:");
+    } else {
+        const bool on =
+            system ? TolvanierOptions.DefSysAppFromLister_key : TolvanierOptions.AppFromLister_key;
+        r.Line(system
+                   ? L"the second hotkey (the system's association) in a viewer window showing:"
+                   : L"the first hotkey (configured application, else the default editor) in a viewer window "
+                     L"showing:");
+        if (!on) r.Line(L"note: this hotkey is off; pressing its key starts nothing until you set its code");
+    }
+    std::map<std::wstring, size_t> keys; // code-unit order, as the builder walks them
+    size_t leftOut = 0;
+    std::vector<std::wstring> existing;
+    for (const std::wstring& f : files) {
+        const uint8_t kind = FileExists(f);
+        if (kind == 0) {
+            r.Line(L"  " + f + L": left out, it does not exist");
+            ++leftOut;
+            continue;
+        }
+        existing.push_back(f);
+        const std::wstring key = config::ExtensionKeyOf(f, kind == 16);
+        ++keys[key];
+        r.Line(L"  " + f + L" (" + KeyLabel(key) + L")");
+    }
+    if (!hotkey && !keys.empty()) r.Line(L"grouping: " + GroupingText());
+    for (const auto& [key, count] : keys) {
+        const config::AppLookup l = config::LookUpApplication(key, hotkey, system);
+        r.Line(KeyLabel(key) + L", " + Names(count) + L":");
+        if (l.source != config::AppSource::None || !l.appText.empty())
+            r.Line(L"  application from " + DescribeSource(l, key, ini));
+        if (l.found) {
+            r.Line(L"  found: " + l.appPath);
+            r.Line(L"  template" + DescribeTemplate(l, key, ini));
+        } else if (!l.message.empty()) {
+            r.Line(L"  not found: the plugin shows the message below and leaves these names out");
+        } else {
+            r.Line(L"  no application: IfIsExtOnly=1 and nothing is configured for it, so the plugin leaves "
+                   L"it to "
+                   L"the viewer");
+        }
+    }
+
+    std::vector<std::wstring> lines;
+    caughtMessages.clear();
+    GetCommandsList(files, lines, hotkey, system);
+    const std::vector<std::wstring> messages = caughtMessages;
+    for (const std::wstring& m : messages)
+        r.Line(L"message: " + OneLine(m));
+    if (hotkey && lines.size() > 1) lines.resize(1); // a hotkey starts the first line only
+    for (const std::wstring& line : lines)
+        r.Line(L"start: " + line);
+
+    if (lines.empty()) {
+        const int pm = TolvanierOptions.ParamsMode, pbe = TolvanierOptions.ParamsByExtMode;
+        std::wstring why;
+        if (existing.empty())
+            why = L"none of the names exists";
+        else if (!(pm == 0 || (pm == 1 && pbe >= 0 && pbe <= 2)))
+            why = L"ParamsMode=" + std::to_wstring(pm) + L" with ParamsByExtMode=" + std::to_wstring(pbe) +
+                  L" opens nothing";
+        else if (!messages.empty())
+            why = L"no application was found (see the message lines)";
+        else if (TolvanierOptions.IfIsExtOnly && !hotkey)
+            why = L"IfIsExtOnly=1 and no application is configured for these names";
+        else
+            why = L"the command lines would be longer than Windows allows";
+        r.Line(L"nothing would start: " + why +
+               (hotkey ? L"" : L"; the plugin declines and the viewer shows the file"));
+        return false;
+    }
+    if (!hotkey) {
+        const bool mainTakes = ApplyLoadGates(TolvanierOptions, Places()[0].origin) != GateResult::Decline ||
+                               ApplyLoadGates(TolvanierOptions, Places()[1].origin) != GateResult::Decline;
+        if (!mainTakes)
+            r.Line(L"note: viewed from the main window the plugin declines (see where it acts): these lines "
+                   L"start "
+                   L"only where it takes files");
+    }
+    bool allOpen = leftOut == 0 && messages.empty();
+    for (const std::wstring& f : hotkey ? std::vector<std::wstring>{} : existing) {
+        const std::wstring quoted = config::QuoteName(f);
+        bool opened = false;
+        for (const std::wstring& line : lines)
+            opened = opened || line.find(quoted) != std::wstring::npos;
+        if (!opened) r.Line(L"  " + f + L" would not be opened");
+        allOpen = allOpen && opened;
+    }
+    return allOpen;
+}
+
+} // namespace
+
+int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstring& out) {
+    Report r{out};
+    const std::wstring iniPath = FullPath(args.ini.empty() ? checkerFolder + L"Tolvanier.ini" : args.ini);
+    std::string bytes;
+    DWORD error = 0;
+    if (!ReadBytes(iniPath, bytes, error)) {
+        r.Line(L"cannot read " + iniPath + L": " + SystemMessage(error));
+        if (args.ini.empty())
+            r.Line(L"(the plugin creates Tolvanier.ini from IniSample\\Tolvanier.ini at its next start; "
+                   L"--ini FILE checks another file)");
+        return 2;
+    }
+    // Where the plugin keeps the path: a longer one it would not read at all.
+    if (!win::CopyTo(OptionsIniName, iniPath)) {
+        r.Line(L"cannot read " + iniPath + L": the path is longer than the plugin's 259 characters");
+        return 2;
+    }
+    // The host INI as the plugin finds it at start.
+    wchar_t expanded[kPathCapacity] = {};
+    const DWORD n = ExpandEnvironmentStringsW(L"%COMMANDER_INI%", expanded, kPathCapacity);
+    if (!(n > 0 && n <= kPathCapacity && win::CopyTo(TCIniName, expanded))) TCIniName[0] = L'\0';
+    hwMain = nullptr;
+    config::IniForgetReads();
+    TolvanierOptions = config::ReadOptionBlock(OptionsIniName);
+    const MessageCatch noBoxes;
+
+    DecodedIni decoded = DecodeIniBytes(bytes);
+    if (decoded.encoding == IniEncoding::Ansi) decoded.text = FromAnsi(bytes);
+    misread = decoded.encoding == IniEncoding::Utf8 || decoded.encoding == IniEncoding::Utf8WithBom;
+    const ParsedIni ini = ParseIni(decoded.text);
+
+    r.Line(L"settings: " + iniPath + L" (" + EncodingName(decoded.encoding) + L")");
+    if (GetEnvironmentVariableW(L"COMMANDER_INI", nullptr, 0) == 0)
+        r.Line(L"file manager INI: none (COMMANDER_INI is not set)");
+    else
+        r.Line(std::wstring(L"file manager INI (COMMANDER_INI): ") + TCIniName +
+               (GetFileAttributesW(TCIniName) == INVALID_FILE_ATTRIBUTES ? L" (no such file)" : L""));
+
+    TextFindings found = FindTextProblems(ini);
+    std::vector<Problem> problems;
+    if (const auto encoding = FindEncodingProblem(decoded, ini)) problems.push_back(*encoding);
+    problems.insert(problems.end(), found.problems.begin(), found.problems.end());
+    AddHostProblems(ini, problems);
+    AddLookupProblems(ini, problems, found.notes);
+    if (decoded.encoding == IniEncoding::Ansi)
+        found.notes.push_back(
+            {0, L"", L"",
+             L"the file is saved in the ANSI code page: its non-ASCII characters hold only while "
+             L"the code page stays; UTF-16 LE (\"Unicode\" in Notepad) keeps them everywhere"});
+    // In the order of the file; findings about the file as a whole come last.
+    const auto byLine = [](const Problem& a, const Problem& b) {
+        return (a.line ? a.line : INT_MAX) < (b.line ? b.line : INT_MAX);
+    };
+    std::stable_sort(problems.begin(), problems.end(), byLine);
+    std::stable_sort(found.notes.begin(), found.notes.end(), byLine);
+    for (const Problem& note : found.notes)
+        r.Line(L"note: " + FormatProblem(note));
+    for (const Problem& p : problems)
+        r.Line(L"problem: " + FormatProblem(p));
+    if (problems.empty()) r.Line(L"no problem found in the settings");
+
+    DescribePlaces(r);
+    r.Line(L"hotkey AppFromLister (configured application): " +
+           DescribeHotkey(TolvanierOptions.AppFromLister_key, L"AppFromLister"));
+    r.Line(L"hotkey DefSysAppFromLister (the system's association): " +
+           DescribeHotkey(TolvanierOptions.DefSysAppFromLister_key, L"DefSysAppFromLister"));
+
+    const bool allOpen = args.files.empty() || DescribeSelection(args, ini, r);
+    const int status = problems.empty() && allOpen ? 0 : 1;
+    std::wstring result = problems.empty() ? L"no problem"
+                                           : std::to_wstring(problems.size()) +
+                                                 (problems.size() == 1 ? L" problem" : L" problems");
+    if (!allOpen) result += L"; not every name would be opened, or a message would show";
+    r.Line(L"result: " + result + L" (exit status " + std::to_wstring(status) + L")");
+    return status;
+}
+
+} // namespace checker

@@ -1,0 +1,780 @@
+#include "checker/ini_check.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <map>
+
+#include "host/host_text.h"
+
+namespace checker {
+namespace {
+
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\f' || c == L'\v';
+}
+
+std::wstring Trim(const std::wstring& s) {
+    size_t begin = 0, end = s.size();
+    while (begin < end && IsBlank(s[begin]))
+        ++begin;
+    while (end > begin && IsBlank(s[end - 1]))
+        --end;
+    return s.substr(begin, end - begin);
+}
+
+wchar_t LowerAscii(wchar_t c) {
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+std::wstring Lower(std::wstring s) {
+    for (wchar_t& c : s)
+        c = LowerAscii(c);
+    return s;
+}
+
+std::wstring Quote(const std::wstring& s) {
+    return L"\"" + s + L"\"";
+}
+
+// UTF-8 as the user's editor wrote it; nullopt when the bytes are not UTF-8.
+std::optional<std::wstring> DecodeUtf8(const std::string& bytes, size_t from) {
+    std::wstring text;
+    text.reserve(bytes.size() - from);
+    for (size_t i = from; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        int extra = 0;
+        uint32_t code = 0;
+        if (b < 0x80) {
+            code = b;
+        } else if ((b & 0xE0) == 0xC0 && b >= 0xC2) {
+            extra = 1, code = b & 0x1F;
+        } else if ((b & 0xF0) == 0xE0) {
+            extra = 2, code = b & 0x0F;
+        } else if ((b & 0xF8) == 0xF0 && b <= 0xF4) {
+            extra = 3, code = b & 0x07;
+        } else {
+            return std::nullopt;
+        }
+        if (extra > 0 && i + extra >= bytes.size()) return std::nullopt;
+        for (int k = 1; k <= extra; ++k) {
+            const auto c = static_cast<unsigned char>(bytes[i + k]);
+            if ((c & 0xC0) != 0x80) return std::nullopt;
+            code = (code << 6) | (c & 0x3F);
+        }
+        if ((extra == 2 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+            (extra == 3 && (code < 0x10000 || code > 0x10FFFF)))
+            return std::nullopt;
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            text += static_cast<wchar_t>(0xD800 + (code >> 10));
+            text += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+        } else {
+            text += static_cast<wchar_t>(code);
+        }
+        i += 1 + extra;
+    }
+    return text;
+}
+
+std::wstring DecodeUtf16(const std::string& bytes, size_t from, bool bigEndian) {
+    std::wstring text;
+    text.reserve((bytes.size() - from) / 2);
+    for (size_t i = from; i + 1 < bytes.size(); i += 2) {
+        const auto lo = static_cast<unsigned char>(bytes[bigEndian ? i + 1 : i]);
+        const auto hi = static_cast<unsigned char>(bytes[bigEndian ? i : i + 1]);
+        text += static_cast<wchar_t>(lo | (hi << 8));
+    }
+    return text;
+}
+
+// What the plugin does with each key of the three fixed sections.
+enum class Kind { Flag, Number, Ranged, KeyCode, Modifiers, Text, Template };
+
+struct KnownKey {
+    const wchar_t* name;
+    Kind kind;
+    int low = 0;
+    int high = 0;
+    const wchar_t* outside = L""; // what the plugin does with a value outside low..high
+};
+
+struct KnownSection {
+    const wchar_t* name;
+    std::vector<KnownKey> keys;
+};
+
+const std::vector<KnownSection>& Catalogue() {
+    static const std::vector<KnownSection> catalogue = {
+        {L"Options",
+         {{L"ReadOptionsEveryTime", Kind::Flag},
+          {L"ScrollLockControl", Kind::Flag},
+          {L"ModalOnly", Kind::Flag},
+          {L"FindFiles", Kind::Flag},
+          {L"SyncDirs", Kind::Flag},
+          {L"TCWindow", Kind::Flag},
+          {L"QuickView", Kind::Flag},
+          {L"Lister4", Kind::Flag},
+          {L"ListerDirectly", Kind::Flag},
+          {L"OverWrite", Kind::Flag},
+          {L"IfIsExtOnly", Kind::Flag},
+          {L"ListerState", Kind::Ranged, 0, 2, L"the plugin leaves the viewer window open, as with 0"},
+          {L"NextPlugin", Kind::Flag},
+          {L"UseTCExtensions", Kind::Flag},
+          {L"CopySearchTextToClip", Kind::Flag},
+          {L"ParamsMode", Kind::Ranged, 0, 1, L"the plugin opens nothing at all"},
+          {L"ParamsByExtMode", Kind::Ranged, 0, 2, L"with ParamsMode=1 the plugin opens nothing at all"},
+          {L"DefaultEditor", Kind::Text},
+          {L"DefaultEditor_params", Kind::Template}}},
+        {L"HotKeys",
+         {{L"AppFromLister_key", Kind::KeyCode},
+          {L"AppFromLister_mod", Kind::Modifiers},
+          {L"DefSysAppFromLister_key", Kind::KeyCode},
+          {L"DefSysAppFromLister_mod", Kind::Modifiers}}},
+        {L"Editor", {}},
+        {L"TCPos",
+         {{L"IsSearchTextLeft", Kind::Number},
+          {L"IsSearchTextTop", Kind::Number},
+          {L"SearchTextLeft", Kind::Number},
+          {L"SearchTextTop", Kind::Number}}},
+    };
+    return catalogue;
+}
+
+const KnownSection* FindSection(const std::wstring& name) {
+    for (const KnownSection& s : Catalogue())
+        if (SameName(s.name, name)) return &s;
+    return nullptr;
+}
+
+const KnownKey* FindKey(const KnownSection& section, const std::wstring& key) {
+    for (const KnownKey& k : section.keys)
+        if (SameName(k.name, key)) return &k;
+    return nullptr;
+}
+
+// The profile functions strip one pair of quotes around a value.
+std::wstring Unquoted(const std::wstring& value) {
+    if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') &&
+        value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+bool IsPlainDecimal(const std::wstring& v) {
+    const size_t digits = !v.empty() && v[0] == L'-' ? 1 : 0;
+    if (v.size() == digits) return false;
+    return std::all_of(v.begin() + static_cast<std::ptrdiff_t>(digits), v.end(),
+                       [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+}
+
+// The number the integer reader makes of a text: its leading digits, 0 when there are none.
+long long LeadingNumber(const std::wstring& v) {
+    size_t i = 0;
+    const bool negative = !v.empty() && v[0] == L'-';
+    if (negative) ++i;
+    long long n = 0;
+    for (; i < v.size() && v[i] >= L'0' && v[i] <= L'9'; ++i)
+        n = std::min<long long>(n * 10 + (v[i] - L'0'), INT_MAX);
+    return negative ? -n : n;
+}
+
+std::wstring AllowedValues(int low, int high) {
+    std::wstring text;
+    for (int v = low; v <= high; ++v) {
+        if (v > low) text += v == high ? L" or " : L", ";
+        text += std::to_wstring(v);
+    }
+    return text;
+}
+
+void CheckFlag(const IniEntry& e, const std::wstring& v, std::vector<Problem>& out,
+               const std::wstring& section) {
+    if (IsPlainDecimal(v)) {
+        if (v == L"0" || v == L"1") return;
+        out.push_back({e.line, section, e.key,
+                       L"the plugin takes any number but 0 as on; write " + e.key + L"=1 (on) or " + e.key +
+                           L"=0 (off)"});
+        return;
+    }
+    const long long read = LeadingNumber(v);
+    const std::wstring word = Lower(v);
+    std::wstring advice = L"write " + e.key + L"=1 (on) or " + e.key + L"=0 (off)";
+    if (word == L"yes" || word == L"true" || word == L"on") advice = L"write " + e.key + L"=1";
+    if (word == L"no" || word == L"false" || word == L"off") advice = L"write " + e.key + L"=0";
+    out.push_back({e.line, section, e.key,
+                   Quote(e.value) + L" is not a decimal number: the plugin reads " + std::to_wstring(read) +
+                       L" (its leading digits), so the option is " + (read ? L"on" : L"off") + L"; " +
+                       advice});
+}
+
+void CheckNumber(const IniEntry& e, const KnownKey& k, const std::wstring& v, std::vector<Problem>& out,
+                 const std::wstring& section) {
+    const bool ranged = k.kind == Kind::Ranged;
+    const std::wstring allowed = ranged ? AllowedValues(k.low, k.high) : L"a decimal number";
+    if (!IsPlainDecimal(v)) {
+        const long long read = LeadingNumber(v);
+        std::wstring text = Quote(e.value) + L" is not a decimal number: the plugin reads " +
+                            std::to_wstring(read) + L" (its leading digits)";
+        if (ranged && (read < k.low || read > k.high)) text += std::wstring(L", and then ") + k.outside;
+        out.push_back({e.line, section, e.key, text + L"; write " + e.key + L"=" + allowed});
+        return;
+    }
+    const long long n = LeadingNumber(v);
+    if (ranged && (n < k.low || n > k.high))
+        out.push_back({e.line, section, e.key,
+                       e.key + L"=" + v + L" lies outside " + std::to_wstring(k.low) + L" to " +
+                           std::to_wstring(k.high) + L": " + k.outside + L"; write " + allowed});
+}
+
+void CheckKeyCode(const IniEntry& e, const std::wstring& v, std::vector<Problem>& out,
+                  const std::wstring& section) {
+    if (v.empty()) return; // the hotkey is off
+    const std::wstring modKey = e.key.substr(0, e.key.size() - 4) + L"_mod";
+    if (IsPlainDecimal(v)) {
+        const long long n = LeadingNumber(v);
+        if (n >= 0 && n <= 254) return;
+        out.push_back({e.line, section, e.key,
+                       L"no key has the code " + v +
+                           L": the hotkey never fires; write a code from 1 to 254 (F4 is "
+                           L"115)"});
+        return;
+    }
+    std::wstring text = Quote(e.value) + L" is not a decimal number: the plugin reads " +
+                        std::to_wstring(LeadingNumber(v)) + L" and the hotkey never fires; ";
+    if (const auto code = KeyCodeOfName(v)) {
+        text += L"write " + e.key + L"=" + std::to_wstring(*code) + L" (the code of " + KeyNameOfCode(*code) +
+                L")";
+    } else if (const size_t plus = v.find_last_of(L"+-"); plus != std::wstring::npos && plus > 0 &&
+                                                          KeyCodeOfName(v.substr(plus + 1)) &&
+                                                          IntendedModifiers(v.substr(0, plus))) {
+        const int code = *KeyCodeOfName(v.substr(plus + 1));
+        text += L"write " + e.key + L"=" + std::to_wstring(code) + L" and " + modKey + L"=" +
+                *IntendedModifiers(v.substr(0, plus));
+    } else {
+        text += L"write the virtual-key code as a decimal number (F4 is 115, see the guide's table)";
+    }
+    out.push_back({e.line, section, e.key, text});
+}
+
+void CheckModifiers(const IniEntry& e, const std::wstring& v, std::vector<Problem>& out,
+                    const std::wstring& section) {
+    if (std::all_of(v.begin(), v.end(), [](wchar_t c) { return c == L'S' || c == L'C' || c == L'A'; }))
+        return;
+    std::wstring text =
+        L"the plugin reads only S, C and A in upper case, from the first 3 characters: it takes " +
+        Quote(e.value) + L" as " + DescribeModifiers(v) + L"; ";
+    if (const auto intended = IntendedModifiers(v))
+        text += L"write " + e.key + L"=" + *intended;
+    else
+        text += L"write S (Shift), C (Ctrl) and A (Alt) in upper case, for instance " + e.key + L"=SC";
+    out.push_back({e.line, section, e.key, text});
+}
+
+// The template with the quotes around its first "%1" removed; nullopt when the "%1" is not quoted.
+std::optional<std::wstring> UnquotedPlaceholder(const std::wstring& value, bool& quoted) {
+    quoted = false;
+    const size_t at = value.find(L"%1");
+    if (at == std::wstring::npos) return std::nullopt;
+    if (std::count(value.begin(), value.begin() + static_cast<std::ptrdiff_t>(at), L'"') % 2 == 0)
+        return std::nullopt;
+    quoted = true;
+    if (at > 0 && value.compare(at - 1, 4, L"\"%1\"") == 0)
+        return value.substr(0, at - 1) + L"%1" + value.substr(at + 3);
+    return std::nullopt;
+}
+
+void CheckTemplate(const IniEntry& e, std::vector<Problem>& out, const std::wstring& section) {
+    bool quoted = false;
+    // The profile functions strip quotes around the whole value: those double nothing.
+    const std::optional<std::wstring> fixed = UnquotedPlaceholder(Unquoted(e.value), quoted);
+    if (!quoted) return;
+    out.push_back(
+        {e.line, section, e.key,
+         L"the template puts %1 inside quotes of its own: every name arrives in double quotes already, "
+         L"so the program gets them doubled (\"\"C:\\file\"\"); " +
+             (fixed ? L"write " + e.key + L"=" + *fixed : std::wstring(L"remove the quotes around %1"))});
+}
+
+bool HasBlank(const std::wstring& s) {
+    return std::any_of(s.begin(), s.end(), IsBlank);
+}
+
+bool HasUpper(const std::wstring& s) {
+    return std::any_of(s.begin(), s.end(), [](wchar_t c) { return c >= L'A' && c <= L'Z'; });
+}
+
+std::wstring FixedItem(const std::wstring& item) {
+    std::wstring fixed;
+    for (wchar_t c : item)
+        if (!IsBlank(c)) fixed += LowerAscii(c);
+    fixed.erase(0, fixed.find_first_not_of(L'.') == std::wstring::npos ? fixed.size()
+                                                                       : fixed.find_first_not_of(L'.'));
+    return fixed;
+}
+
+void CheckEditorEntry(const IniEntry& e, TextFindings& found) {
+    const std::wstring section = L"Editor";
+    if (!e.hasEquals) {
+        found.problems.push_back(
+            {e.line, section, e.key, L"a line without \"=\" is no entry: the plugin ignores it"});
+        return;
+    }
+    const size_t marker = e.key.find(L"_params");
+    const bool params = marker != std::wstring::npos;
+    const bool path = e.key.find_first_of(L"\\/") != std::wstring::npos ||
+                      (e.key.find(L':') != std::wstring::npos && !SameName(e.key, L":dir"));
+    if (params || IsTemplateKey(e.key)) CheckTemplate(e, found.problems, section);
+    if (path) return;
+    const std::wstring list = params ? e.key.substr(0, marker) : e.key;
+    const std::wstring rest = params ? e.key.substr(marker) : L"";
+    if (list.find(L',') == std::wstring::npos) {
+        // A key of its own matches without regard to case; only a dot in front keeps it from matching.
+        if (!list.empty() && list[0] == L'.')
+            found.problems.push_back({e.line, section, e.key,
+                                      L"extension keys are written without the dot: write " +
+                                          FixedItem(list) + rest + L"=" + e.value});
+        return;
+    }
+    const std::vector<std::wstring> items = CompositeItems(list);
+    std::vector<std::wstring> bad;
+    bool emptyMiddle = false;
+    std::wstring fixed;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const std::wstring& item = items[i];
+        if (item.empty() && i > 0) emptyMiddle = true;
+        if (HasBlank(item) || HasUpper(item) || (!item.empty() && item[0] == L'.'))
+            bad.push_back(Quote(item));
+        if (item.empty() && i > 0) continue;
+        if (i > 0) fixed += L',';
+        fixed += FixedItem(item);
+    }
+    if (!items.empty() && items[0].empty())
+        found.notes.push_back(
+            {e.line, section, e.key, L"the empty first item serves files without an extension"});
+    const std::wstring write = L"write " + fixed + rest + L"=" + e.value;
+    if (!bad.empty()) {
+        std::wstring names;
+        for (size_t i = 0; i < bad.size(); ++i)
+            names += (i ? L", " : L"") + bad[i];
+        found.problems.push_back(
+            {e.line, section, e.key,
+             (bad.size() == 1 ? L"the item " : L"the items ") + names +
+                 (bad.size() == 1 ? L" never matches" : L" never match") +
+                 L": items are compared exactly, so write them in lower case, without blanks "
+                 L"and without the dot; " +
+                 write});
+    }
+    if (emptyMiddle) {
+        found.problems.push_back(
+            {e.line, section, e.key,
+             L"the empty item between two commas serves files without an extension; if that is "
+             L"meant, put the comma first (," +
+                 fixed + rest + L"=...), otherwise " + write});
+    }
+}
+
+void CheckFixedEntry(const IniEntry& e, const KnownSection& known, TextFindings& found) {
+    const std::wstring section = known.name;
+    const KnownKey* key = FindKey(known, e.key);
+    if (!key) {
+        std::wstring text = L"the plugin knows no key " + e.key + L" in [" + section + L"] and ignores it";
+        for (const KnownSection& other : Catalogue()) {
+            if (&other == &known) continue;
+            if (const KnownKey* elsewhere = FindKey(other, e.key)) {
+                found.problems.push_back({e.line, section, e.key,
+                                          text + L"; " + elsewhere->name + L" belongs in [" + other.name +
+                                              L"]: move the line there"});
+                return;
+            }
+        }
+        std::vector<std::wstring> names;
+        for (const KnownKey& k : known.keys)
+            names.push_back(k.name);
+        const std::wstring nearest = NearestName(e.key, names);
+        text += L"; did you mean " + nearest + L"? write " + nearest + L"=" + e.value;
+        if (!e.key.empty() && (e.key[0] == L'#' || e.key[0] == L'/'))
+            text += L" (a comment starts with \";\")";
+        found.problems.push_back({e.line, section, e.key, text});
+        return;
+    }
+    if (!e.hasEquals) {
+        found.problems.push_back(
+            {e.line, section, e.key,
+             L"a line without \"=\" sets nothing: write " + std::wstring(key->name) + L"=..."});
+        return;
+    }
+    const std::wstring v = Unquoted(e.value);
+    switch (key->kind) {
+    case Kind::Flag:
+        if (!v.empty()) CheckFlag(e, v, found.problems, section);
+        break;
+    case Kind::Number:
+    case Kind::Ranged:
+        if (!v.empty()) CheckNumber(e, *key, v, found.problems, section);
+        break;
+    case Kind::KeyCode: CheckKeyCode(e, v, found.problems, section); break;
+    case Kind::Modifiers: CheckModifiers(e, v, found.problems, section); break;
+    case Kind::Template: CheckTemplate(e, found.problems, section); break;
+    case Kind::Text: break;
+    }
+}
+
+size_t EditDistance(const std::wstring& a, const std::wstring& b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t above = row[j];
+            const size_t change = diagonal + (LowerAscii(a[i - 1]) == LowerAscii(b[j - 1]) ? 0 : 1);
+            row[j] = std::min({above + 1, row[j - 1] + 1, change});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+struct KeyName {
+    const wchar_t* name;
+    int code;
+};
+
+// Names a user may write for a key; the first name of a code is the one shown.
+const std::vector<KeyName>& KeyNames() {
+    static const std::vector<KeyName> names = {
+        {L"Enter", 13},       {L"Return", 13},  {L"Space", 32},      {L"Backspace", 8}, {L"Back", 8},
+        {L"Tab", 9},          {L"Esc", 27},     {L"Escape", 27},     {L"Insert", 45},   {L"Ins", 45},
+        {L"Delete", 46},      {L"Del", 46},     {L"Home", 36},       {L"End", 35},      {L"PageUp", 33},
+        {L"PgUp", 33},        {L"Prior", 33},   {L"PageDown", 34},   {L"PgDn", 34},     {L"Next", 34},
+        {L"Left", 37},        {L"Up", 38},      {L"Right", 39},      {L"Down", 40},     {L"Pause", 19},
+        {L"PrintScreen", 44}, {L"Apps", 93},    {L"Multiply", 106},  {L"Add", 107},     {L"Subtract", 109},
+        {L"Decimal", 110},    {L"Divide", 111}, {L"ScrollLock", 145}};
+    return names;
+}
+
+} // namespace
+
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    return true;
+}
+
+DecodedIni DecodeIniBytes(const std::string& bytes) {
+    DecodedIni d;
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
+        d.encoding = IniEncoding::Utf16Le;
+        d.text = DecodeUtf16(bytes, 2, false);
+    } else if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') {
+        d.encoding = IniEncoding::Utf16Be;
+        d.text = DecodeUtf16(bytes, 2, true);
+    } else if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        d.encoding = IniEncoding::Utf8WithBom;
+        d.text = DecodeUtf8(bytes, 3).value_or(L"");
+    } else if (bytes.size() >= 2 && bytes.find('\0') != std::string::npos) {
+        // ASCII text saved as UTF-16 has a zero in every other byte.
+        d.encoding = IniEncoding::Utf16NoBom;
+        d.text = DecodeUtf16(bytes, 0, bytes[0] == '\0');
+    } else if (std::all_of(bytes.begin(), bytes.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        d.encoding = IniEncoding::Ascii;
+        d.text.assign(bytes.begin(), bytes.end());
+    } else if (auto utf8 = DecodeUtf8(bytes, 0)) {
+        d.encoding = IniEncoding::Utf8;
+        d.text = std::move(*utf8);
+    } else {
+        d.encoding = IniEncoding::Ansi;
+    }
+    return d;
+}
+
+const wchar_t* EncodingName(IniEncoding encoding) {
+    switch (encoding) {
+    case IniEncoding::Utf16Le: return L"UTF-16 LE with byte-order mark";
+    case IniEncoding::Utf16Be: return L"UTF-16 BE with byte-order mark";
+    case IniEncoding::Utf16NoBom: return L"UTF-16 without byte-order mark";
+    case IniEncoding::Utf8WithBom: return L"UTF-8 with byte-order mark";
+    case IniEncoding::Utf8: return L"UTF-8";
+    case IniEncoding::Ascii: return L"ASCII";
+    case IniEncoding::Ansi: return L"the ANSI code page";
+    }
+    return L"";
+}
+
+ParsedIni ParseIni(const std::wstring& text) {
+    ParsedIni ini;
+    int number = 0;
+    for (size_t start = 0; start <= text.size();) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos) end = text.size();
+        const std::wstring line = Trim(text.substr(start, end - start));
+        start = end + 1;
+        ++number;
+        if (line.empty() || line[0] == L';') continue;
+        if (line[0] == L'[') {
+            const size_t close = line.rfind(L']');
+            ini.sections.push_back(
+                {number, Trim(line.substr(
+                             1, (close == std::wstring::npos || close == 0 ? line.size() : close) - 1))});
+            continue;
+        }
+        IniEntry e;
+        e.line = number;
+        e.sectionIndex = static_cast<int>(ini.sections.size()) - 1;
+        const size_t eq = line.find(L'=');
+        e.hasEquals = eq != std::wstring::npos;
+        e.key = Trim(line.substr(0, eq));
+        if (e.hasEquals) e.value = Trim(line.substr(eq + 1));
+        ini.entries.push_back(std::move(e));
+    }
+    return ini;
+}
+
+std::wstring FormatProblem(const Problem& p) {
+    std::wstring where;
+    if (!p.section.empty()) where = L"[" + p.section + L"]";
+    if (!p.key.empty()) where += (where.empty() ? L"" : L" ") + p.key;
+    if (p.line > 0) {
+        const std::wstring line = L"line " + std::to_wstring(p.line);
+        where = where.empty() ? line : where + L" (" + line + L")";
+    }
+    return where.empty() ? p.text : where + L": " + p.text;
+}
+
+TextFindings FindTextProblems(const ParsedIni& ini) {
+    TextFindings found;
+    // A section written again is not read at all: the profile functions stop at the first.
+    std::vector<bool> repeated(ini.sections.size(), false);
+    for (size_t i = 0; i < ini.sections.size(); ++i) {
+        const IniSection& s = ini.sections[i];
+        for (size_t j = 0; j < i; ++j) {
+            if (!SameName(ini.sections[j].name, s.name)) continue;
+            repeated[i] = true;
+            found.problems.push_back({s.line, s.name, L"",
+                                      L"the section is written a second time (first at line " +
+                                          std::to_wstring(ini.sections[j].line) +
+                                          L"): the plugin reads only the first, so the keys of this one are "
+                                          L"ignored; move them there"});
+            break;
+        }
+        if (repeated[i] || FindSection(s.name)) continue;
+        std::vector<std::wstring> names;
+        for (const KnownSection& k : Catalogue())
+            names.push_back(k.name);
+        found.problems.push_back({s.line, s.name, L"",
+                                  L"the plugin reads no section of this name; did you mean [" +
+                                      NearestName(s.name, names) + L"]?"});
+    }
+
+    std::map<int, std::vector<const IniEntry*>> seenBySection;
+    for (const IniEntry& e : ini.entries) {
+        if (e.sectionIndex < 0) {
+            found.problems.push_back(
+                {e.line, L"", e.key, L"the line stands before any section: the plugin never reads it"});
+            continue;
+        }
+        if (repeated[static_cast<size_t>(e.sectionIndex)]) continue;
+        const IniSection& s = ini.sections[static_cast<size_t>(e.sectionIndex)];
+        const KnownSection* known = FindSection(s.name);
+        if (!known) continue;
+        std::vector<const IniEntry*>& seen = seenBySection[e.sectionIndex];
+        const auto first = std::find_if(seen.begin(), seen.end(),
+                                        [&](const IniEntry* other) { return SameName(other->key, e.key); });
+        if (first != seen.end() && e.hasEquals && (*first)->hasEquals) {
+            found.problems.push_back({e.line, known->name, e.key,
+                                      L"the key is written a second time (first at line " +
+                                          std::to_wstring((*first)->line) +
+                                          L"): only the first counts; remove one of the two"});
+            continue;
+        }
+        seen.push_back(&e);
+        if (SameName(known->name, L"Editor"))
+            CheckEditorEntry(e, found);
+        else
+            CheckFixedEntry(e, *known, found);
+    }
+    return found;
+}
+
+std::optional<Problem> FindEncodingProblem(const DecodedIni& decoded, const ParsedIni& ini) {
+    if (decoded.encoding == IniEncoding::Utf16NoBom)
+        return Problem{
+            0, L"", L"",
+            L"the file is saved as UTF-16 without a byte-order mark: Windows reads it as ANSI and finds no "
+            L"setting in it; save it as UTF-16 LE with byte-order mark (\"Unicode\" in Notepad)"};
+    if (decoded.encoding != IniEncoding::Utf8 && decoded.encoding != IniEncoding::Utf8WithBom)
+        return std::nullopt;
+    // The first line with non-ASCII text names where it hurts.
+    for (const IniEntry& e : ini.entries) {
+        const std::wstring line = e.key + e.value;
+        if (std::all_of(line.begin(), line.end(), [](wchar_t c) { return c < 0x80; })) continue;
+        const std::wstring section =
+            e.sectionIndex >= 0 ? ini.sections[static_cast<size_t>(e.sectionIndex)].name : std::wstring();
+        return Problem{
+            e.line, section, e.key,
+            std::wstring(L"the file is saved as ") + EncodingName(decoded.encoding) +
+                L" and holds non-ASCII text: Windows reads it in the ANSI code page, so these characters "
+                L"turn into others and a path that holds them names another file; save the file as "
+                L"UTF-16 LE (\"Unicode\" in Notepad's Save As dialog, Encoding)"};
+    }
+    // Non-ASCII text in comments and section names only does no harm.
+    return std::nullopt;
+}
+
+std::wstring NearestName(const std::wstring& name, const std::vector<std::wstring>& known) {
+    std::wstring best;
+    size_t bestDistance = SIZE_MAX;
+    for (const std::wstring& candidate : known) {
+        const size_t d = EditDistance(name, candidate);
+        if (d < bestDistance) bestDistance = d, best = candidate;
+    }
+    return best;
+}
+
+std::optional<int> KeyCodeOfName(const std::wstring& text) {
+    std::wstring name;
+    for (wchar_t c : text)
+        if (!IsBlank(c) && c != L'_') name += LowerAscii(c);
+    if (name.rfind(L"vk", 0) == 0 && name.size() > 2) name.erase(0, 2);
+    if (name.size() == 1 && ((name[0] >= L'a' && name[0] <= L'z') || (name[0] >= L'0' && name[0] <= L'9')))
+        return name[0] >= L'a' ? name[0] - L'a' + 65 : name[0] - L'0' + 48;
+    if (name.size() >= 2 && name.size() <= 3 && name[0] == L'f' && IsPlainDecimal(name.substr(1))) {
+        const long long n = LeadingNumber(name.substr(1));
+        if (n >= 1 && n <= 24) return static_cast<int>(111 + n);
+    }
+    for (const std::wstring prefix : {L"numpad", L"num"}) {
+        if (name.rfind(prefix, 0) == 0 && name.size() == prefix.size() + 1 && name.back() >= L'0' &&
+            name.back() <= L'9')
+            return 96 + (name.back() - L'0');
+    }
+    for (const KeyName& k : KeyNames())
+        if (SameName(k.name, name)) return k.code;
+    return std::nullopt;
+}
+
+std::wstring KeyNameOfCode(int code) {
+    if (code >= 112 && code <= 135) return L"F" + std::to_wstring(code - 111);
+    if ((code >= 65 && code <= 90) || (code >= 48 && code <= 57))
+        return std::wstring(1, static_cast<wchar_t>(code));
+    if (code >= 96 && code <= 105) return L"Numpad " + std::to_wstring(code - 96);
+    for (const KeyName& k : KeyNames())
+        if (k.code == code) return k.name;
+    return L"";
+}
+
+std::optional<std::wstring> IntendedModifiers(const std::wstring& text) {
+    bool shift = false, ctrl = false, alt = false;
+    std::wstring token;
+    bool any = false;
+    auto take = [&]() {
+        if (token.empty()) return true;
+        const std::wstring t = Lower(token);
+        token.clear();
+        any = true;
+        if (t == L"shift") return shift = true;
+        if (t == L"ctrl" || t == L"control" || t == L"ctl" || t == L"strg") return ctrl = true;
+        if (t == L"alt") return alt = true;
+        for (wchar_t c : t) {
+            if (c == L's')
+                shift = true;
+            else if (c == L'c')
+                ctrl = true;
+            else if (c == L'a')
+                alt = true;
+            else
+                return false;
+        }
+        return true;
+    };
+    for (wchar_t c : text) {
+        if (c == L'+' || c == L'-' || c == L',' || IsBlank(c)) {
+            if (!take()) return std::nullopt;
+        } else {
+            token += c;
+        }
+    }
+    if (!take() || !any) return std::nullopt;
+    return std::wstring(shift ? L"S" : L"") + (ctrl ? L"C" : L"") + (alt ? L"A" : L"");
+}
+
+std::wstring DescribeModifiers(const std::wstring& modifierText) {
+    // The plugin reads the modifier text into 4 units: 3 characters.
+    const ModifierSpec spec = ParseModifierSpec(modifierText.substr(0, 3));
+    std::wstring text;
+    for (const auto& [held, name] :
+         {std::pair{spec.shift, L"Shift"}, {spec.ctrl, L"Ctrl"}, {spec.alt, L"Alt"}})
+        if (held) text += (text.empty() ? L"" : L"+") + std::wstring(name);
+    return text.empty() ? L"no modifier (none may be held)" : text;
+}
+
+bool IsTemplateKey(const std::wstring& key) {
+    if (key.find(L"_params") != std::wstring::npos) return true;
+    if (key.find_first_of(L"\\/") != std::wstring::npos) return true;
+    if (key.find(L':') != std::wstring::npos && !SameName(key, L":dir")) return true;
+    // An extension key never holds a dot (it is what follows the last one); a program name does.
+    const size_t dot = key.find(L'.');
+    return dot != std::wstring::npos && dot > 0 && key.find(L',') == std::wstring::npos;
+}
+
+std::vector<std::wstring> CompositeItems(const std::wstring& list) {
+    std::vector<std::wstring> items;
+    for (size_t start = 0; start < list.size();) {
+        const size_t comma = list.find(L',', start);
+        const size_t end = comma == std::wstring::npos ? list.size() : comma;
+        items.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    return items;
+}
+
+const wchar_t kUsage[] =
+    L"usage: TolvanierCheck.exe [--ini FILE] [--hotkey | --system] [FILE ...]\n"
+    L"  Checks Tolvanier.ini (by default the one beside TolvanierCheck.exe) and says what the plugin\n"
+    L"  would start for the FILEs, taken as one selection in the focused panel.\n"
+    L"  --hotkey  what the first hotkey would start for one FILE\n"
+    L"  --system  what the second hotkey (the system's association) would start for one FILE\n"
+    L"  Exit status: 0 no problem and every FILE opens, 1 a problem or a FILE that does not open,\n"
+    L"  2 wrong arguments or an INI that cannot be read.\n";
+
+std::optional<Arguments> ParseArguments(const std::vector<std::wstring>& args, std::wstring& error) {
+    Arguments a;
+    bool modeSet = false, iniSet = false, onlyFiles = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::wstring& arg = args[i];
+        if (onlyFiles || arg.empty() || arg[0] != L'-' || arg == L"-") {
+            a.files.push_back(arg);
+        } else if (arg == L"--") {
+            onlyFiles = true;
+        } else if (arg == L"--help" || arg == L"-h" || arg == L"-?") {
+            a.help = true;
+        } else if (arg == L"--ini") {
+            if (iniSet || i + 1 >= args.size() || args[i + 1].empty()) {
+                error = iniSet ? L"--ini is given twice" : L"--ini needs a file name";
+                return std::nullopt;
+            }
+            iniSet = true;
+            a.ini = args[++i];
+        } else if (arg == L"--hotkey" || arg == L"--system") {
+            if (modeSet) {
+                error = L"--hotkey and --system exclude each other";
+                return std::nullopt;
+            }
+            modeSet = true;
+            a.mode = arg == L"--hotkey" ? Arguments::Mode::Hotkey : Arguments::Mode::System;
+        } else {
+            error = L"unknown option " + arg;
+            return std::nullopt;
+        }
+    }
+    if (a.mode != Arguments::Mode::Load && a.files.size() != 1 && !a.help) {
+        error = L"a hotkey opens the one file of a viewer window: give exactly one FILE";
+        return std::nullopt;
+    }
+    return a;
+}
+
+} // namespace checker

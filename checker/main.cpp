@@ -1,0 +1,80 @@
+// TolvanierCheck.exe: checks the plugin's settings and says what the plugin would start.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "checker/check.h"
+#include "checker/ini_check.h"
+
+namespace {
+
+// A console gets the text as it is; a file or pipe gets UTF-8, which any viewer of a redirected
+// report reads, whatever the console's code page.
+void Write(DWORD which, std::wstring text) {
+    std::wstring lines;
+    lines.reserve(text.size() + text.size() / 32);
+    for (wchar_t c : text) {
+        if (c == L'\n') lines += L'\r';
+        lines += c;
+    }
+    const HANDLE out = GetStdHandle(which); // the process's own handle: not ours to close
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
+    DWORD mode = 0;
+    if (GetConsoleMode(out, &mode)) {
+        for (size_t at = 0; at < lines.size();) {
+            const DWORD chunk = static_cast<DWORD>(lines.size() - at < 8192 ? lines.size() - at : 8192);
+            DWORD written = 0;
+            if (!WriteConsoleW(out, lines.data() + at, chunk, &written, nullptr) || written == 0) return;
+            at += written;
+        }
+        return;
+    }
+    const int n = WideCharToMultiByte(CP_UTF8, 0, lines.data(), static_cast<int>(lines.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    if (n <= 0) return;
+    std::string bytes(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, lines.data(), static_cast<int>(lines.size()), bytes.data(), n, nullptr,
+                        nullptr);
+    for (size_t at = 0; at < bytes.size();) {
+        DWORD written = 0;
+        if (!WriteFile(out, bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &written, nullptr) ||
+            written == 0)
+            return;
+        at += written;
+    }
+}
+
+std::wstring OwnFolder() {
+    std::wstring name(32768, L'\0');
+    const DWORD n = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (n == 0 || n >= name.size()) return L"";
+    name.resize(n);
+    const size_t cut = name.find_last_of(L"\\/");
+    return cut == std::wstring::npos ? L"" : name.substr(0, cut + 1);
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    try {
+        std::vector<std::wstring> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+        std::wstring error;
+        const std::optional<checker::Arguments> parsed = checker::ParseArguments(args, error);
+        if (!parsed) {
+            Write(STD_ERROR_HANDLE, L"TolvanierCheck: " + error + L"\n" + checker::kUsage);
+            return 2;
+        }
+        if (parsed->help) {
+            Write(STD_OUTPUT_HANDLE, checker::kUsage);
+            return 0;
+        }
+        std::wstring report;
+        const int status = checker::RunCheck(*parsed, OwnFolder(), report);
+        Write(status == 2 ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE, report);
+        return status;
+    } catch (...) {
+        Write(STD_ERROR_HANDLE, L"TolvanierCheck: out of memory\n");
+        return 2;
+    }
+}

@@ -1,0 +1,237 @@
+// The configuration checker: the mistakes it must find in INI texts, and what a whole run reports
+// and returns, through the plugin's own lookup and builder, without a message box.
+#include <gtest/gtest.h>
+
+#include "checker/check.h"
+#include "checker/ini_check.h"
+#include "config/options.h"
+#include "plugin/state.h"
+#include "tests/guide_examples.h"
+#include "tests/support/message_boxes.h"
+#include "tests/support/test_support.h"
+
+using namespace checker;
+using namespace testing_support;
+
+namespace {
+
+std::wstring ProblemsOf(const std::string& utf8) {
+    std::wstring all;
+    for (const Problem& p : FindTextProblems(ParseIni(Utf8ToWide(utf8))).problems)
+        all += FormatProblem(p) + L"\n";
+    return all;
+}
+
+// Each text holds one mistake; the report must say it, and nothing else.
+const struct {
+    const char* ini;
+    const wchar_t* mustSay;
+} kMistakes[] = {
+    {"[Options]\nListerStat=2", L"[Options] ListerStat (line 2): the plugin knows no key ListerStat in "
+                                L"[Options] and ignores it; did you "
+                                L"mean ListerState? write ListerState=2"},
+    {"[Options]\nAppFromLister_key=115", L"AppFromLister_key belongs in [HotKeys]"},
+    {"[Option]\nQuickView=1", L"did you mean [Options]?"},
+    {"QuickView=1\n[Options]", L"before any section"},
+    {"[Options]\nQuickView=yes",
+     L"the plugin reads 0 (its leading digits), so the option is off; write QuickView=1"},
+    {"[Options]\nFindFiles=2", L"any number but 0 as on"},
+    {"[Options]\nListerState=3", L"lies outside 0 to 2: the plugin leaves the viewer window open"},
+    {"[Options]\nListerState=1 ; closed", L"is not a decimal number: the plugin reads 1"},
+    {"[Options]\nParamsMode=2", L"outside 0 to 1: the plugin opens nothing at all; write 0 or 1"},
+    {"[Options]\nParamsByExtMode=-1", L"with ParamsMode=1 the plugin opens nothing at all"},
+    {"[HotKeys]\nAppFromLister_key=F2", L"the hotkey never fires; write AppFromLister_key=113"},
+    {"[HotKeys]\nDefSysAppFromLister_key=Ctrl+Shift+F4",
+     L"write DefSysAppFromLister_key=115 and DefSysAppFromLister_mod=SC"},
+    {"[HotKeys]\nAppFromLister_key=300", L"no key has the code 300"},
+    {"[HotKeys]\nAppFromLister_mod=sc",
+     L"takes \"sc\" as no modifier (none may be held); write AppFromLister_mod=SC"},
+    // Only the first 3 characters are read: "Ctr".
+    {"[HotKeys]\nAppFromLister_mod=Ctrl+Alt", L"takes \"Ctrl+Alt\" as Ctrl; write AppFromLister_mod=CA"},
+    {"[TCPos]\nSearchTextTop=1l4", L"the plugin reads 1 (its leading digits)"},
+    {"[Editor]\ntxt, log=ed.exe", L"[Editor] txt, log (line 2): the item \" log\" never matches"},
+    {"[Editor]\nTXT,Doc_params=-p", L"write txt,doc_params=-p"},
+    {"[Editor]\ntxt,,log=ed.exe",
+     L"serves files without an extension; if that is meant, put the comma first"},
+    {"[Editor]\n.pdf=ed.exe", L"without the dot: write pdf=ed.exe"},
+    {"[Editor]\npdf_params=/open \"%1\"", L"inside quotes of its own"},
+    {"[Editor]\nC:\\Tools\\ed.exe=-f \"%1\"", L"write C:\\Tools\\ed.exe=-f %1"},
+    {"[Options]\nDefaultEditor_params=-f \"x %1\"", L"remove the quotes around %1"},
+    {"[Options]\nQuickView=1\nquickview=0",
+     L"[Options] quickview (line 3): the key is written a second time (first at "
+     L"line 2): only the first counts"},
+    {"[Options]\n[options]\nQuickView=1", L"[options] (line 2): the section is written a second time"},
+};
+
+} // namespace
+
+TEST(CheckerText, EveryMistakeIsReportedOnceWithWhatToWrite) {
+    for (const auto& c : kMistakes) {
+        const std::wstring report = ProblemsOf(c.ini);
+        EXPECT_NE(report.find(c.mustSay), std::wstring::npos) << c.ini << "\n" << WideToUtf8(report);
+        EXPECT_EQ(std::count(report.begin(), report.end(), L'\n'), 1) << c.ini << "\n" << WideToUtf8(report);
+    }
+}
+
+// The guide's examples are sound settings: only the one that shows the mistake of quoting "%1" is one.
+TEST(CheckerText, TheGuidesExamplesGiveNoFalseProblem) {
+    for (const guide::GuideExample& example : guide::Examples()) {
+        std::string ini = "[Options]\n";
+        for (const auto& line : example.options)
+            ini += WideToUtf8(line) + "\n";
+        ini += "[Editor]\n";
+        for (const auto& line : example.editor)
+            ini += WideToUtf8(line) + "\n";
+        const std::wstring report = ProblemsOf(ini);
+        const bool faulty = std::string(example.name) == "QuotesAroundThePlaceholderDouble";
+        EXPECT_EQ(report.empty(), !faulty) << example.name << "\n" << WideToUtf8(report);
+    }
+}
+
+TEST(CheckerText, KeyNamesAndEncodings) {
+    const std::pair<const wchar_t*, int> names[] = {{L"F2", 113},   {L"f12", 123},      {L"VK_F4", 115},
+                                                    {L"PgDn", 34},  {L"Page Down", 34}, {L"a", 65},
+                                                    {L"Enter", 13}, {L"Numpad 5", 101}};
+    for (const auto& [name, code] : names)
+        EXPECT_EQ(KeyCodeOfName(name), code) << WideToUtf8(name);
+    EXPECT_FALSE(KeyCodeOfName(L"F25"));
+    EXPECT_FALSE(KeyCodeOfName(L"Hyper"));
+
+    const std::string bueroUtf8 = "[Editor]\r\ntxt=C:\\B\xC3\xBCro\\ed.exe\r\n";
+    const std::wstring bueroText = L"[Editor]\r\ntxt=C:\\B\u00FCro\\ed.exe\r\n";
+    std::string utf16 = "\xFF\xFE";
+    utf16.append(reinterpret_cast<const char*>(bueroText.data()), bueroText.size() * 2);
+    const struct {
+        std::string bytes;
+        IniEncoding encoding;
+        bool problem;
+    } files[] = {
+        {bueroUtf8, IniEncoding::Utf8, true},
+        {"\xEF\xBB\xBF" + bueroUtf8, IniEncoding::Utf8WithBom, true},
+        {"; B\xC3\xBCro only in a comment\r\n[Editor]\r\n", IniEncoding::Utf8, false},
+        {utf16, IniEncoding::Utf16Le, false},
+        {utf16.substr(2), IniEncoding::Utf16NoBom, true},
+        {"[Editor]\r\ntxt=C:\\B\xFCro\\ed.exe\r\n", IniEncoding::Ansi, false},
+    };
+    for (const auto& f : files) {
+        const DecodedIni decoded = DecodeIniBytes(f.bytes);
+        EXPECT_EQ(decoded.encoding, f.encoding) << f.bytes;
+        const auto problem = FindEncodingProblem(decoded, ParseIni(decoded.text));
+        EXPECT_EQ(problem.has_value(), f.problem) << f.bytes;
+        if (problem && f.encoding != IniEncoding::Utf16NoBom) {
+            EXPECT_EQ(FormatProblem(*problem).substr(0, 19), L"[Editor] txt (line ") << f.bytes;
+            EXPECT_NE(problem->text.find(L"save the file as UTF-16 LE"), std::wstring::npos);
+        }
+    }
+}
+
+namespace {
+
+// Runs of the checker over settings of a folder of their own, with the test application as the only
+// program configured.
+struct CheckerRun : testing::Test {
+    TempDir dir{L"checker"};
+    std::wstring app = ViewAppPath();
+
+    void TearDown() override {
+        SetEnv(L"COMMANDER_INI", nullptr);
+        OptionsIniName[0] = TCIniName[0] = L'\0';
+        TolvanierOptions = {};
+    }
+    std::wstring Ini(const std::string& text) {
+        const std::wstring path = dir / L"Tolvanier.ini";
+        EXPECT_TRUE(WriteTextFile(path, text));
+        return path;
+    }
+    std::wstring File(const std::wstring& name) {
+        EXPECT_TRUE(WriteTextFile(dir / name, "x"));
+        return dir / name;
+    }
+    // The report; status receives the exit status. No message box may open meanwhile.
+    std::wstring Run(std::vector<std::wstring> args, int& status) {
+        std::wstring error;
+        const std::optional<Arguments> parsed = ParseArguments(args, error);
+        EXPECT_TRUE(parsed) << WideToUtf8(error);
+        std::wstring report;
+        const MessageBoxCatcher boxes;
+        status = parsed ? RunCheck(*parsed, dir.Path(), report) : -1;
+        PumpFor(100);
+        EXPECT_TRUE(boxes.Boxes().empty()) << "the checker showed a message box";
+        return report;
+    }
+};
+
+bool Has(const std::wstring& report, const std::wstring& line) {
+    return report.find(line) != std::wstring::npos;
+}
+
+} // namespace
+
+TEST_F(CheckerRun, ApplicationsThePluginWouldNotFindAreProblemsWithTheirMessage) {
+    Ini("[Editor]\ntxt=C:\\nowhere\\ed.exe\ndoc,rtf=tolv-no-such-program\nlog=" + WideToUtf8(app) + "\n");
+    int status = 0;
+    const std::wstring report =
+        Run({L"--ini", dir / L"Tolvanier.ini", File(L"a.txt"), File(L"b.log")}, status);
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(Has(report, L"problem: [Editor] txt (line 2): the plugin would show \"Application not found: "
+                            L"C:\\nowhere\\ed.exe\""))
+        << WideToUtf8(report);
+    EXPECT_TRUE(Has(report,
+                    L"problem: [Editor] doc,rtf (line 3): the plugin would show \"Application not found: "
+                    L"tolv-no-such-program\""))
+        << WideToUtf8(report);
+    EXPECT_TRUE(Has(report, L"\nmessage: Application not found: C:\\nowhere\\ed.exe\n"))
+        << WideToUtf8(report);
+    EXPECT_TRUE(Has(report, L"\nstart: \"" + app + L"\" \"" + (dir / L"b.log") + L"\"\n"))
+        << WideToUtf8(report);
+    EXPECT_TRUE(Has(report, L"a.txt would not be opened")) << WideToUtf8(report);
+}
+
+TEST_F(CheckerRun, HostExtensionsNeedTheHostIni) {
+    Ini("[Options]\nUseTCExtensions=1\n");
+    int status = 0;
+    std::wstring report = Run({L"--ini", dir / L"Tolvanier.ini"}, status);
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(Has(report,
+                    L"problem: [Options] UseTCExtensions (line 2): UseTCExtensions=1, but COMMANDER_INI is "
+                    L"not set"))
+        << WideToUtf8(report);
+
+    ASSERT_TRUE(WriteTextFile(dir / L"wincmd.ini", "[Extensions]\r\ntxt=C:\\nowhere\\ed.exe ^\r\n"));
+    SetEnv(L"COMMANDER_INI", (dir / L"wincmd.ini").c_str());
+    report = Run({L"--ini", dir / L"Tolvanier.ini"}, status);
+    EXPECT_FALSE(Has(report, L"COMMANDER_INI is not set")) << WideToUtf8(report);
+    EXPECT_TRUE(Has(report, L"problem: [Extensions] txt: the plugin would show \"Application not found: "
+                            L"C:\\nowhere\\ed.exe \""))
+        << WideToUtf8(report);
+}
+
+TEST_F(CheckerRun, ExitStatusAndWhyNothingStarts) {
+    Ini("[Options]\nIfIsExtOnly=1\n[Editor]\ntxt=" + WideToUtf8(app) + "\n");
+    const std::wstring txt = File(L"a.txt"), xyz = File(L"a.xyz");
+    int status = -1;
+    std::wstring report = Run({L"--ini", dir / L"Tolvanier.ini", txt}, status);
+    EXPECT_EQ(status, 0) << WideToUtf8(report);
+    EXPECT_TRUE(Has(report, L"result: no problem (exit status 0)\n")) << WideToUtf8(report);
+
+    report = Run({L"--ini", dir / L"Tolvanier.ini", txt, dir / L"gone.txt"}, status);
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(Has(report, L"gone.txt: left out, it does not exist")) << WideToUtf8(report);
+
+    // Declined silently at a load; the hotkey still takes the default editor.
+    report = Run({L"--ini", dir / L"Tolvanier.ini", xyz}, status);
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(Has(report, L"nothing would start: IfIsExtOnly=1")) << WideToUtf8(report);
+    report = Run({L"--ini", dir / L"Tolvanier.ini", L"--hotkey", xyz}, status);
+    EXPECT_TRUE(Has(report, L"notepad.exe\" \"" + xyz + L"\"\n")) << WideToUtf8(report);
+    EXPECT_TRUE(Has(report, L"note: this hotkey is off")) << WideToUtf8(report);
+
+    report.clear();
+    Arguments missing;
+    missing.ini = dir / L"missing.ini";
+    EXPECT_EQ(RunCheck(missing, dir.Path(), report), 2);
+    std::wstring error;
+    EXPECT_FALSE(ParseArguments({L"--hotkey", txt, xyz}, error));
+    EXPECT_FALSE(ParseArguments({L"--ini"}, error));
+    EXPECT_FALSE(ParseArguments({L"--verbose"}, error));
+}
