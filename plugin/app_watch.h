@@ -18,8 +18,12 @@ constexpr UINT kApplicationWatchTickMs = 100;
 // Returns false when it is not watched (the bound of watches or processes reached, no timer, no memory);
 // the handle is then closed at once and the Lister is left to what was recorded.
 bool WatchApplication(HWND lister, win::UniqueHandle process, DWORD processId);
+// Follows every watched process that has ended to the processes it started (a launcher hands over to
+// them), with one look at the running processes for all watches. The clean-up calls it once before it
+// asks IsWatchedApplicationAlive about each Lister.
+void FollowEndedApplications();
 // Whether the watch of lister still runs and a process it watches (the started one, or one that a
-// started process left behind when it ended) is alive.
+// started process left behind when it ended) was alive when last followed.
 bool IsWatchedApplicationAlive(HWND lister);
 // Ends the watch of lister, closing its handles.
 void StopWatchingApplications(HWND lister);

@@ -42,6 +42,8 @@ bool HasParentWindow(HWND hwnd) {
 }
 
 void CleanUpHiddenListers() {
+    // A launcher that ended since the last tick of the watch has handed over to the processes it started.
+    FollowEndedApplications();
     for (auto it = AppWindowsByListerWindow.begin(); it != AppWindowsByListerWindow.end();) {
         const HWND lister = it->first;
         const auto& apps = it->second;

@@ -7,6 +7,8 @@
 //                            "hidden": a window that is never shown;
 //                            "slow": log, then busy for TOLVANIER_VIEWAPP_DELAY_MS before the window
 //                            exists (a splash-less start that takes a while);
+//                            "splash": log, show a window of class "ViewAppSplash" for
+//                            TOLVANIER_VIEWAPP_DELAY_MS, close it, then show the main window;
 //                            "launcher": start a copy of itself with the same command line in mode
 //                            TOLVANIER_VIEWAPP_CHILD_MODE (default: the window) and end at once,
 //                            without logging: the copy logs.
@@ -87,6 +89,25 @@ void StartCopy() {
     }
 }
 
+// A splash screen that answers messages while the main window is made ready, then closes.
+void ShowSplash(HINSTANCE instance, DWORD ms) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = instance;
+    wc.lpszClassName = L"ViewAppSplash";
+    RegisterClassW(&wc);
+    HWND splash = CreateWindowExW(0, wc.lpszClassName, L"splash", WS_POPUP | WS_VISIBLE, 300, 200, 200, 80,
+                                  nullptr, nullptr, instance, nullptr);
+    const ULONGLONG until = GetTickCount64() + ms;
+    for (ULONGLONG now = GetTickCount64(); now < until; now = GetTickCount64()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(until - now), QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+    }
+    DestroyWindow(splash);
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -102,7 +123,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         Sleep(lifetime);
         return 0;
     }
-    if (mode == L"slow") Sleep(static_cast<DWORD>(_wtoi(Env(L"TOLVANIER_VIEWAPP_DELAY_MS", L"0").c_str())));
+    const DWORD delay = static_cast<DWORD>(_wtoi(Env(L"TOLVANIER_VIEWAPP_DELAY_MS", L"0").c_str()));
+    if (mode == L"slow") Sleep(delay);
+    if (mode == L"splash") ShowSplash(instance, delay);
     const std::wstring className = Env(L"TOLVANIER_VIEWAPP_CLASS", L"ViewAppWindow");
     WNDCLASSW wc{};
     wc.lpfnWndProc = WindowProc;

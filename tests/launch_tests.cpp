@@ -511,11 +511,14 @@ TEST_F(Launch, WatchKeepsTheListerOfLateAndLauncherApplicationsUntilTheirWindowC
         const wchar_t* lifetimeMs;
         ULONGLONG watchMs;
         bool showsWindow;
+        size_t windowsAt2s;
     };
     const Case cases[] = {
-        {"window after 8 s", L"slow", nullptr, L"30000", 60000, true},
-        {"launcher", L"launcher", L"slow", L"30000", 60000, true},
-        {"never ready", L"busy", nullptr, L"7000", 4000, false},
+        {"window after 8 s", L"slow", nullptr, L"30000", 60000, true, 0},
+        {"launcher", L"launcher", L"slow", L"30000", 60000, true, 0},
+        // The splash screen is recorded at once; the main window that replaces it after 8 s counts too.
+        {"splash screen, then the main window", L"splash", nullptr, L"30000", 60000, true, 1},
+        {"never ready", L"busy", nullptr, L"7000", 4000, false, 0},
     };
     LoadFilesFromTemp = true;
     SetEnv(L"TOLVANIER_VIEWAPP_CLASS", L"LaunchTestApp");
@@ -541,13 +544,16 @@ TEST_F(Launch, WatchKeepsTheListerOfLateAndLauncherApplicationsUntilTheirWindowC
 
             // A load 2 s after the start: no window yet, the Lister stays (hidden).
             WaitUntil(2000, [&] { return GetTickCount() - start >= 2000; });
-            EXPECT_EQ(RecordedWindows(lister), 0u);
+            EXPECT_EQ(RecordedWindows(lister), c.windowsAt2s);
             CleanUpHiddenListers();
             host->Pump(100);
             ASSERT_TRUE(IsWindow(lister));
             EXPECT_FALSE(IsWindowVisible(lister));
             if (c.showsWindow) {
-                ASSERT_TRUE(WaitUntil(15000, [&] { return RecordedWindows(lister) != 0; }));
+                ASSERT_TRUE(WaitUntil(15000, [&] {
+                    return RecordedWindows(lister) != 0 &&
+                           AppWindowsByListerWindow[lister].back().ClassName == L"LaunchTestApp";
+                }));
                 const TWindowProperties app = AppWindowsByListerWindow[lister].back();
                 EXPECT_EQ(app.ClassName, L"LaunchTestApp");
                 CleanUpHiddenListers(); // a load after the window appeared
@@ -557,6 +563,8 @@ TEST_F(Launch, WatchKeepsTheListerOfLateAndLauncherApplicationsUntilTheirWindowC
             } else {
                 EXPECT_TRUE(WaitUntil(static_cast<DWORD>(c.watchMs) + 1000,
                                       [] { return RunningApplicationWatches() == 0; }));
+                EXPECT_LT(GetTickCount() - start, 6500u)
+                    << "the watch ended with the process, not at its bound";
                 EXPECT_EQ(RecordedWindows(lister), 0u);
             }
             // The first load after the window closed, or after the bound with nothing recorded.
@@ -586,7 +594,13 @@ TEST_F(Launch, WatchesAreBoundedAndEndWithTheModule) {
     EXPECT_EQ(RunningApplicationWatches(), kMaxApplicationWatches);
     EXPECT_TRUE(IsWatchedApplicationAlive(listers.front()));
     EXPECT_FALSE(IsWatchedApplicationAlive(listers.back()));
+    FollowEndedApplications(); // all alive: nothing followed, nothing closed
+    EXPECT_EQ(RunningApplicationWatches(), kMaxApplicationWatches);
     EXPECT_EQ(CountOpenHandles(), handlesBefore + kMaxApplicationWatches);
+    // A Lister that is gone ends its watch at the next tick.
+    host->CloseLister(listers.front());
+    EXPECT_TRUE(WaitUntil(1000, [] { return RunningApplicationWatches() == kMaxApplicationWatches - 1; }));
+    EXPECT_EQ(CountOpenHandles(), handlesBefore + kMaxApplicationWatches - 1);
     DetachPlugin();
     EXPECT_EQ(RunningApplicationWatches(), 0u);
     EXPECT_EQ(CountOpenHandles(), handlesBefore);

@@ -92,7 +92,7 @@ struct Soak : ViewingSessionBase {
             break;
         }
         case 6: { // a real application, which ends at once; every other one for a copy from an archive,
-                  // whose watch holds its process until the host closes the kept Lister
+                  // whose watch ends with the process or the Lister, whichever goes first
             Activate(main);
             SetFocus(main);
             HWND lister = host->CreateLister();
