@@ -103,7 +103,7 @@ std::optional<SystemOpen> ReadUserChoice(const std::wstring& ext) {
         className.empty())
         return std::nullopt;
     std::wstring command;
-    if (ReadRegistryText(HKEY_CLASSES_ROOT, OpenCommandKey(className), nullptr, false, command) ==
+    if (ReadRegistryText(HKEY_CLASSES_ROOT, OpenCommandKey(className), nullptr, true, command) ==
             RegistryRead::Found &&
         !command.empty())
         return SystemOpen{command};

@@ -183,7 +183,7 @@ CommandParts SplitCommandLine(const std::wstring& commandLine) {
 
 bool StartsThroughProcessCreation(const std::wstring& application) {
     const std::wstring ext = ExtensionKeyOf(application, false);
-    return ext.empty() || ext == L"exe" || ext == L"com" || ext == L"bat" || ext == L"cmd";
+    return ext == L"exe" || ext == L"com" || ext == L"bat" || ext == L"cmd";
 }
 
 std::wstring CutAtLastCaret(const std::wstring& value) {

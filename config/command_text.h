@@ -45,9 +45,9 @@ struct CommandParts {
 };
 CommandParts SplitCommandLine(const std::wstring& commandLine);
 
-// Whether process creation starts the application itself: a program (.exe, .com), a batch file (.bat,
-// .cmd) or a name without an extension. Anything else (a shortcut, a script of another kind) is the
-// shell's to open.
+// Whether process creation starts the application itself: a program (.exe, .com) or a batch file (.bat,
+// .cmd). Anything else (a shortcut, a script of another kind, a file without an extension, which
+// process creation would take for the ".exe" of that name) is the shell's to open.
 bool StartsThroughProcessCreation(const std::wstring& application);
 
 // A host extension value cut before its last "^" (unchanged when it has none).

@@ -166,9 +166,17 @@ HWND LoadListerFile(HWND parentWin, const std::wstring& fileName) {
 } // namespace
 
 extern "C" HWND WINAPI ListLoadW(HWND parentWin, wchar_t* fileToLoad, int /*showFlags*/) {
+    // A load's message boxes run a message loop on the host's thread. A load the host begins from there
+    // would take over the running load's Lister and plugin window: it is declined, and the viewer shows
+    // its file.
+    static bool loadRunning = false;
+    if (loadRunning) return nullptr;
+    loadRunning = true;
+    HWND window = nullptr;
     try {
-        return LoadListerFile(parentWin, fileToLoad ? fileToLoad : L"");
+        window = LoadListerFile(parentWin, fileToLoad ? fileToLoad : L"");
     } catch (...) {
-        return nullptr;
     }
+    loadRunning = false;
+    return window;
 }

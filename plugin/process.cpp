@@ -8,17 +8,23 @@
 #include "config/ini.h"
 #include "plugin/state.h"
 
-win::UniqueProcessInfo StartCommandLine(const std::wstring& commandLine) {
+win::UniqueProcessInfo StartCommandLine(const std::wstring& commandLine, DWORD* error) {
     // The platform may write into the command line, so it gets a writable copy sized to the line:
     // never cut, never a fixed buffer it could overflow.
-    if (commandLine.empty() || commandLine.size() >= kCommandLineLimit) return {};
+    if (commandLine.empty() || commandLine.size() >= kCommandLineLimit) {
+        if (error) *error = ERROR_FILENAME_EXCED_RANGE;
+        return {};
+    }
     std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back(L'\0');
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        // Taken here: freeing the copy may change the thread's last error.
+        if (error) *error = GetLastError();
         return {};
+    }
     return win::UniqueProcessInfo(pi);
 }
 
@@ -60,12 +66,11 @@ StartResult StartApplication(const std::wstring& commandLine) {
     }
     const config::CommandParts parts = config::SplitCommandLine(commandLine);
     if (config::StartsThroughProcessCreation(parts.application)) {
-        result.process = StartCommandLine(commandLine);
+        result.process = StartCommandLine(commandLine, &result.error);
         if (result.process.process) {
             result.started = true;
             return result;
         }
-        result.error = GetLastError();
         if (result.error != ERROR_BAD_EXE_FORMAT && result.error != kErrorElevationRequired) return result;
     }
     return ShellExecuteOpen(parts.application, parts.arguments);

@@ -12,8 +12,9 @@ constexpr size_t kCommandLineLimit = 32767;
 
 // Starts commandLine whole (no separate application name, no inherited handles, the host's
 // environment and current directory, a zeroed start-up record). A line that does not fit the
-// platform's limit is not started. The returned owner is empty when nothing was started.
-win::UniqueProcessInfo StartCommandLine(const std::wstring& commandLine);
+// platform's limit is not started. The returned owner is empty when nothing was started; error, when
+// given, then receives the reason.
+win::UniqueProcessInfo StartCommandLine(const std::wstring& commandLine, DWORD* error = nullptr);
 
 // What a start gave: started or not (and why not), and the process when the system named one (the
 // shell may hand a file to a program that is already running).

@@ -175,6 +175,9 @@ TEST_F(AppLookup, NeverAProgramFromTheCurrentFolderAndNeverOneWithoutAnExtension
     EXPECT_STREQ(appPath, (L"\\\\?\\" + tools + L"\\tolvpath.exe").c_str()) << "its own folder, as written";
     EXPECT_FALSE(Lookup(L"other"));
     EXPECT_EQ(Texts(), TextList{L"Default application not found:\ntolvplanted"});
+    WriteIni(L"[Options]\r\nDefaultEditor=rel\\tolvrel\r\n");
+    EXPECT_FALSE(Lookup(L"other")) << "the default editor's own folder is searched only when absolute";
+    EXPECT_EQ(Texts(), TextList{L"Default application not found:\nrel\\tolvrel"});
     WriteIni(L"[Options]\r\nDefaultEditor=notepad\r\n");
     ASSERT_TRUE(Lookup(L"other"));
     EXPECT_EQ(CompareStringOrdinal(appPath, -1, L"C:\\windows\\system32\\notepad.exe", -1, TRUE), CSTR_EQUAL)

@@ -286,6 +286,21 @@ TEST_F(HotKeys, SystemHotKeyKeepsTheArgumentsTheAssociationNeeds) {
         ASSERT_EQ(lines.size(), 1u) << c.command;
         EXPECT_TRUE(Mentions(lines[0], c.started) && Mentions(lines[0], file)) << lines[0];
     }
+    // A configured application that is no program (here a document of the associated kind) is opened
+    // by the shell, as a double-click would: through its association.
+    const std::wstring document = dir / L"helper.tolvhk";
+    ASSERT_TRUE(WriteTextFile(document, "text"));
+    Associate(cases[0].command);
+    Configure("AppFromLister_key=113\r\n", document);
+    std::vector<std::wstring> lines;
+    for (int attempt = 0; attempt < 2 && lines.empty(); ++attempt) {
+        DeleteFileW(log.c_str());
+        LiftDebounce();
+        Press(kF2);
+        lines = Launches(1);
+    }
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(Mentions(lines[0], L"/tolvown") && Mentions(lines[0], document)) << lines[0];
 }
 
 TEST_F(HotKeys, NothingInTheQuickViewPanel) {
@@ -334,6 +349,22 @@ TEST_F(HotKeys, MissingApplicationShowsItsBoxAndTheThreadGoesOn) {
     EXPECT_EQ(g_boxTexts, (std::vector<std::wstring>{expected, expected}));
     EXPECT_EQ(ctLastHotKeyFromLister, 0);
     EXPECT_TRUE(Launches(0, 100).empty());
+
+    // Found, but no program: one box that says so; the clock moved, so the key-up does not try again.
+    const std::wstring notAProgram = dir / L"notaprogram.exe";
+    ASSERT_TRUE(WriteTextFile(notAProgram, "text, not a program"));
+    Configure("AppFromLister_key=113\r\n", notAProgram);
+    g_boxTexts.clear();
+    const UINT_PTR again = SetTimer(nullptr, 0, 50, DismissMessageBox);
+    Activate(lister);
+    Press(kF2);
+    PumpFor(300);
+    KillTimer(nullptr, again);
+    ASSERT_EQ(g_boxTexts.size(), 1u);
+    const std::wstring head =
+        L"Tolvanier|Application could not be started:\n\"" + notAProgram + L"\" \"" + file + L"\"\n";
+    EXPECT_EQ(g_boxTexts[0].substr(0, head.size()), head);
+    EXPECT_NE(ctLastHotKeyFromLister, 0);
 }
 
 TEST_F(HotKeys, ListerWithoutRecordedFileStartsNothing) {
