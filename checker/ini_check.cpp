@@ -349,16 +349,10 @@ void CheckEditorEntry(const IniEntry& e, TextFindings& found) {
         if (i > 0) fixed += L',';
         fixed += FixedItem(item);
     }
+    if (!items.empty() && items[0].empty())
+        found.notes.push_back(
+            {e.line, section, e.key, L"the empty first item serves files without an extension"});
     const std::wstring write = L"write " + fixed + rest + L"=" + e.value;
-    // Said even when meant: an empty item is easily written by mistake, and nothing else tells.
-    if (!items.empty() && items[0].empty()) {
-        const std::wstring others = fixed.empty() ? fixed : fixed.substr(1);
-        found.problems.push_back(
-            {e.line, section, e.key,
-             L"the empty first item serves files without an extension" +
-                 (others.empty() ? L""
-                                 : L"; if that is not meant, write " + others + rest + L"=" + e.value)});
-    }
     if (!bad.empty()) {
         std::wstring names;
         for (size_t i = 0; i < bad.size(); ++i)
@@ -374,9 +368,9 @@ void CheckEditorEntry(const IniEntry& e, TextFindings& found) {
     if (emptyMiddle) {
         found.problems.push_back(
             {e.line, section, e.key,
-             std::wstring(L"the empty item between two commas serves files without an extension; if that "
-                          L"is meant, put the comma first (") +
-                 (items[0].empty() ? L"" : L",") + fixed + rest + L"=...), otherwise " + write});
+             L"the empty item between two commas serves files without an extension; if that is "
+             L"meant, put the comma first (," +
+                 fixed + rest + L"=...), otherwise " + write});
     }
 }
 
