@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -14,11 +15,14 @@
 #include "config/ini.h"
 #include "config/options.h"
 #include "config/params.h"
+#include "config/program_search.h"
 #include "host/host_text.h"
+#include "host/hotkeys.h"
 #include "plugin/host_names.h"
 #include "plugin/load.h"
 #include "plugin/state.h"
 #include "win/handles.h"
+#include "win/paths.h"
 #include "win/text.h"
 
 namespace checker {
@@ -43,6 +47,40 @@ class MessageCatch {
     MessageCatch(const MessageCatch&) = delete;
     MessageCatch& operator=(const MessageCatch&) = delete;
 };
+
+// The file manager's folder, where the plugin looks for programs first: this process is not the file
+// manager, so the folder is the one it tells its programs, or none.
+class HostFolderOfCheck {
+    std::optional<std::wstring> previous_;
+
+  public:
+    explicit HostFolderOfCheck(const std::wstring& folder)
+        : previous_(config::SetHostProgramFolder(folder)) {}
+    ~HostFolderOfCheck() { config::SetHostProgramFolder(previous_); }
+    HostFolderOfCheck(const HostFolderOfCheck&) = delete;
+    HostFolderOfCheck& operator=(const HostFolderOfCheck&) = delete;
+};
+
+bool hostFolderKnown = false;
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring WhySettingsThere(SettingsPlace place, bool hostIniSet) {
+    switch (place) {
+    case SettingsPlace::BesideModule: return L"beside the plugin";
+    case SettingsPlace::BesideHostSettings:
+        return L"the plugin's folder cannot be written: beside the file manager's settings";
+    case SettingsPlace::UserAppData:
+        return hostIniSet ? L"neither the plugin's folder nor that of the file manager's settings can be "
+                            L"written: in the user's application data"
+                          : L"the plugin's folder cannot be written and COMMANDER_INI is not set: in the "
+                            L"user's application data";
+    }
+    return L"";
+}
 
 std::wstring OneLine(std::wstring text) {
     for (wchar_t& c : text)
@@ -165,10 +203,15 @@ std::wstring LookupAdvice(const config::AppLookup& lookup) {
     if (path.find(L'%') != std::wstring::npos)
         return L"an environment variable in it is not defined (here, where the checker runs): define it, "
                L"or write the path out";
-    if (path.size() >= 2 && path[1] == L':')
-        return L"a path with a drive letter must name the program exactly, extension included: correct it";
-    return L"a name without a drive is searched along the program search path (also with .exe) and was not "
-           L"found there: write the program's full path";
+    if ((path.size() >= 2 && path[1] == L':') || config::IsAbsolutePath(path))
+        return L"a path with a drive letter or a share must name the program exactly, from the root, "
+               L"extension included: correct it";
+    return std::wstring(
+               L"a name without a drive is searched in the file manager's folder, the system folder, "
+               L"the Windows folder and the absolute folders of PATH, in that order, never in the "
+               L"current folder (a name without an extension with each extension of PATHEXT), and "
+               L"was not found there: write the program's full path") +
+           (hostFolderKnown ? L"" : L" (the file manager's folder is not known here: see above)");
 }
 
 // written: the key as the host INI writes it, for a key of its [Extensions].
@@ -340,6 +383,12 @@ std::wstring KeyLabel(const std::wstring& key) {
 std::wstring DescribeSource(const config::AppLookup& l, const std::wstring& key, const ParsedIni& ini) {
     switch (l.source) {
     case config::AppSource::SystemAssociation:
+        if (l.openWithShell && l.appText.empty())
+            return L"the system's association of ." + key +
+                   L": its class opens files through a handler of the shell (DelegateExecute), not a command";
+        if (l.openWithShell)
+            return L"the system's association of ." + key + L", open command " + l.appText +
+                   L": more than a program and the file's %1";
         return L"the system's association of ." + key + L" (its open command), program " + Quote(l.appText);
     case config::AppSource::HostExtensions:
         return L"[Extensions] " + key + L" of the file manager's INI (" + TCIniName + L"), program " +
@@ -441,7 +490,9 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
         r.Line(KeyLabel(key) + L", " + Names(count) + L":");
         if (l.source != config::AppSource::None || !l.appText.empty())
             r.Line(L"  application from " + DescribeSource(l, key, ini));
-        if (l.found) {
+        if (l.openWithShell) {
+            r.Line(L"  the plugin has the system's shell open the file, as a double click in Explorer does");
+        } else if (l.found) {
             r.Line(L"  found: " + l.appPath);
             r.Line(L"  template" + DescribeTemplate(l, key, ini));
         } else if (!l.message.empty()) {
@@ -455,7 +506,11 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
 
     std::vector<std::wstring> lines;
     caughtMessages.clear();
-    GetCommandsList(files, lines, hotkey, system);
+    // As the second hotkey does: no command line, the file goes to the shell.
+    if (system && SystemOpensWithShell(files.front()))
+        lines.push_back(L"(the system's shell opens) " + Quote(files.front()));
+    else
+        GetCommandsList(files, lines, hotkey, system);
     const std::vector<std::wstring> messages = caughtMessages;
     for (const std::wstring& m : messages)
         r.Line(L"message: " + OneLine(m));
@@ -481,13 +536,14 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
                (hotkey ? L"" : L"; the plugin declines and the viewer shows the file"));
         return false;
     }
-    if (!hotkey) {
-        const bool mainTakes = ApplyLoadGates(TolvanierOptions, Places()[0].origin) != GateResult::Decline ||
-                               ApplyLoadGates(TolvanierOptions, Places()[1].origin) != GateResult::Decline;
-        if (!mainTakes)
-            r.Line(L"note: viewed from the main window the plugin declines (see where it acts): these lines "
-                   L"start "
-                   L"only where it takes files");
+    // A selection in the panel is taken only from the main window, in a viewer window or quick view.
+    if (!hotkey && ApplyLoadGates(TolvanierOptions, Places()[0].origin) == GateResult::Decline &&
+        ApplyLoadGates(TolvanierOptions, Places()[1].origin) == GateResult::Decline) {
+        const std::wstring why = TolvanierOptions.ModalOnly ? L"ModalOnly=1" : L"TCWindow=0 and QuickView=0";
+        r.Line(L"not opened: viewed from the main window the plugin declines (" + why +
+               L"), so the viewer shows these names; the lines above start only for a file viewed where the "
+               L"plugin takes it (see where it acts), one file at a time");
+        return false;
     }
     bool allOpen = leftOut == 0 && messages.empty();
     for (const std::wstring& f : hotkey ? std::vector<std::wstring>{} : existing) {
@@ -505,14 +561,36 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
 
 int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstring& out) {
     Report r{out};
-    const std::wstring iniPath = FullPath(args.ini.empty() ? checkerFolder + L"Tolvanier.ini" : args.ini);
+    // The host INI as the plugin finds it at start.
+    wchar_t expanded[kPathCapacity] = {};
+    const DWORD n = ExpandEnvironmentStringsW(L"%COMMANDER_INI%", expanded, kPathCapacity);
+    if (!(n > 0 && n <= kPathCapacity && win::CopyTo(TCIniName, expanded))) TCIniName[0] = L'\0';
+    const bool hostIniSet = GetEnvironmentVariableW(L"COMMANDER_INI", nullptr, 0) != 0;
+
+    std::wstring iniPath, why = L"given with --ini";
+    if (args.ini.empty()) {
+        // The file the plugin beside this program would read; found without making anything.
+        const SettingsLocation settings = LocateSettingsFile(checkerFolder, TCIniName, false);
+        iniPath = settings.path;
+        why = WhySettingsThere(settings.place, hostIniSet);
+        if (!settings.exists) {
+            if (win::IsExistingFile(checkerFolder + L"IniSample\\Tolvanier.ini"))
+                r.Line(L"settings: none yet; at its next start the plugin makes " + iniPath + L" (" + why +
+                       L") from IniSample\\Tolvanier.ini");
+            else
+                r.Line(L"settings: none, and no IniSample\\Tolvanier.ini to make them from: the plugin runs "
+                       L"with its defaults until a file is saved as " +
+                       iniPath + L" (" + why + L")");
+            r.Line(L"(--ini FILE checks another file)");
+            return 2;
+        }
+    } else {
+        iniPath = FullPath(args.ini);
+    }
     std::string bytes;
     DWORD error = 0;
     if (!ReadBytes(iniPath, bytes, error)) {
-        r.Line(L"cannot read " + iniPath + L": " + SystemMessage(error));
-        if (args.ini.empty())
-            r.Line(L"(the plugin creates Tolvanier.ini from IniSample\\Tolvanier.ini at its next start; "
-                   L"--ini FILE checks another file)");
+        r.Line(L"cannot read " + iniPath + L" (" + why + L"): " + SystemMessage(error));
         return 2;
     }
     // Where the plugin keeps the path: a longer one it would not read at all.
@@ -520,10 +598,9 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
         r.Line(L"cannot read " + iniPath + L": the path is longer than the plugin's 259 characters");
         return 2;
     }
-    // The host INI as the plugin finds it at start.
-    wchar_t expanded[kPathCapacity] = {};
-    const DWORD n = ExpandEnvironmentStringsW(L"%COMMANDER_INI%", expanded, kPathCapacity);
-    if (!(n > 0 && n <= kPathCapacity && win::CopyTo(TCIniName, expanded))) TCIniName[0] = L'\0';
+    const std::wstring hostFolder = win::EnvironmentValue(L"COMMANDER_PATH");
+    hostFolderKnown = !hostFolder.empty();
+    const HostFolderOfCheck searchedFirst(hostFolder);
     hwMain = nullptr;
     config::IniForgetReads();
     TolvanierOptions = config::ReadOptionBlock(OptionsIniName);
@@ -534,12 +611,21 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
     misread = decoded.encoding == IniEncoding::Utf8 || decoded.encoding == IniEncoding::Utf8WithBom;
     const ParsedIni ini = ParseIni(decoded.text);
 
-    r.Line(L"settings: " + iniPath + L" (" + EncodingName(decoded.encoding) + L")");
-    if (GetEnvironmentVariableW(L"COMMANDER_INI", nullptr, 0) == 0)
+    r.Line(L"settings: " + iniPath + L" (" + why + L"; " + EncodingName(decoded.encoding) + L")");
+    if (!hostIniSet)
         r.Line(L"file manager INI: none (COMMANDER_INI is not set)");
     else
         r.Line(std::wstring(L"file manager INI (COMMANDER_INI): ") + TCIniName +
                (GetFileAttributesW(TCIniName) == INVALID_FILE_ATTRIBUTES ? L" (no such file)" : L""));
+    if (!hostFolderKnown)
+        r.Line(
+            L"file manager folder: unknown (COMMANDER_PATH is not set), so programs named without a folder "
+            L"are searched in the system, Windows and PATH folders only");
+    else if (!config::IsAbsolutePath(hostFolder))
+        r.Line(L"file manager folder (COMMANDER_PATH): " + hostFolder + L" (not a full path: not searched)");
+    else
+        r.Line(L"file manager folder (COMMANDER_PATH): " + hostFolder +
+               (IsFolder(hostFolder) ? L"" : L" (no such folder)"));
 
     TextFindings found = FindTextProblems(ini);
     std::vector<Problem> problems;

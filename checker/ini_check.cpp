@@ -733,8 +733,10 @@ std::vector<std::wstring> CompositeItems(const std::wstring& list) {
 
 const wchar_t kUsage[] =
     L"usage: TolvanierCheck.exe [--ini FILE] [--hotkey | --system] [FILE ...]\n"
-    L"  Checks Tolvanier.ini (by default the one beside TolvanierCheck.exe) and says what the plugin\n"
-    L"  would start for the FILEs, taken as one selection in the focused panel.\n"
+    L"  Checks the settings file and says what the plugin would start for the FILEs, taken as one\n"
+    L"  selection in the focused panel. Without --ini it checks the file that the plugin beside\n"
+    L"  TolvanierCheck.exe reads: Tolvanier.ini beside the plugin; when that folder cannot be written,\n"
+    L"  beside the file manager's settings (COMMANDER_INI), else in %APPDATA%\\Tolvanier.\n"
     L"  --hotkey  what the first hotkey would start for one FILE\n"
     L"  --system  what the second hotkey (the system's association) would start for one FILE\n"
     L"  Exit status: 0 no problem and every FILE opens, 1 a problem or a FILE that does not open,\n"

@@ -32,6 +32,7 @@ void ShowLookupMessageBox(const std::wstring& text) {
 }
 
 config::LookupMessageSink messageSink = ShowLookupMessageBox;
+std::optional<std::wstring> hostProgramFolder;
 
 // A direct value, read one unit wider than the application buffer so that a longer value is seen
 // whole (and refused) rather than cut into another path.
@@ -130,8 +131,10 @@ std::optional<SystemOpen> ReadSystemAssociation(const std::wstring& ext, std::ws
 // The folders a program named without an absolute folder is looked for in. Never the current folder:
 // it is the one the user browses, and a program planted there must not run.
 std::vector<std::wstring> ProgramFolders() {
-    return config::ProgramSearchFolders(win::DirectoryOf(win::ModuleFileName(nullptr)), win::SystemFolder(),
-                                        win::WindowsFolder(), win::EnvironmentValue(L"PATH"));
+    const std::wstring host =
+        hostProgramFolder ? *hostProgramFolder : win::DirectoryOf(win::ModuleFileName(nullptr));
+    return config::ProgramSearchFolders(host, win::SystemFolder(), win::WindowsFolder(),
+                                        win::EnvironmentValue(L"PATH"));
 }
 
 // The first of the name rounds found in the folders, as a full path of at most 259 units.
@@ -182,6 +185,10 @@ namespace config {
 
 LookupMessageSink SetLookupMessageSink(LookupMessageSink sink) {
     return std::exchange(messageSink, sink ? sink : ShowLookupMessageBox);
+}
+
+std::optional<std::wstring> SetHostProgramFolder(std::optional<std::wstring> folder) {
+    return std::exchange(hostProgramFolder, std::move(folder));
 }
 
 AppLookup LookUpApplication(const std::wstring& key, bool forceDefaultEditor, bool useSystemAssociation) {

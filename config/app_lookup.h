@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 // Capacity of an application path, terminator included.
@@ -40,6 +41,12 @@ struct AppLookup {
     bool openWithShell = false;
 };
 AppLookup LookUpApplication(const std::wstring& ext, bool forceDefaultEditor, bool useSystemAssociation);
+
+// The host program's folder, the first one a program named without an absolute folder is looked for
+// in. Unset (nullopt), it is the folder of the process's own program: the host's, for the plugin. A
+// program of its own (the checker) sets the folder it is told, or an empty one when it knows none.
+// Returns the previous value.
+std::optional<std::wstring> SetHostProgramFolder(std::optional<std::wstring> folder);
 
 // Where the messages of GetAssociatedAppByExt go: by default a message box owned by hwMain. A reader
 // that must show none (the configuration checker) takes them instead. Returns the previous sink.

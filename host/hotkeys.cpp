@@ -27,13 +27,6 @@ bool DebounceOver() {
     return ElapsedMs(ctLastHotKeyFromLister) / 1000.0 > 1.0;
 }
 
-// Whether the system opens this file through its shell rather than with a program the lookup finds.
-bool SystemOpensWithShell(const std::wstring& file) {
-    const uint8_t kind = FileExists(file);
-    return kind != 0 &&
-           config::LookUpApplication(config::ExtensionKeyOf(file, kind == 16), true, true).openWithShell;
-}
-
 // The [HotKeys] values as the file holds them now.
 struct HotKeyValues {
     int appKey = 0;
@@ -96,6 +89,12 @@ LRESULT CALLBACK HookKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
         }
     }
     return CallNextHookEx(KeyboardHook, code, wParam, lParam);
+}
+
+bool SystemOpensWithShell(const std::wstring& file) {
+    const uint8_t kind = FileExists(file);
+    return kind != 0 &&
+           config::LookUpApplication(config::ExtensionKeyOf(file, kind == 16), true, true).openWithShell;
 }
 
 bool IsRightModState(const std::wstring& spec) {

@@ -1,5 +1,6 @@
 #include "plugin/state.h"
 
+#include <optional>
 #include <string>
 
 #include "config/program_search.h"
@@ -89,35 +90,47 @@ bool IsWritableFolder(const std::wstring& folder) {
     return static_cast<bool>(file);
 }
 
-// The settings file in folder when it is there, or can be made there from the sample, or could be
-// saved there by the user; empty otherwise. An existing file is never overwritten.
-std::wstring SettingsFileIn(const std::wstring& folder, const std::wstring& sample) {
-    const std::wstring file = folder + L"Tolvanier.ini";
-    if (win::IsExistingFile(file)) return file;
-    if (CopyFileW(sample.c_str(), file.c_str(), TRUE) || IsWritableFolder(folder)) return file;
-    return {};
-}
-
-// Where the settings file lies: beside the module when it is there or can be made there (an
-// administrator may have put a configured one beside a module in a folder users cannot write);
-// otherwise beside the host's own settings, which the user can write; otherwise in the user's
-// application data. With none of these, beside the module, where every read finds no file.
-std::wstring LocateSettingsFile(const std::wstring& moduleFolder, const std::wstring& hostIni) {
-    const std::wstring sample = moduleFolder + L"IniSample\\Tolvanier.ini";
-    if (auto beside = SettingsFileIn(moduleFolder, sample); !beside.empty()) return beside;
-    const std::wstring hostFolder = win::DirectoryOf(hostIni);
-    if (config::IsAbsolutePath(hostFolder) && IsFolder(hostFolder))
-        if (auto file = SettingsFileIn(hostFolder, sample); !file.empty()) return file;
-    const std::wstring appData = win::EnvironmentValue(L"APPDATA");
-    if (config::IsAbsolutePath(appData)) {
-        const std::wstring folder = win::DirectoryOf(appData + L"\\") + L"Tolvanier\\";
-        CreateDirectoryW(folder.c_str(), nullptr);
-        if (auto file = SettingsFileIn(folder, sample); !file.empty()) return file;
+// The settings file in folder when it is there, or can be made there from the sample (make: it is
+// made), or could be saved there by the user; nullopt otherwise. An existing file is never overwritten.
+std::optional<SettingsLocation> SettingsFileIn(const std::wstring& folder, const std::wstring& sample,
+                                               SettingsPlace place, bool make) {
+    SettingsLocation at{folder + L"Tolvanier.ini", place, false};
+    at.exists = win::IsExistingFile(at.path);
+    if (at.exists) return at;
+    if (make && CopyFileW(sample.c_str(), at.path.c_str(), TRUE)) {
+        at.exists = true;
+        return at;
     }
-    return moduleFolder + L"Tolvanier.ini";
+    if (IsWritableFolder(folder)) return at;
+    return std::nullopt;
 }
 
 } // namespace
+
+SettingsLocation LocateSettingsFile(const std::wstring& moduleFolder, const std::wstring& hostIni,
+                                    bool make) {
+    const std::wstring sample = moduleFolder + L"IniSample\\Tolvanier.ini";
+    if (auto beside = SettingsFileIn(moduleFolder, sample, SettingsPlace::BesideModule, make)) return *beside;
+    const std::wstring hostFolder = win::DirectoryOf(hostIni);
+    if (config::IsAbsolutePath(hostFolder) && IsFolder(hostFolder))
+        if (auto file = SettingsFileIn(hostFolder, sample, SettingsPlace::BesideHostSettings, make))
+            return *file;
+    const std::wstring appData = win::EnvironmentValue(L"APPDATA");
+    if (config::IsAbsolutePath(appData)) {
+        const bool endsInSeparator = appData.back() == L'\\' || appData.back() == L'/';
+        const std::wstring parent = endsInSeparator ? appData : appData + L"\\";
+        const std::wstring folder = parent + L"Tolvanier\\";
+        if (make) CreateDirectoryW(folder.c_str(), nullptr);
+        if (make || IsFolder(folder)) {
+            if (auto file = SettingsFileIn(folder, sample, SettingsPlace::UserAppData, make)) return *file;
+        } else if (IsWritableFolder(parent)) {
+            // Found without making the folder: the plugin would make it in a parent that can be written.
+            return {folder + L"Tolvanier.ini", SettingsPlace::UserAppData, false};
+        }
+    }
+    // With none of these, beside the module, where every read finds no file.
+    return {moduleFolder + L"Tolvanier.ini", SettingsPlace::BesideModule, false};
+}
 
 // Enumeration callback of the search above. A window with a parent or an owner (a dialog owned by
 // the main window, for instance) is not the host's top-level window.
@@ -165,7 +178,7 @@ void AttachPlugin(HINSTANCE hinst) {
     if (PluginDirectory[0]) {
         // The state file goes wherever it may have been left: beside the module and the settings file.
         DeleteFileW((directory + L"TolvanierState.ini").c_str());
-        const std::wstring settings = LocateSettingsFile(directory, TCIniName);
+        const std::wstring settings = LocateSettingsFile(directory, TCIniName, true).path;
         SetPath(OptionsIniName, settings);
         const std::wstring settingsFolder = win::DirectoryOf(settings);
         if (CompareStringOrdinal(settingsFolder.c_str(), -1, directory.c_str(), -1, TRUE) != CSTR_EQUAL)

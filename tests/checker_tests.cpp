@@ -9,6 +9,8 @@
 #include "tests/guide_examples.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/test_support.h"
+#include "tests/support/viewing_session.h"
+#include "win/paths.h"
 
 using namespace checker;
 using namespace testing_support;
@@ -135,6 +137,7 @@ struct CheckerRun : testing::Test {
 
     void TearDown() override {
         SetEnv(L"COMMANDER_INI", nullptr);
+        SetEnv(L"COMMANDER_PATH", nullptr);
         OptionsIniName[0] = TCIniName[0] = L'\0';
         TolvanierOptions = {};
     }
@@ -147,14 +150,15 @@ struct CheckerRun : testing::Test {
         EXPECT_TRUE(WriteTextFile(dir / name, "x"));
         return dir / name;
     }
-    // The report; status receives the exit status. No message box may open meanwhile.
-    std::wstring Run(std::vector<std::wstring> args, int& status) {
+    // The report; status receives the exit status. No message box may open meanwhile. folder: where
+    // the checker lies (the test's folder unless given).
+    std::wstring Run(std::vector<std::wstring> args, int& status, std::wstring folder = L"") {
         std::wstring error;
         const std::optional<Arguments> parsed = ParseArguments(args, error);
         EXPECT_TRUE(parsed) << WideToUtf8(error);
         std::wstring report;
         const MessageBoxCatcher boxes;
-        status = parsed ? RunCheck(*parsed, dir.Path(), report) : -1;
+        status = parsed ? RunCheck(*parsed, folder.empty() ? dir.Path() : folder, report) : -1;
         PumpFor(100);
         EXPECT_TRUE(boxes.Boxes().empty()) << "the checker showed a message box";
         return report;
@@ -226,6 +230,24 @@ TEST_F(CheckerRun, ExitStatusAndWhyNothingStarts) {
     EXPECT_TRUE(Has(report, L"notepad.exe\" \"" + xyz + L"\"\n")) << WideToUtf8(report);
     EXPECT_TRUE(Has(report, L"note: this hotkey is off")) << WideToUtf8(report);
 
+    // The second hotkey hands a file whose association holds more than program and file to the shell.
+    SetRegistryText(L".tolvck", L"tolvckfile");
+    SetRegistryText(L"tolvckfile\\shell\\open\\command", Quoted(app) + L" /view \"%1\"");
+    report = Run({L"--ini", dir / L"Tolvanier.ini", L"--system", File(L"a.tolvck")}, status);
+    RemoveRegistryKey(L".tolvck");
+    RemoveRegistryKey(L"tolvckfile");
+    EXPECT_TRUE(status == 0 &&
+                Has(report, L"\nstart: (the system's shell opens) " + Quoted(dir / L"a.tolvck")))
+        << WideToUtf8(report);
+
+    // A selection in the panel is only ever taken from the main window.
+    Ini("[Options]\nTCWindow=0\n[Editor]\ntxt=" + WideToUtf8(app) + "\n");
+    report = Run({L"--ini", dir / L"Tolvanier.ini", txt}, status);
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(Has(report, L"\nnot opened: viewed from the main window the plugin declines (TCWindow=0 and "
+                            L"QuickView=0)"))
+        << WideToUtf8(report);
+
     report.clear();
     Arguments missing;
     missing.ini = dir / L"missing.ini";
@@ -234,4 +256,53 @@ TEST_F(CheckerRun, ExitStatusAndWhyNothingStarts) {
     EXPECT_FALSE(ParseArguments({L"--hotkey", txt, xyz}, error));
     EXPECT_FALSE(ParseArguments({L"--ini"}, error));
     EXPECT_FALSE(ParseArguments({L"--verbose"}, error));
+}
+
+// The checker is not the file manager: the file manager's folder is searched when it is told it.
+TEST_F(CheckerRun, ProgramsAreSearchedInTheFileManagersFolderNotTheCheckers) {
+    Ini("[Editor]\ntxt=viewapp\n"); // beside this test program, as beside the plugin's host
+    const std::wstring txt = File(L"a.txt");
+    int status = -1;
+    std::wstring report = Run({L"--ini", dir / L"Tolvanier.ini", txt}, status);
+    EXPECT_TRUE(status == 1 && Has(report, L"(the file manager's folder is not known here"))
+        << WideToUtf8(report);
+    SetEnv(L"COMMANDER_PATH", BuildDir().c_str());
+    report = Run({L"--ini", dir / L"Tolvanier.ini", txt}, status);
+    EXPECT_TRUE(status == 0 && Has(report, L"\nstart: " + Quoted(app) + L" " + Quoted(txt) + L"\n"))
+        << WideToUtf8(report);
+}
+
+// Without --ini, the file the plugin beside the checker reads, found without making anything.
+TEST_F(CheckerRun, SaysWhichSettingsFileItCheckedAndWhy) {
+    const std::wstring host = dir / L"host\\", appData = dir / L"appdata",
+                       savedAppData = win::EnvironmentValue(L"APPDATA");
+    CreateDirectoryW(host.c_str(), nullptr);
+    CreateDirectoryW(appData.c_str(), nullptr);
+    int status = -1;
+    std::wstring report = Run({}, status);
+    EXPECT_TRUE(status == 2 && Has(report, L"settings: none") &&
+                Has(report, dir / L"Tolvanier.ini (beside the plugin)"))
+        << WideToUtf8(report);
+    EXPECT_FALSE(FileExistsW(dir / L"Tolvanier.ini"));
+
+    // A folder that does not exist cannot be written either.
+    const std::wstring readOnly = dir / L"no such folder\\";
+    ASSERT_TRUE(WriteTextFile(host + L"Tolvanier.ini", "[Options]\r\n"));
+    SetEnv(L"COMMANDER_INI", (host + L"settings.ini").c_str());
+    report = Run({}, status, readOnly);
+    EXPECT_TRUE(status == 0 && Has(report, L"settings: " + host +
+                                               L"Tolvanier.ini (the plugin's folder cannot be "
+                                               L"written: beside the file manager's settings"))
+        << WideToUtf8(report);
+    SetEnv(L"COMMANDER_INI", nullptr);
+    for (const std::wstring& value : {appData, appData + L"\\"}) {
+        SetEnv(L"APPDATA", value.c_str());
+        report = Run({}, status, readOnly);
+        EXPECT_TRUE(status == 2 && Has(report, L" " + appData +
+                                                   L"\\Tolvanier\\Tolvanier.ini (the plugin's folder "
+                                                   L"cannot be written and COMMANDER_INI is not set"))
+            << WideToUtf8(report);
+        EXPECT_FALSE(FileExistsW(appData + L"\\Tolvanier"));
+    }
+    SetEnv(L"APPDATA", savedAppData.empty() ? nullptr : savedAppData.c_str());
 }

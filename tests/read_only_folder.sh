@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the read-only plugin folder test of module_tests with a folder mounted read-only over a writable
-# one. Where no such mount can be made (no root, no mount namespace), the test reports itself skipped.
+# one. Where no such mount can be made (no root, no mount namespace), the test reports itself skipped:
+# exit status 77, which CTest takes as skipped (SKIP_RETURN_CODE).
 set -uo pipefail
 tests=$1
 work=$2
@@ -16,4 +17,4 @@ if mount --bind "$work/source" "$work/plugin" 2>/dev/null; then
     fi
 fi
 echo "read-only folder: skipped (a read-only bind mount needs root and a mount namespace)"
-wine "$tests" "$filter"
+exit 77
