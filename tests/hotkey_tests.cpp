@@ -131,6 +131,17 @@ struct HotKeys : testing::Test {
     std::vector<std::wstring> Launches(size_t expected, DWORD timeoutMs = 3000) {
         return ReadLogLines(log, expected, timeoutMs);
     }
+    // Presses vk until one start is logged: Wine now and then runs nothing at all for a start.
+    std::vector<std::wstring> PressUntilLaunched(WORD vk) {
+        std::vector<std::wstring> lines;
+        for (int attempt = 0; attempt < 2 && lines.empty(); ++attempt) {
+            DeleteFileW(log.c_str());
+            LiftDebounce();
+            Press(vk);
+            lines = Launches(1);
+        }
+        return lines;
+    }
 };
 
 bool Mentions(const std::wstring& line, const std::wstring& part) {
@@ -169,12 +180,7 @@ TEST_F(HotKeys, CommandLineLongerThanTheOldBufferStartsWhole) {
                             " %1\r\n[HotKeys]\r\nAppFromLister_key=113\r\n";
     ASSERT_TRUE(WriteTextFile(OptionsIniName, ini));
     TolvanierOptions = config::ReadOptionBlock(OptionsIniName);
-    std::vector<std::wstring> lines;
-    for (int attempt = 0; attempt < 2 && lines.empty(); ++attempt) {
-        LiftDebounce();
-        Press(kF2);
-        lines = Launches(1);
-    }
+    const std::vector<std::wstring> lines = PressUntilLaunched(kF2);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_GT(lines[0].size(), 8196u);
     EXPECT_TRUE(Mentions(lines[0], Utf8ToWide(params) + L" \"" + file + L"\"")) << "cut somewhere";
@@ -276,13 +282,7 @@ TEST_F(HotKeys, SystemHotKeyKeepsTheArgumentsTheAssociationNeeds) {
                  {L"\"" + sysApp + L"\" \"%1\"", L"\"" + sysApp + L"\" \"" + file + L"\""}};
     for (const auto& c : cases) {
         Associate(c.command);
-        std::vector<std::wstring> lines;
-        for (int attempt = 0; attempt < 2 && lines.empty(); ++attempt) {
-            DeleteFileW(log.c_str());
-            LiftDebounce();
-            Press(kF2);
-            lines = Launches(1);
-        }
+        const std::vector<std::wstring> lines = PressUntilLaunched(kF2);
         ASSERT_EQ(lines.size(), 1u) << c.command;
         EXPECT_TRUE(Mentions(lines[0], c.started) && Mentions(lines[0], file)) << lines[0];
     }
@@ -292,13 +292,7 @@ TEST_F(HotKeys, SystemHotKeyKeepsTheArgumentsTheAssociationNeeds) {
     ASSERT_TRUE(WriteTextFile(document, "text"));
     Associate(cases[0].command);
     Configure("AppFromLister_key=113\r\n", document);
-    std::vector<std::wstring> lines;
-    for (int attempt = 0; attempt < 2 && lines.empty(); ++attempt) {
-        DeleteFileW(log.c_str());
-        LiftDebounce();
-        Press(kF2);
-        lines = Launches(1);
-    }
+    const std::vector<std::wstring> lines = PressUntilLaunched(kF2);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_TRUE(Mentions(lines[0], L"/tolvown") && Mentions(lines[0], document)) << lines[0];
 }
@@ -408,12 +402,7 @@ TEST_F(HotKeys, AnEditTakesEffectAtTheNextKeyEvent) {
     Press(VK_F3);
     ASSERT_TRUE(WriteTextFile(OptionsIniName, "[Editor]\r\ntolvhk=" + WideToUtf8(app) +
                                                   "\r\n[HotKeys]\r\nAppFromLister_key=114\r\n"));
-    std::vector<std::wstring> lines;
-    for (int attempt = 0; attempt < 2 && lines.empty(); ++attempt) {
-        LiftDebounce();
-        Press(VK_F3);
-        lines = Launches(1);
-    }
+    const std::vector<std::wstring> lines = PressUntilLaunched(VK_F3);
     ASSERT_EQ(lines.size(), 1u);
 
     // Written long ago: the values are kept while the file's time stamp and size stay.
