@@ -402,7 +402,7 @@ TEST_F(HotKeys, AnEditTakesEffectAtTheNextKeyEvent) {
     Press(VK_F3);
     ASSERT_TRUE(WriteTextFile(OptionsIniName, "[Editor]\r\ntolvhk=" + WideToUtf8(app) +
                                                   "\r\n[HotKeys]\r\nAppFromLister_key=114\r\n"));
-    const std::vector<std::wstring> lines = PressUntilLaunched(VK_F3);
+    std::vector<std::wstring> lines = PressUntilLaunched(VK_F3);
     ASSERT_EQ(lines.size(), 1u);
 
     // Written long ago: the values are kept while the file's time stamp and size stay.
