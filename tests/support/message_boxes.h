@@ -86,6 +86,8 @@ class MessageBoxDismisser {
     MessageBoxDismisser(const MessageBoxDismisser&) = delete;
     MessageBoxDismisser& operator=(const MessageBoxDismisser&) = delete;
     size_t Count() const { return count_; }
+    // The text of the last box, to tell why something unexpected was said.
+    static std::wstring LastText() { return lastText_; }
 
   private:
     static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam) {
@@ -94,12 +96,16 @@ class MessageBoxDismisser {
             GetClassNameW(reinterpret_cast<HWND>(wParam), name, 16);
             if (std::wstring(name) == L"#32770") {
                 ++count_;
+                wchar_t text[1024] = L"";
+                GetDlgItemTextW(reinterpret_cast<HWND>(wParam), 0xFFFF, text, 1024);
+                lastText_ = text;
                 PostMessageW(reinterpret_cast<HWND>(wParam), WM_COMMAND, IDOK, 0);
             }
         }
         return CallNextHookEx(nullptr, code, wParam, lParam);
     }
     static inline size_t count_ = 0;
+    static inline std::wstring lastText_;
     HHOOK hook_ = nullptr;
 };
 
