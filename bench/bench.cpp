@@ -471,8 +471,10 @@ InstalledModule Install(const TempDir& root, const std::wstring& app) {
     return m;
 }
 
-// One view of file in a new separate Lister opened from the main window; ms inside ListLoadW.
-double TimedView(hoststub::HostStandIn& host, const std::wstring& file, bool* taken) {
+// One view of file in a new separate Lister opened from the main window; ms inside ListLoadW. afterLoad
+// runs before the Lister is closed (by default a short pump, so the host sees what was posted).
+double TimedView(hoststub::HostStandIn& host, const std::wstring& file, bool* taken,
+                 const std::function<void()>& afterLoad = {}) {
     HWND lister = host.CreateLister();
     SetForegroundWindow(host.MainWindow());
     SetActiveWindow(host.MainWindow());
@@ -481,7 +483,10 @@ double TimedView(hoststub::HostStandIn& host, const std::wstring& file, bool* ta
     HWND result = host.Plugin().ListLoadW(lister, name.data(), 0);
     const double ms = NowMs() - start;
     if (taken) *taken = result != nullptr;
-    host.Pump(30);
+    if (afterLoad)
+        afterLoad();
+    else
+        host.Pump(30);
     if (host.ListerAlive(lister)) host.CloseLister(lister);
     return ms;
 }
@@ -553,15 +558,10 @@ void TemporaryCopyTable(hoststub::HostStandIn& host, const TempDir& root, const 
         bool taken = true;
         for (int i = 0; i < runs; ++i) {
             WaitForChildrenToEnd(appName);
-            HWND lister = host.CreateLister();
-            SetForegroundWindow(host.MainWindow());
-            SetActiveWindow(host.MainWindow());
-            std::wstring name = copy;
-            const double start = NowMs();
-            taken = host.Plugin().ListLoadW(lister, name.data(), 0) != nullptr && taken;
-            held = std::max(held, NowMs() - start);
-            step = std::max(step, PumpTimingTimers(2500));
-            if (host.ListerAlive(lister)) host.CloseLister(lister);
+            bool ok = false;
+            held = std::max(
+                held, TimedView(host, copy, &ok, [&] { step = std::max(step, PumpTimingTimers(2500)); }));
+            taken = ok && taken;
             WaitForChildrenToEnd(appName);
             bare = std::max(bare, BareStart(L"\"" + app + L"\" \"" + copy + L"\""));
         }

@@ -21,6 +21,7 @@
 #include "plugin/host_names.h"
 #include "plugin/load.h"
 #include "plugin/state.h"
+#include "win/errors.h"
 #include "win/handles.h"
 #include "win/paths.h"
 #include "win/text.h"
@@ -63,11 +64,6 @@ class HostFolderOfCheck {
 
 bool hostFolderKnown = false;
 
-bool IsFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::wstring WhySettingsThere(SettingsPlace place, bool hostIniSet) {
     switch (place) {
     case SettingsPlace::BesideModule: return L"beside the plugin";
@@ -88,33 +84,12 @@ std::wstring OneLine(std::wstring text) {
     return text;
 }
 
-std::wstring Quote(const std::wstring& s) {
-    return L"\"" + s + L"\"";
-}
-
-std::wstring Lower(std::wstring s) {
-    for (wchar_t& c : s)
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    return s;
-}
-
 std::wstring FullPath(const std::wstring& name) {
-    const DWORD needed = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return name;
-    std::wstring full(needed, L'\0');
-    const DWORD n = GetFullPathNameW(name.c_str(), needed, full.data(), nullptr);
-    if (n == 0 || n >= needed) return name;
-    full.resize(n);
-    return full;
+    return win::FullPathOf(name).value_or(name);
 }
 
 std::wstring SystemMessage(DWORD error) {
-    wchar_t text[512] = {};
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                                   0, text, 512, nullptr);
-    std::wstring message(text, win::BoundedLength(text, n < 512 ? n : 511));
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
-        message.pop_back();
+    const std::wstring message = win::SystemErrorText(error);
     return message.empty() ? L"error " + std::to_wstring(error) : message;
 }
 
@@ -122,14 +97,13 @@ std::wstring SystemMessage(DWORD error) {
 constexpr DWORD kMaxIniBytes = 16u << 20;
 
 bool ReadBytes(const std::wstring& path, std::string& bytes, DWORD& error) {
-    const HANDLE opened =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) {
+    const win::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         error = GetLastError();
         return false;
     }
-    const win::UniqueHandle file(opened);
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > kMaxIniBytes) {
         error = ERROR_FILE_TOO_LARGE;
@@ -280,13 +254,13 @@ void AddLookupProblems(const ParsedIni& ini, std::vector<Problem>& problems, std
     }
 }
 
-void AddHostProblems(const ParsedIni& ini, std::vector<Problem>& problems) {
+void AddHostProblems(const ParsedIni& ini, bool hostIniSet, std::vector<Problem>& problems) {
     if (!TolvanierOptions.UseTCExtensions) return;
     const IniEntry* e = FindEntry(ini, L"Options", L"UseTCExtensions");
     const std::wstring key = e ? e->key : L"UseTCExtensions";
     const int line = e ? e->line : 0;
     const std::wstring then = L": every file then goes to the default editor; ";
-    if (GetEnvironmentVariableW(L"COMMANDER_INI", nullptr, 0) == 0)
+    if (!hostIniSet)
         problems.push_back(
             {line, L"Options", key,
              L"UseTCExtensions=1, but COMMANDER_INI is not set, so there is no file manager INI" + then +
@@ -362,10 +336,10 @@ std::wstring DescribeHotkey(bool enabled, const wchar_t* name) {
     const std::wstring mod = config::IniReadString(OptionsIniName, L"HotKeys", modName.c_str(), L"", 4);
     if (code == 0) return L"on, but its code reads as 0, which no key has: it never fires";
     const ModifierSpec held = ParseModifierSpec(mod.substr(0, 3));
-    const std::wstring keyText =
-        KeyNameOfCode(code).empty() ? L"key code " + std::to_wstring(code) : KeyNameOfCode(code);
-    const std::wstring combination = std::wstring(held.shift ? L"Shift+" : L"") +
-                                     (held.ctrl ? L"Ctrl+" : L"") + (held.alt ? L"Alt+" : L"") + keyText;
+    const std::wstring codeName = KeyNameOfCode(code);
+    const std::wstring keyText = codeName.empty() ? L"key code " + std::to_wstring(code) : codeName;
+    const bool anyHeld = held.shift || held.ctrl || held.alt;
+    const std::wstring combination = (anyHeld ? DescribeModifiers(mod) + L"+" : L"") + keyText;
     return L"on: " + combination + L" (" + keyName + L"=" + std::to_wstring(code) + L", " + modName + L"=" +
            mod + L")";
 }
@@ -546,11 +520,12 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
         return false;
     }
     bool allOpen = leftOut == 0 && messages.empty();
-    for (const std::wstring& f : hotkey ? std::vector<std::wstring>{} : existing) {
+    if (hotkey) return allOpen;
+    for (const std::wstring& f : existing) {
         const std::wstring quoted = config::QuoteName(f);
-        bool opened = false;
-        for (const std::wstring& line : lines)
-            opened = opened || line.find(quoted) != std::wstring::npos;
+        const bool opened = std::any_of(lines.begin(), lines.end(), [&](const std::wstring& line) {
+            return line.find(quoted) != std::wstring::npos;
+        });
         if (!opened) r.Line(L"  " + f + L" would not be opened");
         allOpen = allOpen && opened;
     }
@@ -605,6 +580,9 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
     config::IniForgetReads();
     TolvanierOptions = config::ReadOptionBlock(OptionsIniName);
     const MessageCatch noBoxes;
+    // One look at each file's stamp for the whole run, as a load takes: the lookups below read the same
+    // sections once per key.
+    const config::IniReadMemo oneLookAtEachFile;
 
     DecodedIni decoded = DecodeIniBytes(bytes);
     if (decoded.encoding == IniEncoding::Ansi) decoded.text = FromAnsi(bytes);
@@ -625,13 +603,13 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
         r.Line(L"file manager folder (COMMANDER_PATH): " + hostFolder + L" (not a full path: not searched)");
     else
         r.Line(L"file manager folder (COMMANDER_PATH): " + hostFolder +
-               (IsFolder(hostFolder) ? L"" : L" (no such folder)"));
+               (win::IsExistingFolder(hostFolder) ? L"" : L" (no such folder)"));
 
     TextFindings found = FindTextProblems(ini);
     std::vector<Problem> problems;
     if (const auto encoding = FindEncodingProblem(decoded, ini)) problems.push_back(*encoding);
     problems.insert(problems.end(), found.problems.begin(), found.problems.end());
-    AddHostProblems(ini, problems);
+    AddHostProblems(ini, hostIniSet, problems);
     AddLookupProblems(ini, problems, found.notes);
     if (decoded.encoding == IniEncoding::Ansi)
         found.notes.push_back(

@@ -27,6 +27,8 @@ wchar_t LowerAscii(wchar_t c) {
     return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 
+} // namespace
+
 std::wstring Lower(std::wstring s) {
     for (wchar_t& c : s)
         c = LowerAscii(c);
@@ -36,6 +38,8 @@ std::wstring Lower(std::wstring s) {
 std::wstring Quote(const std::wstring& s) {
     return L"\"" + s + L"\"";
 }
+
+namespace {
 
 // UTF-8 as the user's editor wrote it; nullopt when the bytes are not UTF-8.
 std::optional<std::wstring> DecodeUtf8(const std::string& bytes, size_t from) {

@@ -76,6 +76,11 @@ bool IsTemplateKey(const std::wstring& key);
 // The items of a composite [Editor] key, as the plugin's grammar cuts them.
 std::vector<std::wstring> CompositeItems(const std::wstring& key);
 
+// ASCII letters in lower case, as the profile functions compare names; other units stay.
+std::wstring Lower(std::wstring s);
+// s between double quotes, as the report shows a value.
+std::wstring Quote(const std::wstring& s);
+
 // Case-insensitive equality of ASCII names, as the profile functions match section and key names.
 bool SameName(const std::wstring& a, const std::wstring& b);
 

@@ -6,6 +6,7 @@
 
 #include "checker/check.h"
 #include "checker/ini_check.h"
+#include "win/paths.h"
 
 namespace {
 
@@ -46,12 +47,7 @@ void Write(DWORD which, std::wstring text) {
 }
 
 std::wstring OwnFolder() {
-    std::wstring name(32768, L'\0');
-    const DWORD n = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
-    if (n == 0 || n >= name.size()) return L"";
-    name.resize(n);
-    const size_t cut = name.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? L"" : name.substr(0, cut + 1);
+    return win::DirectoryOf(win::ModuleFileName(nullptr));
 }
 
 } // namespace

@@ -29,10 +29,6 @@ template <typename V> using KeyMap = std::map<std::wstring, V, CodeUnitLess>;
 // line is written (a selection may hold tens of thousands of names).
 using NameList = std::vector<const std::wstring*>;
 
-bool IsSeparator(wchar_t c) {
-    return c == L'\\' || c == L'/';
-}
-
 size_t TrailingBackslashes(const std::wstring& name) {
     size_t trailing = 0;
     while (trailing < name.size() && name[name.size() - 1 - trailing] == L'\\')
@@ -191,6 +187,16 @@ std::wstring CutAtLastCaret(const std::wstring& value) {
     return caret == std::wstring::npos ? value : value.substr(0, caret);
 }
 
+bool IsPathSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+std::wstring LowerCase(std::wstring text) {
+    for (wchar_t& c : text)
+        c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
+    return text;
+}
+
 PathParts SplitPath(const std::wstring& path) {
     PathParts parts;
     size_t start = 0;
@@ -200,7 +206,7 @@ PathParts SplitPath(const std::wstring& path) {
     }
     size_t fileStart = start;
     for (size_t i = start; i < path.size(); ++i)
-        if (IsSeparator(path[i])) fileStart = i + 1;
+        if (IsPathSeparator(path[i])) fileStart = i + 1;
     parts.directory = path.substr(start, fileStart - start);
     const std::wstring file = path.substr(fileStart);
     const size_t dot = file.rfind(L'.');
@@ -215,12 +221,9 @@ std::wstring ExtensionKeyOf(const std::wstring& name, bool isDirectory) {
     // separator. The whole name is searched, however long: a long name is never cut into another.
     size_t fileStart = name.size() >= 2 && name[1] == L':' ? 2 : 0;
     for (size_t i = fileStart; i < name.size(); ++i)
-        if (IsSeparator(name[i])) fileStart = i + 1;
+        if (IsPathSeparator(name[i])) fileStart = i + 1;
     const size_t dot = name.rfind(L'.');
-    std::wstring key = dot != std::wstring::npos && dot >= fileStart ? name.substr(dot + 1) : std::wstring();
-    for (wchar_t& c : key)
-        c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
-    return key;
+    return LowerCase(dot != std::wstring::npos && dot >= fileStart ? name.substr(dot + 1) : std::wstring());
 }
 
 std::wstring QuoteName(const std::wstring& name) {

@@ -61,6 +61,11 @@ std::wstring ExtensionKeyOf(const std::wstring& name, bool isDirectory);
 // that standard argument parsing gives back the name unchanged; nothing else is escaped.
 std::wstring QuoteName(const std::wstring& name);
 
+// '\\' or '/', the two separators of a path.
+bool IsPathSeparator(wchar_t c);
+// text in lower case, unit by unit.
+std::wstring LowerCase(std::wstring text);
+
 // An application path split the way the runtime's path splitter does: drive ("X:"), directory (up to
 // and including the last separator), base name and extension (from the last dot, dot included).
 struct PathParts {

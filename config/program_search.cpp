@@ -3,19 +3,11 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "config/command_text.h"
+
 namespace config {
 
 namespace {
-
-bool IsSeparator(wchar_t c) {
-    return c == L'\\' || c == L'/';
-}
-
-std::wstring Lower(std::wstring text) {
-    for (wchar_t& c : text)
-        c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
-    return text;
-}
 
 // Entries of a list separated by ';', each without surrounding blanks and quotes.
 std::vector<std::wstring> SplitList(const std::wstring& list) {
@@ -37,8 +29,8 @@ std::vector<std::wstring> SplitList(const std::wstring& list) {
 
 // A folder as compared with another: lower case, without separators at its end (a root keeps its own).
 std::wstring FolderKey(const std::wstring& folder) {
-    std::wstring key = Lower(folder);
-    while (key.size() > 3 && IsSeparator(key.back()))
+    std::wstring key = LowerCase(folder);
+    while (key.size() > 3 && IsPathSeparator(key.back()))
         key.pop_back();
     return key;
 }
@@ -46,8 +38,9 @@ std::wstring FolderKey(const std::wstring& folder) {
 } // namespace
 
 bool IsAbsolutePath(const std::wstring& path) {
-    if (path.size() >= 3 && path[1] == L':' && IsSeparator(path[2])) return std::iswalpha(path[0]) != 0;
-    return path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) && !IsSeparator(path[2]);
+    if (path.size() >= 3 && path[1] == L':' && IsPathSeparator(path[2])) return std::iswalpha(path[0]) != 0;
+    return path.size() >= 3 && IsPathSeparator(path[0]) && IsPathSeparator(path[1]) &&
+           !IsPathSeparator(path[2]);
 }
 
 std::vector<std::wstring> ProgramSearchFolders(const std::wstring& hostFolder,
@@ -77,7 +70,7 @@ std::vector<std::wstring> ProgramExtensions(const std::wstring& pathextValue) {
         // A separator in an "extension" would turn the name into a path elsewhere.
         if (entry.size() < 2 || entry[0] != L'.' || entry.find_first_of(L"\\/:.", 1) != std::wstring::npos)
             continue;
-        std::wstring ext = Lower(entry);
+        std::wstring ext = LowerCase(entry);
         if (std::find(extensions.begin(), extensions.end(), ext) == extensions.end())
             extensions.push_back(ext);
     }
@@ -100,7 +93,7 @@ std::vector<std::vector<std::wstring>> ProgramNameRounds(const std::wstring& bas
 }
 
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
-    if (folder.empty() || IsSeparator(folder.back())) return folder + name;
+    if (folder.empty() || IsPathSeparator(folder.back())) return folder + name;
     return folder + L"\\" + name;
 }
 

@@ -7,6 +7,7 @@
 #include "config/command_text.h"
 #include "config/ini.h"
 #include "plugin/state.h"
+#include "win/errors.h"
 
 win::UniqueProcessInfo StartCommandLine(const std::wstring& commandLine, DWORD* error) {
     // The platform may write into the command line, so it gets a writable copy sized to the line:
@@ -84,12 +85,7 @@ void ShowStartFailure(const std::wstring& what, DWORD error) {
     // A box as wide as a line of thousands of names would hide its own reason and button.
     constexpr size_t kShownLimit = 1024;
     const std::wstring shown = what.size() > kShownLimit ? what.substr(0, kShownLimit) + L"..." : what;
-    wchar_t text[1024] = {};
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                                   0, text, static_cast<DWORD>(std::size(text)), nullptr);
-    std::wstring reason(text, n < std::size(text) ? n : 0);
-    while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' '))
-        reason.pop_back();
+    std::wstring reason = win::SystemErrorText(error);
     if (reason.empty()) reason = L"Error " + std::to_wstring(error) + L".";
     // As with the lookup's boxes, the configuration may be mended while this one is open.
     config::IniForgetReads();

@@ -75,11 +75,6 @@ void SetPath(wchar_t (&dst)[kPathCapacity], const std::wstring& path) {
     if (!win::CopyTo(dst, path)) dst[0] = L'\0';
 }
 
-bool IsFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // Whether a file can be made in folder: tried with a file that the system deletes as it is closed, so
 // nothing is left behind. Attributes and access lists say too little (a read-only medium, a share).
 bool IsWritableFolder(const std::wstring& folder) {
@@ -112,7 +107,7 @@ SettingsLocation LocateSettingsFile(const std::wstring& moduleFolder, const std:
     const std::wstring sample = moduleFolder + L"IniSample\\Tolvanier.ini";
     if (auto beside = SettingsFileIn(moduleFolder, sample, SettingsPlace::BesideModule, make)) return *beside;
     const std::wstring hostFolder = win::DirectoryOf(hostIni);
-    if (config::IsAbsolutePath(hostFolder) && IsFolder(hostFolder))
+    if (config::IsAbsolutePath(hostFolder) && win::IsExistingFolder(hostFolder))
         if (auto file = SettingsFileIn(hostFolder, sample, SettingsPlace::BesideHostSettings, make))
             return *file;
     const std::wstring appData = win::EnvironmentValue(L"APPDATA");
@@ -121,7 +116,7 @@ SettingsLocation LocateSettingsFile(const std::wstring& moduleFolder, const std:
         const std::wstring parent = endsInSeparator ? appData : appData + L"\\";
         const std::wstring folder = parent + L"Tolvanier\\";
         if (make) CreateDirectoryW(folder.c_str(), nullptr);
-        if (make || IsFolder(folder)) {
+        if (make || win::IsExistingFolder(folder)) {
             if (auto file = SettingsFileIn(folder, sample, SettingsPlace::UserAppData, make)) return *file;
         } else if (IsWritableFolder(parent)) {
             // Found without making the folder: the plugin would make it in a parent that can be written.

@@ -86,11 +86,23 @@ CheckerReport RunChecker(const std::wstring& arguments) {
         const win::UniqueProcessInfo process(pi);
         writer.Reset();
         CheckerReport report;
-        char chunk[4096];
-        DWORD got = 0;
-        while (ReadFile(reader.Get(), chunk, sizeof(chunk), &got, nullptr) && got > 0)
-            report.text.append(chunk, got);
-        WaitForSingleObject(process.process.Get(), 10000);
+        // Read while it runs, never past a deadline: a checker that hangs is ended, not waited for.
+        const ULONGLONG deadline = GetTickCount64() + 10000;
+        for (bool ended = false; !ended;) {
+            ended = WaitForSingleObject(process.process.Get(), 20) == WAIT_OBJECT_0;
+            DWORD waiting = 0;
+            char chunk[4096];
+            while (PeekNamedPipe(reader.Get(), nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0) {
+                DWORD got = 0;
+                if (!ReadFile(reader.Get(), chunk, sizeof(chunk), &got, nullptr) || got == 0) break;
+                report.text.append(chunk, got);
+            }
+            if (!ended && GetTickCount64() > deadline) {
+                TerminateProcess(process.process.Get(), 999);
+                WaitForSingleObject(process.process.Get(), 5000);
+                ended = true;
+            }
+        }
         GetExitCodeProcess(process.process.Get(), &report.status);
         if (report.status != 0 || !report.text.empty()) return report;
     }

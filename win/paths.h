@@ -56,6 +56,12 @@ inline bool IsExistingFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Whether path names an existing folder.
+inline bool IsExistingFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // The full form of an absolute path ("." and ".." segments resolved); nullopt when the platform
 // cannot give it.
 inline std::optional<std::wstring> FullPathOf(const std::wstring& path) {
