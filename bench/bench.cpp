@@ -24,7 +24,7 @@
 #include "host/hotkeys.h"
 #include "hoststub/host_standin.h"
 #include "plugin/exports.h"
-#include "plugin/state.h"
+#include "shared/state.h"
 #include "tests/support/test_support.h"
 #include "win/handles.h"
 #include "win/text.h"

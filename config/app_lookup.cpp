@@ -9,10 +9,11 @@
 
 #include "config/command_text.h"
 #include "config/ini.h"
+#include "config/messages.h"
 #include "config/options.h"
 #include "config/params.h"
 #include "config/program_search.h"
-#include "plugin/state.h"
+#include "shared/state.h"
 #include "win/handles.h"
 #include "win/paths.h"
 #include "win/text.h"
@@ -23,15 +24,7 @@ namespace {
 constexpr size_t kAppTextLimit = kAppPathCapacity - 1;
 const std::wstring kClassesRoot = L"HKEY_CLASSES_ROOT\\";
 
-void ShowLookupMessageBox(const std::wstring& text) {
-    // The user may mend the configuration while the box is open: what a key event reads meanwhile,
-    // and what is read after it, comes from the files as they are then.
-    config::IniForgetReads();
-    MessageBoxW(hwMain, text.c_str(), L"Tolvanier", 0x10);
-    config::IniForgetReads();
-}
-
-config::LookupMessageSink messageSink = ShowLookupMessageBox;
+config::LookupMessageSink messageSink = config::ShowPluginMessage;
 std::optional<std::wstring> hostProgramFolder;
 
 // A direct value, read one unit wider than the application buffer so that a longer value is seen
@@ -184,7 +177,7 @@ std::optional<std::wstring> ResolveDefaultEditor(const std::wstring& editor) {
 namespace config {
 
 LookupMessageSink SetLookupMessageSink(LookupMessageSink sink) {
-    return std::exchange(messageSink, sink ? sink : ShowLookupMessageBox);
+    return std::exchange(messageSink, sink ? sink : ShowPluginMessage);
 }
 
 std::optional<std::wstring> SetHostProgramFolder(std::optional<std::wstring> folder) {

@@ -160,28 +160,6 @@ std::wstring ExpandAroundPlaceholders(const std::wstring& text,
     return result + expand(text.substr(start));
 }
 
-CommandParts SplitCommandLine(const std::wstring& commandLine) {
-    CommandParts parts;
-    size_t rest = 0;
-    if (!commandLine.empty() && commandLine[0] == L'"') {
-        const size_t close = commandLine.find(L'"', 1);
-        parts.application =
-            commandLine.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1);
-        rest = close == std::wstring::npos ? commandLine.size() : close + 1;
-    } else {
-        rest = std::min(commandLine.find(L' '), commandLine.size());
-        parts.application = commandLine.substr(0, rest);
-    }
-    if (rest < commandLine.size() && commandLine[rest] == L' ') ++rest;
-    parts.arguments = commandLine.substr(rest);
-    return parts;
-}
-
-bool StartsThroughProcessCreation(const std::wstring& application) {
-    const std::wstring ext = ExtensionKeyOf(application, false);
-    return ext == L"exe" || ext == L"com" || ext == L"bat" || ext == L"cmd";
-}
-
 std::wstring CutAtLastCaret(const std::wstring& value) {
     const size_t caret = value.rfind(L'^');
     return caret == std::wstring::npos ? value : value.substr(0, caret);

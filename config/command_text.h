@@ -37,19 +37,6 @@ bool IsPlainOpenCommand(const std::wstring& command);
 std::wstring ExpandAroundPlaceholders(const std::wstring& text,
                                       const std::function<std::wstring(const std::wstring&)>& expand);
 
-// A command line as the plugin builds it: the application (between the leading quotes, or up to the
-// first space) and the arguments after the one space that follows it.
-struct CommandParts {
-    std::wstring application;
-    std::wstring arguments;
-};
-CommandParts SplitCommandLine(const std::wstring& commandLine);
-
-// Whether process creation starts the application itself: a program (.exe, .com) or a batch file (.bat,
-// .cmd). Anything else (a shortcut, a script of another kind, a file without an extension, which
-// process creation would take for the ".exe" of that name) is the shell's to open.
-bool StartsThroughProcessCreation(const std::wstring& application);
-
 // A host extension value cut before its last "^" (unchanged when it has none).
 std::wstring CutAtLastCaret(const std::wstring& value);
 

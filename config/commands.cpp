@@ -10,7 +10,7 @@
 #include "config/ini.h"
 #include "config/options.h"
 #include "config/params.h"
-#include "plugin/process.h"
+#include "shared/process.h"
 #include "win/handles.h"
 
 uint8_t FileExists(std::wstring name) {

@@ -1,7 +1,7 @@
 #include "config/options.h"
 
 #include "config/ini.h"
-#include "plugin/state.h"
+#include "shared/state.h"
 
 TTolvanierOptions TolvanierOptions;
 

@@ -6,7 +6,7 @@
 
 #include "config/command_text.h"
 #include "config/ini.h"
-#include "plugin/state.h"
+#include "shared/state.h"
 #include "win/text.h"
 
 namespace config {

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <cwchar>
 
-#include "plugin/host_names.h"
-#include "plugin/state.h"
+#include "shared/host_names.h"
+#include "shared/state.h"
 #include "win/handles.h"
 
 namespace {
@@ -28,6 +28,10 @@ void AcceptReply(CopyDataExchange& exchange, const COPYDATASTRUCT& incoming) {
 }
 
 } // namespace
+
+WNDCLASSW wcSendCopyData = {
+    CS_HREDRAW | CS_VREDRAW, SendCopyDataProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr,
+    kSendCopyDataClassName};
 
 LRESULT CALLBACK SendCopyDataProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -16,6 +16,8 @@ struct CopyDataExchange {
 // the buffer is cut to it, and a reply read as UTF-16 text always ends in a terminator inside the buffer.
 bool SendCopyData(const COPYDATASTRUCT& request, COPYDATASTRUCT& reply);
 LRESULT CALLBACK SendCopyDataProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// The helper window class "SendCopyDataWnd", registered at attach with the module's instance.
+extern WNDCLASSW wcSendCopyData;
 
 // Puts text (with its terminator) on the clipboard under format; returns the result of closing it.
 bool SetToClipboardW(UINT format, HWND owner, const wchar_t* text, bool emptyFirst);

@@ -5,8 +5,8 @@
 
 #include "config/ini.h"
 #include "host/host_text.h"
-#include "plugin/host_names.h"
-#include "plugin/state.h"
+#include "shared/host_names.h"
+#include "shared/state.h"
 #include "win/text.h"
 #include "win/window.h"
 

@@ -6,11 +6,12 @@
 #include "config/command_text.h"
 #include "config/commands.h"
 #include "config/ini.h"
+#include "config/messages.h"
 #include "config/options.h"
 #include "host/host_text.h"
-#include "plugin/host_names.h"
-#include "plugin/process.h"
-#include "plugin/state.h"
+#include "shared/host_names.h"
+#include "shared/process.h"
+#include "shared/state.h"
 #include "win/window.h"
 
 namespace {

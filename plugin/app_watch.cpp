@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "plugin/listers.h"
-#include "plugin/state.h"
+#include "shared/state.h"
 #include "win/window.h"
 
 // What the watch relies on, as observed under Wine 8 and documented for Windows:

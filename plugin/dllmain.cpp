@@ -1,7 +1,7 @@
 // Module entry point: only the process attach does anything.
 #include <windows.h>
 
-#include "plugin/state.h"
+#include "plugin/startup.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hinst, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) AttachPlugin(hinst);

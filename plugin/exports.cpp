@@ -1,7 +1,7 @@
 #include "plugin/exports.h"
 
 #include "host/hotkeys.h"
-#include "plugin/state.h"
+#include "shared/state.h"
 
 namespace {
 

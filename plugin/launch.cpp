@@ -2,12 +2,13 @@
 
 #include <utility>
 
+#include "config/messages.h"
 #include "config/options.h"
 #include "plugin/app_watch.h"
-#include "plugin/host_names.h"
 #include "plugin/listers.h"
-#include "plugin/process.h"
-#include "plugin/state.h"
+#include "shared/host_names.h"
+#include "shared/process.h"
+#include "shared/state.h"
 
 #include <vector>
 

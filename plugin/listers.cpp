@@ -6,8 +6,8 @@
 
 #include "config/options.h"
 #include "plugin/app_watch.h"
-#include "plugin/host_names.h"
-#include "plugin/state.h"
+#include "shared/host_names.h"
+#include "shared/state.h"
 #include "win/window.h"
 
 namespace {

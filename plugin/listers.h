@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "plugin/state.h"
+#include "shared/state.h"
 
 // Whether a recorded application window still exists with its recorded class.
 bool IsApplicationOpen(const TWindowProperties& app);

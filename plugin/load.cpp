@@ -8,10 +8,10 @@
 #include "host/file_list.h"
 #include "host/hotkeys.h"
 #include "plugin/exports.h"
-#include "plugin/host_names.h"
 #include "plugin/launch.h"
 #include "plugin/listers.h"
-#include "plugin/state.h"
+#include "shared/host_names.h"
+#include "shared/state.h"
 #include "win/text.h"
 #include "win/window.h"
 

@@ -33,7 +33,7 @@ build_target() {
     for s in ${SOURCES[$t]}; do sources+=("$ROOT/$s"); done
     if [ -x "$bin" ]; then
         local stale=0 dep
-        for dep in "${sources[@]}" "$FUZZ_DIR"/*.h "$ROOT"/config/*.h "$ROOT"/win/*.h "$ROOT"/host/*.h "$ROOT"/checker/*.h; do
+        for dep in "${sources[@]}" "$FUZZ_DIR"/*.h "$ROOT"/shared/*.h "$ROOT"/config/*.h "$ROOT"/win/*.h "$ROOT"/host/*.h "$ROOT"/checker/*.h; do
             [ "$dep" -nt "$bin" ] && stale=1
         done
         [ $stale = 0 ] && return 0

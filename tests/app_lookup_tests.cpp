@@ -5,7 +5,7 @@
 #include "config/app_lookup.h"
 #include "config/command_text.h"
 #include "config/options.h"
-#include "plugin/state.h"
+#include "shared/state.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/test_support.h"
 #include "win/text.h"

@@ -5,7 +5,7 @@
 #include "checker/check.h"
 #include "checker/ini_check.h"
 #include "config/options.h"
-#include "plugin/state.h"
+#include "shared/state.h"
 #include "tests/guide_examples.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/test_support.h"

@@ -6,6 +6,7 @@
 #include "config/command_text.h"
 #include "config/commands.h"
 #include "config/program_search.h"
+#include "shared/command_line.h"
 
 using namespace config;
 

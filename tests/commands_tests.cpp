@@ -7,8 +7,8 @@
 
 #include "config/commands.h"
 #include "config/options.h"
-#include "plugin/process.h"
-#include "plugin/state.h"
+#include "shared/process.h"
+#include "shared/state.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/test_support.h"
 #include "win/text.h"

@@ -5,14 +5,14 @@
 
 #include <windows.h>
 
-#include "config/command_text.h"
 #include "config/app_lookup.h"
+#include "config/command_text.h"
 #include "config/commands.h"
 #include "config/file_kinds.h"
 #include "config/ini.h"
 #include "config/options.h"
 #include "config/params.h"
-#include "plugin/state.h"
+#include "shared/state.h"
 #include "tests/support/test_support.h"
 #include "win/text.h"
 

@@ -11,7 +11,7 @@
 
 #include "config/commands.h"
 #include "config/options.h"
-#include "plugin/state.h"
+#include "shared/state.h"
 #include "tests/guide_examples.h"
 #include "tests/support/test_support.h"
 #include "win/text.h"

@@ -7,8 +7,8 @@
 #include "host/copydata.h"
 #include "host/file_list.h"
 #include "hoststub/host_standin.h"
-#include "plugin/host_names.h"
-#include "plugin/state.h"
+#include "shared/host_names.h"
+#include "shared/state.h"
 #include "tests/support/test_support.h"
 #include "win/text.h"
 

@@ -12,7 +12,7 @@
 #include "host/hotkeys.h"
 #include "hoststub/host_standin.h"
 #include "plugin/exports.h"
-#include "plugin/state.h"
+#include "shared/state.h"
 #include "tests/support/test_support.h"
 #include "tests/support/viewing_session.h"
 #include "win/text.h"

@@ -4,7 +4,7 @@
 
 #include "plugin/exports.h"
 #include "plugin/load.h"
-#include "plugin/state.h"
+#include "shared/state.h"
 
 namespace {
 

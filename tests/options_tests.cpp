@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "config/options.h"
-#include "plugin/state.h"
+#include "shared/state.h"
 #include "tests/support/test_support.h"
 #include "win/text.h"
 

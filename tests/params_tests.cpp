@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "config/params.h"
-#include "plugin/state.h"
+#include "shared/state.h"
 #include "tests/support/test_support.h"
 #include "win/text.h"
 

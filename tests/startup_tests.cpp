@@ -2,7 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "hoststub/host_standin.h"
-#include "plugin/state.h"
+#include "plugin/startup.h"
+#include "shared/state.h"
 #include "tests/support/test_support.h"
 
 using namespace testing_support;

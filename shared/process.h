@@ -31,7 +31,3 @@ StartResult StartApplication(const std::wstring& commandLine);
 
 // Opens a file with the system's "open" verb, as Explorer would.
 StartResult OpenWithShell(const std::wstring& file);
-
-// The message of a start that failed: what (a command line or a file) and the system's text for error,
-// in a box like the lookup's (owner hwMain, caption "Tolvanier", style 0x10).
-void ShowStartFailure(const std::wstring& what, DWORD error);

@@ -1,13 +1,10 @@
-#include "plugin/process.h"
+#include "shared/process.h"
 
 #include <shellapi.h>
 
 #include <vector>
 
-#include "config/command_text.h"
-#include "config/ini.h"
-#include "plugin/state.h"
-#include "win/errors.h"
+#include "shared/command_line.h"
 
 win::UniqueProcessInfo StartCommandLine(const std::wstring& commandLine, DWORD* error) {
     // The platform may write into the command line, so it gets a writable copy sized to the line:
@@ -65,8 +62,8 @@ StartResult StartApplication(const std::wstring& commandLine) {
         result.error = ERROR_FILENAME_EXCED_RANGE;
         return result;
     }
-    const config::CommandParts parts = config::SplitCommandLine(commandLine);
-    if (config::StartsThroughProcessCreation(parts.application)) {
+    const CommandParts parts = SplitCommandLine(commandLine);
+    if (StartsThroughProcessCreation(parts.application)) {
         result.process = StartCommandLine(commandLine, &result.error);
         if (result.process.process) {
             result.started = true;
@@ -79,17 +76,4 @@ StartResult StartApplication(const std::wstring& commandLine) {
 
 StartResult OpenWithShell(const std::wstring& file) {
     return ShellExecuteOpen(file, {});
-}
-
-void ShowStartFailure(const std::wstring& what, DWORD error) {
-    // A box as wide as a line of thousands of names would hide its own reason and button.
-    constexpr size_t kShownLimit = 1024;
-    const std::wstring shown = what.size() > kShownLimit ? what.substr(0, kShownLimit) + L"..." : what;
-    std::wstring reason = win::SystemErrorText(error);
-    if (reason.empty()) reason = L"Error " + std::to_wstring(error) + L".";
-    // As with the lookup's boxes, the configuration may be mended while this one is open.
-    config::IniForgetReads();
-    MessageBoxW(hwMain, (L"Application could not be started:\n" + shown + L"\n" + reason).c_str(),
-                L"Tolvanier", 0x10);
-    config::IniForgetReads();
 }
