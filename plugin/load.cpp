@@ -12,6 +12,7 @@
 #include "plugin/listers.h"
 #include "shared/host_names.h"
 #include "shared/state.h"
+#include "win/paths.h"
 #include "win/text.h"
 #include "win/window.h"
 
@@ -55,21 +56,21 @@ std::wstring TemporaryFolder() {
     return n > 0 && n <= kPathCapacity ? std::wstring(expanded) : std::wstring();
 }
 
-// The panel's directory from the host's main window. Returns false when there is no answer, or when
-// the answer did not fit its 260-unit buffer (a cut directory would put the names in another folder).
+// The panel's directory from the host's main window, whole, up to the platform's longest path.
+// Returns false when there is no answer, or when the answer did not fit (a cut directory would put
+// the names in another folder).
 bool TryGetPanelDirectory(std::wstring& directory, bool& answered) {
     static const char kRequest[2] = {'S', 'P'};
-    wchar_t buffer[kPathCapacity] = {};
+    std::vector<wchar_t> buffer(win::kLongPathCapacity, L'\0');
     COPYDATASTRUCT request{kCopyDataRequest, sizeof(kRequest), const_cast<char*>(kRequest)};
-    COPYDATASTRUCT reply{0, sizeof(buffer), buffer};
+    COPYDATASTRUCT reply{0, static_cast<DWORD>(buffer.size() * sizeof(wchar_t)), buffer.data()};
     answered = SendCopyData(request, reply);
     if (!answered) return false;
-    const size_t length = win::BoundedLength(buffer, kPathCapacity);
-    // A text that fills the whole buffer while the host sent more may have been cut; a directory that
-    // long leaves no room for a name anyway.
+    const size_t length = win::BoundedLength(buffer.data(), buffer.size());
+    // A text that fills the whole buffer while the host sent more was cut: no path is that long.
     const size_t receivedUnits = reply.cbData / sizeof(wchar_t);
-    if (length == kPathCapacity - 1 && receivedUnits > length) return false;
-    directory.assign(buffer, length);
+    if (length == buffer.size() - 1 && receivedUnits > length) return false;
+    directory.assign(buffer.data(), length);
     return true;
 }
 
@@ -116,11 +117,7 @@ HWND LoadListerFile(HWND parentWin, const std::wstring& fileName) {
     InstallKeyboardHook();
     ForgetClosedListers();
     FileNameByListerWindow[hwLister] = fileName;
-    // A name that does not fit the 260-unit buffer is never cut into another name: declined.
-    if (!win::CopyTo(_FileToLoad, fileName)) {
-        _FileToLoad[0] = L'\0';
-        return nullptr;
-    }
+    _FileToLoad = fileName;
 
     // Each configuration file is asked once whether it changed: nothing from here to the command lines
     // waits for the user, except a message box, which forgets what was read.

@@ -447,6 +447,8 @@ TEST_F(ViewingSession, TheCheckersStartLinesAreWhatThePluginStartsForTheSameSele
          "txt_params=-t\r\n:dir=" + Narrow(app) + "\r\n",
          {L"b.txt", L"sub", L"a.txt"},
          3},
+        // Beyond 259 units with the folder in front: whole, in the plugin's line and the checker's.
+        {"", "", {std::wstring(230, L'l') + L".txt", L"b.txt", L"c.txt"}, 1},
     };
     ASSERT_TRUE(WriteTextFile(dir / L"wincmd.ini", "[Configuration]\r\nViewertype=1\r\nGetTextMode=1\r\n"));
     CreateDirectoryW((dir / L"sub").c_str(), nullptr);

@@ -86,7 +86,7 @@ TEST(LoadRules, TemporaryCopyNeedsTheFolderAndTheMarker) {
 
 TEST(LoadRecords, FilesOfClosedListersAreNotKeptForever) {
     // The host calls ListCloseWindow only for a taken load; declined loads of Listers that are gone
-    // must not pile up. A name longer than the path buffer is declined right after it was recorded.
+    // must not pile up. Each load here is declined right after it was recorded (no active window).
     std::wstring longName(300, L'n');
     FileNameByListerWindow.clear();
     for (int i = 0; i < 3; ++i) {
