@@ -457,7 +457,9 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
         existing.push_back(f);
         const std::wstring key = config::ExtensionKeyOf(f, kind == 16);
         ++keys[key];
-        r.Line(L"  " + f + L" (" + KeyLabel(key) + L")");
+        const bool copy = !hotkey && IsHostTemporaryCopy(f);
+        r.Line(L"  " + f + L" (" + KeyLabel(key) +
+               (copy ? L"; a copy from an archive: under the temporary folder, with \"_tc\"" : L"") + L")");
     }
     if (!hotkey && !keys.empty()) r.Line(L"grouping: " + GroupingText());
     for (const auto& [key, count] : keys) {

@@ -1,6 +1,9 @@
 // The load decision: what ListLoadW does before the applications start.
 #include "plugin/load.h"
 
+#include <algorithm>
+
+#include "config/command_text.h"
 #include "config/commands.h"
 #include "config/ini.h"
 #include "config/options.h"
@@ -41,20 +44,41 @@ bool ViewerTypeWantsSelection(int viewerType, bool shiftHeld) {
     return false;
 }
 
-bool IsTemporaryCopy(const std::wstring& fileName, const std::wstring& tempFolder) {
-    // An empty folder would be found in every name.
-    return !tempFolder.empty() && fileName.find(tempFolder) != std::wstring::npos &&
-           fileName.find(L"_tc") != std::wstring::npos;
+bool IsTemporaryCopy(const std::wstring& fileName, const std::vector<std::wstring>& tempFolders) {
+    for (std::wstring folder : tempFolders) {
+        // "C:\Temp\" and "C:\Temp" are one folder; an empty one would lie above every name.
+        while (!folder.empty() && config::IsPathSeparator(folder.back()))
+            folder.pop_back();
+        if (folder.empty() || fileName.size() <= folder.size()) continue;
+        // Under the folder means below its whole last component: "C:\Temp" holds nothing of "C:\Temp2".
+        if (!config::IsPathSeparator(fileName[folder.size()])) continue;
+        if (config::LowerCase(fileName.substr(0, folder.size())) != config::LowerCase(folder)) continue;
+        // The host extracts into "_tc" folders of its own there; a "_tc" in the folder itself says nothing.
+        if (fileName.find(L"_tc", folder.size()) != std::wstring::npos) return true;
+    }
+    return false;
+}
+
+std::vector<std::wstring> TemporaryFolderSpellings() {
+    std::vector<std::wstring> spellings;
+    for (const std::wstring& folder : {win::EnvironmentValue(L"TEMP"), win::TemporaryPath()}) {
+        if (folder.empty()) continue;
+        for (std::wstring spelling : {folder, win::LongPathOf(folder), win::ShortPathOf(folder)})
+            if (!spelling.empty() &&
+                std::find(spellings.begin(), spellings.end(), spelling) == spellings.end())
+                spellings.push_back(std::move(spelling));
+    }
+    return spellings;
+}
+
+bool IsHostTemporaryCopy(const std::wstring& fileName) {
+    // The conversions ask the file system about every component of the folders: only for a name that
+    // can be a copy at all.
+    return fileName.find(L"_tc") != std::wstring::npos &&
+           IsTemporaryCopy(fileName, TemporaryFolderSpellings());
 }
 
 namespace {
-
-// The expansion of %TEMP% (260 units); empty when it does not fit, so that no cut folder is matched.
-std::wstring TemporaryFolder() {
-    wchar_t expanded[kPathCapacity] = {};
-    const DWORD n = ExpandEnvironmentStringsW(L"%TEMP%", expanded, kPathCapacity);
-    return n > 0 && n <= kPathCapacity ? std::wstring(expanded) : std::wstring();
-}
 
 // The panel's directory from the host's main window, whole, up to the platform's longest path.
 // Returns false when there is no answer, or when the answer did not fit (a cut directory would put
@@ -125,7 +149,7 @@ HWND LoadListerFile(HWND parentWin, const std::wstring& fileName) {
     config::RefreshOptionCache();
     if (TolvanierOptions.ScrollLockControl && !(GetKeyState(VK_SCROLL) & 1)) return nullptr;
 
-    LoadFilesFromTemp = IsTemporaryCopy(fileName, TemporaryFolder());
+    LoadFilesFromTemp = IsHostTemporaryCopy(fileName);
     QuickView = false;
 
     LoadOrigin origin;

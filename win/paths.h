@@ -72,6 +72,34 @@ inline std::optional<std::wstring> FullPathOf(const std::wstring& path) {
     return full;
 }
 
+// The folder the system's temporary-folder function reports (TMP, else TEMP, else the profile or the
+// Windows folder), as it gives it; empty when it gives none.
+inline std::wstring TemporaryPath() {
+    std::wstring path(kLongPathCapacity, L'\0');
+    const DWORD n = GetTempPathW(kLongPathCapacity, path.data());
+    if (n == 0 || n >= kLongPathCapacity) return {};
+    path.resize(n);
+    return path;
+}
+
+// path as GetLongPathNameW or GetShortPathNameW converts it, whole; empty when it cannot.
+inline std::wstring ConvertedPath(DWORD(WINAPI* convert)(LPCWSTR, LPWSTR, DWORD), const std::wstring& path) {
+    std::wstring converted(kLongPathCapacity, L'\0');
+    const DWORD n = convert(path.c_str(), converted.data(), kLongPathCapacity);
+    if (n == 0 || n >= kLongPathCapacity) return {};
+    converted.resize(n);
+    return converted;
+}
+
+// The long and the short (8.3) form of an existing path; empty when the platform cannot convert it
+// (the path does not exist). Where short names are off on the volume, the short form is the long one.
+inline std::wstring LongPathOf(const std::wstring& path) {
+    return ConvertedPath(GetLongPathNameW, path);
+}
+inline std::wstring ShortPathOf(const std::wstring& path) {
+    return ConvertedPath(GetShortPathNameW, path);
+}
+
 // Names up to this length work with every file function; a longer one works without the system's
 // long-path setting only in its extended-length form.
 constexpr size_t kPlainPathLimit = MAX_PATH - 1;
