@@ -186,9 +186,12 @@ TEST_F(HostileInput, NamesAtAndBeyondThePathLimit) {
     }
     const std::wstring names[] = {nameOfLength(dir.Path(), 259), nameOfLength(dir.Path(), 260),
                                   nameOfLength(deep, deep.size() + 40)};
+    // Each start is awaited: the applications log in the order they get going.
+    size_t starts = 0;
     for (const std::wstring& name : names) {
         ASSERT_TRUE(WriteTextFile(name, "x"));
         EXPECT_TRUE(View(name)) << name.size() << " units reach the application whole";
+        EXPECT_EQ(Started(++starts).size(), starts);
     }
     EXPECT_FALSE(View(nameOfLength(deep, 32000))) << "no such file";
 
@@ -203,8 +206,10 @@ TEST_F(HostileInput, NamesAtAndBeyondThePathLimit) {
         return taken;
     };
     Sleep(1100); // the pass-on guard of the same Lister
-    for (const std::wstring& name : names)
+    for (const std::wstring& name : names) {
         EXPECT_TRUE(viewNarrow(name)) << name.size();
+        EXPECT_EQ(Started(++starts).size(), starts);
+    }
 
     // A selection in the deep folder: the host's directory reply and the names put together, whole.
     const std::wstring first = deep + L"first.txt", second = deep + L"second.txt";
