@@ -27,6 +27,7 @@
 #include "shared/state.h"
 #include "tests/support/test_support.h"
 #include "win/handles.h"
+#include "win/paths.h"
 #include "win/text.h"
 
 using namespace testing_support;
@@ -178,12 +179,13 @@ size_t LoadSelection(HWND panel) {
     for (int index : indices)
         FileToListByIndex(index, names, panel, mode);
     static const char kRequest[2] = {'S', 'P'};
-    wchar_t directory[kPathCapacity] = {};
+    // The load's reply buffer: the platform's longest path.
+    std::vector<wchar_t> directory(win::kLongPathCapacity, L'\0');
     COPYDATASTRUCT request{0x5747, sizeof(kRequest), const_cast<char*>(kRequest)};
-    COPYDATASTRUCT reply{0, sizeof(directory), directory};
+    COPYDATASTRUCT reply{0, static_cast<DWORD>(directory.size() * sizeof(wchar_t)), directory.data()};
     if (SendCopyData(request, reply))
         for (auto& name : names)
-            name.insert(0, directory);
+            name.insert(0, directory.data());
     return BuildCommands(names);
 }
 

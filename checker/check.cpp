@@ -345,6 +345,22 @@ std::wstring DescribeHotkey(bool enabled, const wchar_t* name) {
            mod + L")";
 }
 
+// Where the plugin looks for the Find Files dialog's controls, read as it reads them.
+std::wstring DescribeFindFiles() {
+    if (!TolvanierOptions.CopySearchTextToClip)
+        return L"Find Files search text: not copied to the clipboard (CopySearchTextToClip=0)";
+    const auto place = [](const TCPosKeys& keys) {
+        return std::to_wstring(config::IniReadInt(OptionsIniName, L"TCPos", keys.leftKey, keys.leftDefault)) +
+               L"," +
+               std::to_wstring(config::IniReadInt(OptionsIniName, L"TCPos", keys.topKey, keys.topDefault));
+    };
+    return L"Find Files search text: to the clipboard (CopySearchTextToClip=1); its check box is looked for "
+           L"at " +
+           place(kSearchTextCheckBoxPos) + L" and its box at " + place(kSearchTextComboPos) +
+           L" ([TCPos], positions at 100 %, within " + std::to_wstring(kPositionTolerance) +
+           L"; on a scaled screen also at those positions scaled with the dialog)";
+}
+
 std::wstring Names(size_t n) {
     return std::to_wstring(n) + (n == 1 ? L" name" : L" names");
 }
@@ -457,7 +473,9 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
         existing.push_back(f);
         const std::wstring key = config::ExtensionKeyOf(f, kind == 16);
         ++keys[key];
-        r.Line(L"  " + f + L" (" + KeyLabel(key) + L")");
+        const bool copy = !hotkey && IsHostTemporaryCopy(f);
+        r.Line(L"  " + f + L" (" + KeyLabel(key) +
+               (copy ? L"; a copy from an archive: under the temporary folder, with \"_tc\"" : L"") + L")");
     }
     if (!hotkey && !keys.empty()) r.Line(L"grouping: " + GroupingText());
     for (const auto& [key, count] : keys) {
@@ -634,6 +652,7 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
            DescribeHotkey(TolvanierOptions.AppFromLister_key, L"AppFromLister"));
     r.Line(L"hotkey DefSysAppFromLister (the system's association): " +
            DescribeHotkey(TolvanierOptions.DefSysAppFromLister_key, L"DefSysAppFromLister"));
+    r.Line(DescribeFindFiles());
 
     const bool allOpen = args.files.empty() || DescribeSelection(args, ini, r);
     const int status = problems.empty() && allOpen ? 0 : 1;

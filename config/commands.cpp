@@ -12,6 +12,7 @@
 #include "config/params.h"
 #include "shared/process.h"
 #include "win/handles.h"
+#include "win/paths.h"
 
 uint8_t FileExists(std::wstring name) {
     if (!name.empty() && name.back() == L'\\') name.pop_back();
@@ -19,7 +20,7 @@ uint8_t FileExists(std::wstring name) {
     if (name.empty() || name.find(L'\0') != std::wstring::npos) return 0;
     // The whole name goes to the search, however long: it is never cut into another name.
     WIN32_FIND_DATAW found;
-    const win::UniqueFind search(FindFirstFileW(name.c_str(), &found));
+    const win::UniqueFind search(FindFirstFileW(win::FileSystemName(name).c_str(), &found));
     if (!search) return 0;
     return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 16 : 1;
 }

@@ -6,6 +6,7 @@
 
 #include "config/commands.h"
 #include "win/handles.h"
+#include "win/paths.h"
 
 namespace config {
 namespace {
@@ -16,8 +17,9 @@ enum class ListingEnd { Complete, TooLarge, Failed };
 // maxEntries entries. TooLarge means the folder could be opened and read but holds more.
 ListingEnd ListFolder(const std::wstring& folder, size_t maxEntries, FolderListing& listing) {
     WIN32_FIND_DATAW found;
-    const win::UniqueFind search(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &found,
-                                                  FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    const win::UniqueFind search(FindFirstFileExW(win::FileSystemName(folder + L"*").c_str(), FindExInfoBasic,
+                                                  &found, FindExSearchNameMatch, nullptr,
+                                                  FIND_FIRST_EX_LARGE_FETCH));
     if (!search) return ListingEnd::Failed;
     size_t entries = 0;
     do {
@@ -31,7 +33,8 @@ ListingEnd ListFolder(const std::wstring& folder, size_t maxEntries, FolderListi
 // in a folder that the search can list: the entry it would meet is the one the attributes describe.
 std::optional<uint8_t> KindByAttributes(const std::wstring& searched) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    const bool found = GetFileAttributesExW(searched.c_str(), GetFileExInfoStandard, &data) != 0;
+    const bool found =
+        GetFileAttributesExW(win::FileSystemName(searched).c_str(), GetFileExInfoStandard, &data) != 0;
     return KindFromAttributes(found, found ? data.dwFileAttributes : 0, found ? 0 : GetLastError());
 }
 

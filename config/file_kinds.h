@@ -26,7 +26,7 @@ struct ListingQuery {
 // for the name itself gives the exact answer: wildcards and other characters the search treats
 // specially, a short-name marker "~", a last component that the platform's path rules would change
 // (trailing dot or space, "." and ".."), device names, non-ASCII last components, forward slashes,
-// names of 260 units or more, and names in the "\\" namespaces.
+// names beyond the platform's 32,767 units, and names in the "\\" namespaces.
 std::optional<ListingQuery> ListingQueryOf(const std::wstring& name);
 
 // ListingQueryOf as positions in name: the query's folder is name[0, separator], its component

@@ -4,6 +4,9 @@
 namespace config {
 namespace {
 
+// The longest path the platform's wide functions take, in units with the terminator.
+constexpr size_t kLongestPath = 32767;
+
 // Units that a directory search gives a meaning of its own (wildcards, the DOS wildcards < > ",
 // streams, the pipe), the other separator, and "~", which may name an entry by its short name.
 bool IsSpecialUnit(wchar_t c) {
@@ -64,8 +67,9 @@ std::wstring FoldAsciiCase(const std::wstring& text) {
 std::optional<ListingSplit> ListingSplitOf(const std::wstring& name) {
     size_t length = name.size();
     if (length > 0 && name[length - 1] == L'\\') --length;
-    // The search takes the whole name; the listing would find the entry of a name too long to search.
-    if (length == 0 || length >= 260) return std::nullopt;
+    // Long names are listed and searched in the same extended-length form (win::FileSystemName); one
+    // beyond the platform's longest path is left to the search, which fails on it.
+    if (length == 0 || length >= kLongestPath) return std::nullopt;
     if (length >= 2 && name[0] == L'\\' && name[1] == L'\\') return std::nullopt;
     const size_t separator = name.rfind(L'\\', length - 1);
     if (separator == std::wstring::npos) return std::nullopt;

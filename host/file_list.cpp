@@ -1,12 +1,12 @@
 #include "host/file_list.h"
 
-#include <cstdlib>
 #include <optional>
 
 #include "config/ini.h"
 #include "host/host_text.h"
 #include "shared/host_names.h"
 #include "shared/state.h"
+#include "win/handles.h"
 #include "win/text.h"
 #include "win/window.h"
 
@@ -37,20 +37,33 @@ std::optional<std::wstring> ListBoxEntryText(HWND listBox, int index) {
     return std::nullopt;
 }
 
-bool Near(int value, int configured) {
-    return std::abs(value - configured) <= 5;
+// The density of the dialog's own window where the system offers it (Windows 10 1607 and later: looked
+// up at run time, so that the module still loads on older systems), else the screen's; 96 is 100 %.
+// A dialog of a per-monitor aware host has its monitor's density; the screen's is the system's.
+int DialogDpi(HWND control) {
+    constexpr int kMaxDpi = kPositionDpi * 16; // beyond any screen: an answer above it is no density
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    HWND dialog = GetAncestor(control, GA_ROOT);
+    if (getDpiForWindow && dialog)
+        if (const UINT dpi = getDpiForWindow(dialog); dpi > 0 && dpi <= UINT{kMaxDpi})
+            return static_cast<int>(dpi);
+    const win::UniqueScreenDc screen(GetDC(nullptr));
+    const int dpi = screen ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
+    return dpi > 0 && dpi <= kMaxDpi ? dpi : kPositionDpi;
 }
 
-// Whether the control's normal-position top-left lies within 5 of the configured place in [TCPos];
-// the two values are read at every candidate so that edits apply at once.
-bool IsAtConfiguredPlace(HWND control, const wchar_t* leftKey, int leftDefault, const wchar_t* topKey,
-                         int topDefault) {
+// Whether the control's normal-position top-left matches the configured place in [TCPos] at the
+// dialog's density; the two values are read at every candidate so that edits apply at once.
+bool IsAtConfiguredPlace(HWND control, const TCPosKeys& keys) {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
     if (!GetWindowPlacement(control, &placement)) return false;
-    const int left = config::IniReadInt(OptionsIniName, L"TCPos", leftKey, leftDefault);
-    const int top = config::IniReadInt(OptionsIniName, L"TCPos", topKey, topDefault);
-    return Near(placement.rcNormalPosition.left, left) && Near(placement.rcNormalPosition.top, top);
+    const int left = config::IniReadInt(OptionsIniName, L"TCPos", keys.leftKey, keys.leftDefault);
+    const int top = config::IniReadInt(OptionsIniName, L"TCPos", keys.topKey, keys.topDefault);
+    return IsAtPlaceAtDpi(placement.rcNormalPosition.left, placement.rcNormalPosition.top, left, top,
+                          DialogDpi(control));
 }
 
 // The combo box's text as the dialog shows it, at most 255 units.
@@ -79,13 +92,12 @@ BOOL CALLBACK EnumWindowsProc(HWND hwnd, LPARAM lParam) {
     try {
         const std::wstring className = win::ClassNameOf(hwnd);
         if (lParam != 0) return TRUE;
-        if (className == TCCheckBoxClasName &&
-            IsAtConfiguredPlace(hwnd, L"IsSearchTextLeft", 5, L"IsSearchTextTop", 116)) {
+        if (className == TCCheckBoxClasName && IsAtConfiguredPlace(hwnd, kSearchTextCheckBoxPos)) {
             // Checked and indeterminate both count.
             OptionSearchText = SendMessageW(hwnd, BM_GETCHECK, 0, 0) != 0;
         }
         if ((className == TCComboBoxClasName || className == kOldComboBoxClassName) &&
-            IsAtConfiguredPlace(hwnd, L"SearchTextLeft", 85, L"SearchTextTop", 114)) {
+            IsAtConfiguredPlace(hwnd, kSearchTextComboPos)) {
             ReadSearchText(hwnd);
         }
     } catch (...) {

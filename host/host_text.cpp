@@ -1,5 +1,7 @@
 #include "host/host_text.h"
 
+#include <cstdint>
+
 void SplitString(std::vector<std::wstring>& out, std::wstring text, std::wstring separator, bool keepEmpty,
                  bool keepLeadingEmpty, bool clearFirst) {
     if (clearFirst) out.clear();
@@ -63,4 +65,22 @@ ModifierSpec ParseModifierSpec(const std::wstring& spec) {
             wanted.alt = true;
     }
     return wanted;
+}
+
+namespace {
+
+// |value - configured * dpi / 96| <= tolerance * dpi / 96, in whole numbers: no rounding of the
+// scaled place or tolerance, and no overflow for any int the settings hold.
+bool NearScaled(int value, int configured, int dpi) {
+    const int64_t difference = int64_t{value} * kPositionDpi - int64_t{configured} * dpi;
+    return (difference < 0 ? -difference : difference) <= int64_t{kPositionTolerance} * dpi;
+}
+
+} // namespace
+
+bool IsAtPlaceAtDpi(int left, int top, int configuredLeft, int configuredTop, int dpi) {
+    const auto at = [&](int density) {
+        return NearScaled(left, configuredLeft, density) && NearScaled(top, configuredTop, density);
+    };
+    return at(kPositionDpi) || (dpi > 0 && at(dpi));
 }

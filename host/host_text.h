@@ -1,6 +1,7 @@
-// The pure text rules of the host interaction: splitting an entry's text, taking the file name out of
-// a file-panel entry by get-text mode, and reading a hotkey's modifier text. No platform call here, so
-// these can be driven natively (tests, fuzzing) without windows.h.
+// The pure rules of the host interaction: splitting an entry's text, taking the file name out of a
+// file-panel entry by get-text mode, reading a hotkey's modifier text, and the places of the Find
+// Files controls at a screen's scale. No platform call here, so these can be driven natively (tests,
+// fuzzing) without windows.h.
 #pragma once
 
 #include <optional>
@@ -29,3 +30,20 @@ struct ModifierSpec {
     bool operator==(const ModifierSpec&) const = default;
 };
 ModifierSpec ParseModifierSpec(const std::wstring& spec);
+
+// The Find Files controls' places in [TCPos] are places at 100 % (96 dots per inch), as users wrote
+// them. A control at left, top matches within kPositionTolerance of that place, or of the place scaled
+// by dpi / 96 with the tolerance scaled alike: a host scales its dialogs with the screen.
+constexpr int kPositionDpi = 96;
+constexpr int kPositionTolerance = 5;
+bool IsAtPlaceAtDpi(int left, int top, int configuredLeft, int configuredTop, int dpi);
+
+// A control's [TCPos] keys and their defaults.
+struct TCPosKeys {
+    const wchar_t* leftKey;
+    int leftDefault;
+    const wchar_t* topKey;
+    int topDefault;
+};
+inline constexpr TCPosKeys kSearchTextCheckBoxPos{L"IsSearchTextLeft", 5, L"IsSearchTextTop", 116};
+inline constexpr TCPosKeys kSearchTextComboPos{L"SearchTextLeft", 85, L"SearchTextTop", 114};

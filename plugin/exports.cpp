@@ -1,5 +1,7 @@
 #include "plugin/exports.h"
 
+#include <string>
+
 #include "host/hotkeys.h"
 #include "shared/state.h"
 
@@ -19,13 +21,19 @@ extern "C" void WINAPI ListGetDetectString(char* detectString, int maxlen) {
 
 extern "C" HWND WINAPI ListLoad(HWND parentWin, char* fileToLoad, int /*showFlags*/) {
     if (!fileToLoad) return nullptr;
-    // The name converts into 259 units, terminator included; a name that does not convert whole (too
-    // long, or not valid in the ANSI code page) is declined instead of being passed on half-converted.
-    wchar_t wide[kPathCapacity] = {};
-    const int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, fileToLoad, -1, wide, kPathCapacity - 1);
-    wide[kPathCapacity - 1] = L'\0';
-    if (n <= 0) return nullptr;
-    return ListLoadW(parentWin, wide, 0);
+    // The whole name, however long; a name that does not convert (not valid in the ANSI code page) is
+    // declined instead of being passed on half-converted.
+    const int units = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, fileToLoad, -1, nullptr, 0);
+    if (units <= 0) return nullptr;
+    std::wstring wide;
+    try {
+        wide.assign(static_cast<size_t>(units), L'\0'); // the terminator included
+    } catch (...) {
+        return nullptr;
+    }
+    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, fileToLoad, -1, wide.data(), units) != units)
+        return nullptr;
+    return ListLoadW(parentWin, wide.data(), 0);
 }
 
 extern "C" void WINAPI ListCloseWindow(HWND listWin) {

@@ -1,6 +1,9 @@
 // The load decision: what ListLoadW does before the applications start.
 #include "plugin/load.h"
 
+#include <algorithm>
+
+#include "config/command_text.h"
 #include "config/commands.h"
 #include "config/ini.h"
 #include "config/options.h"
@@ -12,6 +15,7 @@
 #include "plugin/listers.h"
 #include "shared/host_names.h"
 #include "shared/state.h"
+#include "win/paths.h"
 #include "win/text.h"
 #include "win/window.h"
 
@@ -40,36 +44,57 @@ bool ViewerTypeWantsSelection(int viewerType, bool shiftHeld) {
     return false;
 }
 
-bool IsTemporaryCopy(const std::wstring& fileName, const std::wstring& tempFolder) {
-    // An empty folder would be found in every name.
-    return !tempFolder.empty() && fileName.find(tempFolder) != std::wstring::npos &&
-           fileName.find(L"_tc") != std::wstring::npos;
+bool IsTemporaryCopy(const std::wstring& fileName, const std::vector<std::wstring>& tempFolders) {
+    for (std::wstring folder : tempFolders) {
+        // "C:\Temp\" and "C:\Temp" are one folder; an empty one would lie above every name.
+        while (!folder.empty() && config::IsPathSeparator(folder.back()))
+            folder.pop_back();
+        if (folder.empty() || fileName.size() <= folder.size()) continue;
+        // Under the folder means below its whole last component: "C:\Temp" holds nothing of "C:\Temp2".
+        if (!config::IsPathSeparator(fileName[folder.size()])) continue;
+        if (config::LowerCase(fileName.substr(0, folder.size())) != config::LowerCase(folder)) continue;
+        // The host extracts into "_tc" folders of its own there; a "_tc" in the folder itself says nothing.
+        if (fileName.find(L"_tc", folder.size()) != std::wstring::npos) return true;
+    }
+    return false;
+}
+
+std::vector<std::wstring> TemporaryFolderSpellings() {
+    std::vector<std::wstring> spellings;
+    for (const std::wstring& folder : {win::EnvironmentValue(L"TEMP"), win::TemporaryPath()}) {
+        if (folder.empty()) continue;
+        for (std::wstring spelling : {folder, win::LongPathOf(folder), win::ShortPathOf(folder)})
+            if (!spelling.empty() &&
+                std::find(spellings.begin(), spellings.end(), spelling) == spellings.end())
+                spellings.push_back(std::move(spelling));
+    }
+    return spellings;
+}
+
+bool IsHostTemporaryCopy(const std::wstring& fileName) {
+    // The conversions ask the file system about every component of the folders: only for a name that
+    // can be a copy at all.
+    return fileName.find(L"_tc") != std::wstring::npos &&
+           IsTemporaryCopy(fileName, TemporaryFolderSpellings());
 }
 
 namespace {
 
-// The expansion of %TEMP% (260 units); empty when it does not fit, so that no cut folder is matched.
-std::wstring TemporaryFolder() {
-    wchar_t expanded[kPathCapacity] = {};
-    const DWORD n = ExpandEnvironmentStringsW(L"%TEMP%", expanded, kPathCapacity);
-    return n > 0 && n <= kPathCapacity ? std::wstring(expanded) : std::wstring();
-}
-
-// The panel's directory from the host's main window. Returns false when there is no answer, or when
-// the answer did not fit its 260-unit buffer (a cut directory would put the names in another folder).
+// The panel's directory from the host's main window, whole, up to the platform's longest path.
+// Returns false when there is no answer, or when the answer did not fit (a cut directory would put
+// the names in another folder).
 bool TryGetPanelDirectory(std::wstring& directory, bool& answered) {
     static const char kRequest[2] = {'S', 'P'};
-    wchar_t buffer[kPathCapacity] = {};
+    std::vector<wchar_t> buffer(win::kLongPathCapacity, L'\0');
     COPYDATASTRUCT request{kCopyDataRequest, sizeof(kRequest), const_cast<char*>(kRequest)};
-    COPYDATASTRUCT reply{0, sizeof(buffer), buffer};
+    COPYDATASTRUCT reply{0, static_cast<DWORD>(buffer.size() * sizeof(wchar_t)), buffer.data()};
     answered = SendCopyData(request, reply);
     if (!answered) return false;
-    const size_t length = win::BoundedLength(buffer, kPathCapacity);
-    // A text that fills the whole buffer while the host sent more may have been cut; a directory that
-    // long leaves no room for a name anyway.
+    const size_t length = win::BoundedLength(buffer.data(), buffer.size());
+    // A text that fills the whole buffer while the host sent more was cut: no path is that long.
     const size_t receivedUnits = reply.cbData / sizeof(wchar_t);
-    if (length == kPathCapacity - 1 && receivedUnits > length) return false;
-    directory.assign(buffer, length);
+    if (length == buffer.size() - 1 && receivedUnits > length) return false;
+    directory.assign(buffer.data(), length);
     return true;
 }
 
@@ -116,11 +141,7 @@ HWND LoadListerFile(HWND parentWin, const std::wstring& fileName) {
     InstallKeyboardHook();
     ForgetClosedListers();
     FileNameByListerWindow[hwLister] = fileName;
-    // A name that does not fit the 260-unit buffer is never cut into another name: declined.
-    if (!win::CopyTo(_FileToLoad, fileName)) {
-        _FileToLoad[0] = L'\0';
-        return nullptr;
-    }
+    _FileToLoad = fileName;
 
     // Each configuration file is asked once whether it changed: nothing from here to the command lines
     // waits for the user, except a message box, which forgets what was read.
@@ -128,7 +149,7 @@ HWND LoadListerFile(HWND parentWin, const std::wstring& fileName) {
     config::RefreshOptionCache();
     if (TolvanierOptions.ScrollLockControl && !(GetKeyState(VK_SCROLL) & 1)) return nullptr;
 
-    LoadFilesFromTemp = IsTemporaryCopy(fileName, TemporaryFolder());
+    LoadFilesFromTemp = IsHostTemporaryCopy(fileName);
     QuickView = false;
 
     LoadOrigin origin;

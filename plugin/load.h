@@ -24,8 +24,17 @@ GateResult ApplyLoadGates(const TTolvanierOptions& options, const LoadOrigin& or
 // Whether the Viewertype of the host INI and the Shift key ask for the panel's selection.
 bool ViewerTypeWantsSelection(int viewerType, bool shiftHeld);
 
-// The file lies in the host's temporary extraction folder: under tempFolder and with "_tc" in it.
-bool IsTemporaryCopy(const std::wstring& fileName, const std::wstring& tempFolder);
+// The file lies in the host's temporary extraction folder: below one of the spellings of that folder
+// (compared without regard to letter case, a trailing separator or none), with "_tc" in the part of
+// its path below the folder. No platform call: the caller gathers the spellings.
+bool IsTemporaryCopy(const std::wstring& fileName, const std::vector<std::wstring>& tempFolders);
+
+// The spellings of the host's temporary folder: %TEMP%, and the folder the system's temporary-folder
+// function reports (TMP first), which is where the host extracts; each as written and in its long and
+// short form, as far as the platform converts it. Empty or unreadable folders give none.
+std::vector<std::wstring> TemporaryFolderSpellings();
+// IsTemporaryCopy against the host's temporary folder as the platform spells it now.
+bool IsHostTemporaryCopy(const std::wstring& fileName);
 
 // The selected entries of the focused file panel, with the panel's directory from the host in front;
 // empty when the panel is not focused, Viewertype and Shift disagree, or nothing usable is selected.

@@ -12,7 +12,7 @@ wchar_t PluginDirectory[kPathCapacity] = {};
 wchar_t TCIniName[kPathCapacity] = {};
 
 HWND hwLister = nullptr;
-wchar_t _FileToLoad[kPathCapacity] = {};
+std::wstring _FileToLoad;
 HWND hwTolvanier = nullptr;
 bool LoadFilesFromTemp = false;
 bool QuickView = false;

@@ -43,7 +43,8 @@ extern wchar_t TCIniName[kPathCapacity];
 
 // Values of the current load.
 extern HWND hwLister;
-extern wchar_t _FileToLoad[kPathCapacity];
+// The file the host gave, whole: a name may be as long as the platform's paths (32,767 units).
+extern std::wstring _FileToLoad;
 extern HWND hwTolvanier;
 extern bool LoadFilesFromTemp;
 extern bool QuickView;

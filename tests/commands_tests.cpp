@@ -11,6 +11,7 @@
 #include "shared/state.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/test_support.h"
+#include "win/paths.h"
 #include "win/text.h"
 
 using namespace testing_support;
@@ -130,6 +131,10 @@ TEST_F(Commands, LongNamesAreNeverCutIntoOtherNames) {
     ASSERT_TRUE(WriteTextFile(exact, "x"));
     EXPECT_EQ(FileExists(exact), 1);
     EXPECT_EQ(FileExists(exact + L"nnnnnnnnnn.txt"), 0);
+    // Longer names are asked in the extended-length form of the full path (that form takes ".." as a name).
+    EXPECT_EQ(win::FileSystemName(exact), exact);
+    EXPECT_EQ(win::FileSystemName(exact + L"\\..\\x.txt"), L"\\\\?\\" + dir.Path() + L"x.txt");
+    EXPECT_EQ(win::ExtendedLengthForm(L"\\\\server\\share\\a.txt"), L"\\\\?\\UNC\\server\\share\\a.txt");
     WriteIni(L"[Options]\r\nDefaultEditor=" + P + L"\r\n");
     EXPECT_EQ(Build({exact, exact + L"nnnnnnnnnn.txt"}, 0),
               (std::vector<std::wstring>{Quoted(P) + L" " + Quoted(exact)}));

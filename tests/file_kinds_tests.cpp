@@ -96,8 +96,8 @@ TEST(ListingQuery, NamesOnlyTheirOwnSearchAnswersExactly) {
     for (const wchar_t* name : searched)
         EXPECT_FALSE(ListingQueryOf(name)) << WideToUtf8(name);
     EXPECT_FALSE(ListingQueryOf(L"C:\\dir\\a" + std::wstring(1, L'\0') + L"b"));
-    EXPECT_FALSE(ListingQueryOf(L"C:\\" + std::wstring(257, L'n'))) << "260 units";
-    EXPECT_TRUE(ListingQueryOf(L"C:\\" + std::wstring(256, L'n'))) << "259 units";
+    EXPECT_TRUE(ListingQueryOf(L"C:\\" + std::wstring(257, L'n'))) << "listed as it is searched";
+    EXPECT_FALSE(ListingQueryOf(L"C:\\" + std::wstring(32764, L'n'))) << "no path is that long";
     EXPECT_TRUE(ListingQueryOf(L"C:\\dir\\console.txt")) << "only the device names themselves";
     EXPECT_TRUE(ListingQueryOf(L"C:\\dir\\com10"));
 }
@@ -243,17 +243,23 @@ TEST_F(FileKindsOnDisk, EveryKindOfNameGetsTheAnswerOfItsOwnSearch) {
 }
 
 TEST_F(FileKindsOnDisk, FoldersThatCannotBeListedFallBackToSearchesAndTooLargeOnesToAttributes) {
-    // Many names in a folder that is not there, and in a folder given through "..".
+    // Many names in a folder that is not there, in a folder given through "..", and in a folder whose
+    // path passes 259 units (listed too, as its names are searched, in the extended-length form).
     std::vector<std::wstring> names;
     MakeDir(dir / L"a");
+    std::wstring deep = dir.Path();
+    while (deep.size() <= 259)
+        MakeDir(deep += std::wstring(100, L'd') + L"\\");
     for (int i = 0; i < 20; ++i) {
         names.push_back(dir / (L"missing\\f" + std::to_wstring(i)));
         names.push_back(dir / (L"a\\..\\f" + std::to_wstring(i)));
+        names.push_back(deep + L"f" + std::to_wstring(i));
         if (i % 2) Touch(L"f" + std::to_wstring(i));
+        if (i % 3) WriteTextFile(deep + L"f" + std::to_wstring(i), "x");
     }
     FileKindsCounts counts;
     ExpectSameAsOneByOne(names, &counts);
-    EXPECT_EQ(counts.listings, 1u);
+    EXPECT_EQ(counts.listings, 2u);
     EXPECT_EQ(counts.searchedAlone, 20u);
 
     // A folder far larger than the names asked of it is not listed to the end.

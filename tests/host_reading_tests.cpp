@@ -10,6 +10,8 @@
 #include "shared/host_names.h"
 #include "shared/state.h"
 #include "tests/support/test_support.h"
+#include "win/handles.h"
+#include "win/paths.h"
 #include "win/text.h"
 
 using namespace testing_support;
@@ -318,6 +320,47 @@ TEST_F(HostReading, FindFilesControlsMatchWithinFiveOfTheirPlace) {
     EnumFindFiles(dialog);
     EXPECT_TRUE(OptionSearchText) << "a box outside its place leaves the earlier state";
     DestroyWindow(dialog);
+}
+
+TEST_F(HostReading, FindFilesControlsOnAScreenAt150Percent) {
+    // The platform takes the screen's density when a process starts: the cases run in a process of
+    // their own, started while the user's scale is 150 % (144 dots per inch).
+    if (GetEnvironmentVariableW(L"TOLVANIER_SCALED_RUN", nullptr, 0) == 0) {
+        const DWORD dpi = 144;
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi,
+                        sizeof(dpi));
+        SetEnv(L"TOLVANIER_SCALED_RUN", L"1");
+        const ProgramRun run =
+            RunProgram(L"\"" + win::ModuleFileName(nullptr) +
+                           L"\" --gtest_filter=HostReading.FindFilesControlsOnAScreenAt150Percent",
+                       60000);
+        SetEnv(L"TOLVANIER_SCALED_RUN", nullptr);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");
+        EXPECT_NE(run.output.find("[  PASSED  ] 1 test"), std::string::npos) << run.output;
+        return;
+    }
+    // Here, in a process of its own at 144 dots per inch; [TCPos] holds the defaults, places at 100 %.
+    const win::UniqueScreenDc screen(GetDC(nullptr));
+    ASSERT_EQ(GetDeviceCaps(screen.Get(), LOGPIXELSY), 144);
+    const struct {
+        POINT box, combo;
+        bool boxFound, comboFound;
+    } cases[] = {
+        {{8, 174}, {128, 171}, true, true},    // the places scaled
+        {{5, 116}, {85, 114}, true, true},     // the places as written
+        {{15, 181}, {135, 178}, true, true},   // 7.5 and 7 from the scaled places: the tolerance scales too
+        {{16, 174}, {136, 171}, false, false}, // 8.5 from them
+        {{5, 174}, {85, 171}, true, false},    // left as written, top scaled: only the box is near its place
+    };
+    for (const auto& c : cases) {
+        win::CopyTo(SearchText, L"earlier");
+        OptionSearchText = false;
+        HWND dialog = host.CreateFindFiles(c.box, c.combo, BST_CHECKED, L"found");
+        EnumFindFiles(dialog);
+        EXPECT_EQ(OptionSearchText, c.boxFound) << c.box.x << "," << c.box.y;
+        EXPECT_STREQ(SearchText, c.comboFound ? L"found" : L"earlier") << c.combo.x << "," << c.combo.y;
+        DestroyWindow(dialog);
+    }
 }
 
 TEST_F(HostReading, FindFilesPlacesComeFromTheIniAtEachRead) {

@@ -174,26 +174,28 @@ TEST_F(HostileInput, Utf16IniFilesWithAndWithoutByteOrderMark) {
 
 TEST_F(HostileInput, NamesAtAndBeyondThePathLimit) {
     Install("ListerState=0");
-    // dir + name = exactly the wanted length.
-    auto nameOfLength = [&](size_t length) {
-        std::wstring name = dir.Path();
-        name += std::wstring(length - name.size() - 4, L'n');
-        return name + L".txt";
+    // folder + name = exactly the wanted length.
+    auto nameOfLength = [](const std::wstring& folder, size_t length) {
+        return folder + std::wstring(length - folder.size() - 4, L'n') + L".txt";
     };
-    const std::wstring at259 = nameOfLength(259);
-    ASSERT_EQ(at259.size(), 259u);
-    ASSERT_TRUE(WriteTextFile(at259, "x"));
-    EXPECT_TRUE(View(at259)) << "259 units and the terminator fit the host's path buffer";
-    ExpectStartsExactly({{at259}});
-
-    for (size_t length : {260u, 261u, 32000u}) {
-        const std::wstring name = nameOfLength(length);
-        WriteTextFile(name, "x"); // may fail on the platform; the plugin must decline either way
-        EXPECT_FALSE(View(name)) << length;
+    // A folder whose own path passes 259 units, in components every file system takes.
+    std::wstring deep = dir.Path();
+    for (wchar_t c = L'a'; deep.size() <= 259; ++c) {
+        deep += std::wstring(100, c) + L"\\";
+        ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
     }
-    EXPECT_EQ(Started(0).size(), 1u);
+    const std::wstring names[] = {nameOfLength(dir.Path(), 259), nameOfLength(dir.Path(), 260),
+                                  nameOfLength(deep, deep.size() + 40)};
+    // Each start is awaited: the applications log in the order they get going.
+    size_t starts = 0;
+    for (const std::wstring& name : names) {
+        ASSERT_TRUE(WriteTextFile(name, "x"));
+        EXPECT_TRUE(View(name)) << name.size() << " units reach the application whole";
+        EXPECT_EQ(Started(++starts).size(), starts);
+    }
+    EXPECT_FALSE(View(nameOfLength(deep, 32000))) << "no such file";
 
-    // The narrow export: 258 characters and the terminator convert; longer names are declined.
+    // The narrow export converts the whole name, however long.
     auto viewNarrow = [&](const std::wstring& name) {
         std::string narrow(name.begin(), name.end());
         Activate(main);
@@ -203,13 +205,23 @@ TEST_F(HostileInput, NamesAtAndBeyondThePathLimit) {
         host->CloseLister(lister);
         return taken;
     };
-    const std::wstring at258 = nameOfLength(258);
-    ASSERT_TRUE(WriteTextFile(at258, "x"));
     Sleep(1100); // the pass-on guard of the same Lister
-    EXPECT_TRUE(viewNarrow(at258));
-    for (size_t length : {259u, 260u, 261u, 32000u})
-        EXPECT_FALSE(viewNarrow(nameOfLength(length))) << length;
-    ExpectStartsExactly({{at259}, {at258}});
+    for (const std::wstring& name : names) {
+        EXPECT_TRUE(viewNarrow(name)) << name.size();
+        EXPECT_EQ(Started(++starts).size(), starts);
+    }
+
+    // A selection in the deep folder: the host's directory reply and the names put together, whole.
+    const std::wstring first = deep + L"first.txt", second = deep + L"second.txt";
+    ASSERT_TRUE(WriteTextFile(first, "x") && WriteTextFile(second, "x"));
+    host->SetPanelEntries({L"first.txt\t1", L"second.txt\t2"});
+    host->SelectPanelEntries({0, 1});
+    host->SetDirectoryReply(hoststub::DirectoryReply::Normal, deep);
+    Activate(main);
+    host->FocusPanel();
+    EXPECT_NE(host->ViewFile(host->CreateLister(), first, false), nullptr);
+    ExpectStartsExactly(
+        {{names[0]}, {names[1]}, {names[2]}, {names[0]}, {names[1]}, {names[2]}, {first, second}});
 }
 
 TEST_F(HostileInput, UnusualCharactersReachTheApplicationUnchanged) {
@@ -367,7 +379,7 @@ TEST_F(HostileInput, DirectoryRepliesOfEverySizeAndKind) {
         pattern64k[i] = static_cast<BYTE>('A' + i % 26);
     std::wstring longDir = d + std::wstring(300, L'q') + L"\\";
     // What opens: the selected file in the folder the host named; the viewed file when the answer came
-    // cut; nothing when there was no usable folder (the bare entry names no existing file).
+    // cut (longer than any path); nothing when there was no usable folder (the entry names no file).
     const std::wstring none;
     struct Case {
         const char* what;
@@ -383,14 +395,14 @@ TEST_F(HostileInput, DirectoryRepliesOfEverySizeAndKind) {
         {"empty", hoststub::DirectoryReply::Raw, {}, none},
         {"one byte", hoststub::DirectoryReply::Raw, {'Z'}, none},
         {"three bytes", hoststub::DirectoryReply::Raw, {'Z', 0, ':'}, none},
-        {"520 bytes of text", hoststub::DirectoryReply::Raw, std::vector<BYTE>(520, 'A'), viewed},
-        {"521 bytes of text", hoststub::DirectoryReply::Raw, std::vector<BYTE>(521, 'A'), viewed},
+        {"520 bytes of text", hoststub::DirectoryReply::Raw, std::vector<BYTE>(520, 'A'), none},
+        {"521 bytes of text", hoststub::DirectoryReply::Raw, std::vector<BYTE>(521, 'A'), none},
         {"520 bytes, directory and padding", hoststub::DirectoryReply::Raw, bytes(d, 520), a},
         {"521 bytes, directory and padding", hoststub::DirectoryReply::Raw, bytes(d, 521), a},
         {"64 KB of text", hoststub::DirectoryReply::Raw, pattern64k, viewed},
         {"64 KB, directory and padding", hoststub::DirectoryReply::Raw, bytes(d, 65536), a},
-        {"a directory over the path limit", hoststub::DirectoryReply::Raw,
-         bytes(longDir, longDir.size() * 2 + 2), viewed},
+        {"a directory beyond 259 units, taken whole", hoststub::DirectoryReply::Raw,
+         bytes(longDir, longDir.size() * 2 + 2), none},
         {"wrong kind", hoststub::DirectoryReply::WrongKind, {}, none},
         {"from another window", hoststub::DirectoryReply::FromOtherWindow, {}, none},
         {"no answer", hoststub::DirectoryReply::None, {}, none},

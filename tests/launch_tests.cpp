@@ -33,7 +33,7 @@ HWND WINAPI AcceptingLoad(HWND parentWin, wchar_t* fileToLoad, int) {
     const std::wstring file = fileToLoad ? fileToLoad : L"";
     if (LoadFileInfo.hwListerWin == parentWin && LoadFileInfo.FileName == file) return nullptr;
     hwLister = parentWin;
-    win::CopyTo(_FileToLoad, file);
+    _FileToLoad = file;
     FileNameByListerWindow[parentWin] = file;
     return StartApplicationsAndDisposeLister(loadCommandLines, loadActiveClass);
 }
@@ -328,7 +328,7 @@ TEST_F(Launch, HandOnRecordsTheLoadTime) {
     HWND lister = host->CreateLister();
     const int32_t before = ClockNow();
     hwLister = lister;
-    win::CopyTo(_FileToLoad, L"C:\\g.txt");
+    _FileToLoad = L"C:\\g.txt";
     ASSERT_NE(StartApplicationsAndDisposeLister({}, L"TTOTAL_CMD"), nullptr);
     EXPECT_EQ(LoadFileInfo.hwListerWin, lister);
     EXPECT_EQ(LoadFileInfo.FileName, L"C:\\g.txt");

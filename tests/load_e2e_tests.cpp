@@ -8,7 +8,6 @@
 #include "tests/support/message_boxes.h"
 #include "tests/support/test_support.h"
 #include "tests/support/viewing_session.h"
-#include "win/handles.h"
 
 using namespace testing_support;
 
@@ -61,52 +60,14 @@ struct ViewingSession : ViewingSessionBase {
     }
 };
 
-// TolvanierCheck.exe run as a user runs it, its report read from a pipe.
+// TolvanierCheck.exe run as a user runs it; a checker that hangs is ended, not waited for.
 struct CheckerReport {
     DWORD status = 999;
     std::string text;
 };
 CheckerReport RunChecker(const std::wstring& arguments) {
-    // The platform now and then starts nothing at all: the program then ends at once, with 0 and no text.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-        HANDLE readEnd = nullptr, writeEnd = nullptr;
-        if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return {};
-        win::UniqueHandle reader(readEnd), writer(writeEnd);
-        SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdOutput = si.hStdError = writer.Get();
-        std::wstring commandLine = Quoted(BuildDir() + L"TolvanierCheck.exe") + L" " + arguments;
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                            nullptr, &si, &pi))
-            return {};
-        const win::UniqueProcessInfo process(pi);
-        writer.Reset();
-        CheckerReport report;
-        // Read while it runs, never past a deadline: a checker that hangs is ended, not waited for.
-        const ULONGLONG deadline = GetTickCount64() + 10000;
-        for (bool ended = false; !ended;) {
-            ended = WaitForSingleObject(process.process.Get(), 20) == WAIT_OBJECT_0;
-            DWORD waiting = 0;
-            char chunk[4096];
-            while (PeekNamedPipe(reader.Get(), nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0) {
-                DWORD got = 0;
-                if (!ReadFile(reader.Get(), chunk, sizeof(chunk), &got, nullptr) || got == 0) break;
-                report.text.append(chunk, got);
-            }
-            if (!ended && GetTickCount64() > deadline) {
-                TerminateProcess(process.process.Get(), 999);
-                WaitForSingleObject(process.process.Get(), 5000);
-                ended = true;
-            }
-        }
-        GetExitCodeProcess(process.process.Get(), &report.status);
-        if (report.status != 0 || !report.text.empty()) return report;
-    }
-    return {};
+    const ProgramRun run = RunProgram(Quoted(BuildDir() + L"TolvanierCheck.exe") + L" " + arguments, 10000);
+    return {run.status, run.output};
 }
 
 // The lines of a report that begin with "start: ", as the command lines they show.
@@ -486,6 +447,8 @@ TEST_F(ViewingSession, TheCheckersStartLinesAreWhatThePluginStartsForTheSameSele
          "txt_params=-t\r\n:dir=" + Narrow(app) + "\r\n",
          {L"b.txt", L"sub", L"a.txt"},
          3},
+        // Beyond 259 units with the folder in front: whole, in the plugin's line and the checker's.
+        {"", "", {std::wstring(230, L'l') + L".txt", L"b.txt", L"c.txt"}, 1},
     };
     ASSERT_TRUE(WriteTextFile(dir / L"wincmd.ini", "[Configuration]\r\nViewertype=1\r\nGetTextMode=1\r\n"));
     CreateDirectoryW((dir / L"sub").c_str(), nullptr);

@@ -2,9 +2,14 @@
 // temporary-copy test.
 #include <gtest/gtest.h>
 
+#include "config/command_text.h"
 #include "plugin/exports.h"
 #include "plugin/load.h"
 #include "shared/state.h"
+#include "tests/support/test_support.h"
+#include "win/paths.h"
+
+using namespace testing_support;
 
 namespace {
 
@@ -75,18 +80,45 @@ TEST(LoadRules, ViewertypeAgainstShift) {
     EXPECT_FALSE(ViewerTypeWantsSelection(-1, false));
 }
 
-TEST(LoadRules, TemporaryCopyNeedsTheFolderAndTheMarker) {
-    const std::wstring temp = L"C:\\Users\\u\\AppData\\Local\\Temp";
-    EXPECT_TRUE(IsTemporaryCopy(temp + L"\\_tc\\a.txt", temp));
-    EXPECT_FALSE(IsTemporaryCopy(temp + L"\\other\\a.txt", temp));
-    EXPECT_FALSE(IsTemporaryCopy(L"D:\\_tc\\a.txt", temp));
-    EXPECT_FALSE(IsTemporaryCopy(temp + L"\\_TC\\a.txt", temp)) << "the marker compares exactly";
-    EXPECT_FALSE(IsTemporaryCopy(L"D:\\_tc\\a.txt", L"")) << "an unusable folder matches nothing";
+TEST(LoadRules, TemporaryCopyLiesUnderAnySpellingOfTheFolderWithTheMarker) {
+    // As the load gathers them: TEMP, its short form, and the system's folder from TMP.
+    const std::wstring temp = L"C:\\Users\\Anna Maria\\AppData\\Local\\Temp";
+    const std::vector<std::wstring> folders = {temp, L"C:\\Users\\ANNAMA~1\\AppData\\Local\\Temp",
+                                               L"D:\\Tmp\\"};
+    const auto copy = [&](const std::wstring& file) { return IsTemporaryCopy(file, folders); };
+    EXPECT_TRUE(copy(temp + L"\\_tc\\a.txt"));
+    EXPECT_TRUE(copy(L"C:\\Users\\ANNAMA~1\\AppData\\Local\\Temp\\_tc\\a.txt")) << "short form";
+    EXPECT_TRUE(copy(L"C:\\USERS\\anna maria\\appdata\\local\\TEMP\\_tc\\a.txt")) << "letter case";
+    EXPECT_TRUE(copy(L"D:\\Tmp\\_tc1\\a.txt")) << "TMP, written with a trailing separator";
+    EXPECT_FALSE(copy(temp + L"\\other\\a.txt"));
+    EXPECT_FALSE(copy(temp + L"\\_TC\\a.txt")) << "the marker compares exactly";
+    EXPECT_FALSE(copy(L"D:\\Tmp2\\_tc\\a.txt")) << "a folder beside it whose name begins alike";
+    EXPECT_FALSE(copy(L"E:\\_tc\\D:\\Tmp\\a.txt")) << "the folder not at the start";
+    EXPECT_FALSE(IsTemporaryCopy(L"C:\\x_tc\\Temp\\a.txt", {L"C:\\x_tc\\Temp"}))
+        << "the marker in the folder";
+    EXPECT_FALSE(IsTemporaryCopy(L"C:\\_tc\\a.txt", {L"", L"\\"})) << "unusable folders match nothing";
+    EXPECT_TRUE(IsTemporaryCopy(L"C:\\_tc\\a.txt", {L"C:\\"})) << "a drive's root";
+}
+
+TEST(LoadRules, TheHostsTemporaryFolderAsThePlatformSpellsIt) {
+    TempDir dir(L"load_temporary_folder");
+    const std::wstring folder = dir / L"Temporary Files";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring shortForm = win::ShortPathOf(folder);
+    ASSERT_NE(shortForm, folder) << "this platform gives names of that length a short form";
+    const std::wstring savedTemp = win::EnvironmentValue(L"TEMP"), savedTmp = win::EnvironmentValue(L"TMP");
+    // The host extracts where TMP points, here written in lower case; TEMP names another folder.
+    SetEnv(L"TEMP", L"C:\\nowhere");
+    SetEnv(L"TMP", config::LowerCase(folder).c_str());
+    EXPECT_TRUE(IsHostTemporaryCopy(folder + L"\\_tc\\a.txt"));
+    EXPECT_TRUE(IsHostTemporaryCopy(shortForm + L"\\_tc\\a.txt"));
+    SetEnv(L"TEMP", savedTemp.empty() ? nullptr : savedTemp.c_str());
+    SetEnv(L"TMP", savedTmp.empty() ? nullptr : savedTmp.c_str());
 }
 
 TEST(LoadRecords, FilesOfClosedListersAreNotKeptForever) {
     // The host calls ListCloseWindow only for a taken load; declined loads of Listers that are gone
-    // must not pile up. A name longer than the path buffer is declined right after it was recorded.
+    // must not pile up. Each load here is declined right after it was recorded (no active window).
     std::wstring longName(300, L'n');
     FileNameByListerWindow.clear();
     for (int i = 0; i < 3; ++i) {

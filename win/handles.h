@@ -73,6 +73,12 @@ struct LibraryTraits {
     static Type Invalid() { return nullptr; }
     static void Close(Type h) { FreeLibrary(h); }
 };
+// A device context of the whole screen, from GetDC(nullptr).
+struct ScreenDcTraits {
+    using Type = HDC;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ReleaseDC(nullptr, h); }
+};
 
 using UniqueHandle = Unique<HandleTraits>;
 using UniqueFind = Unique<FindTraits>;
@@ -81,6 +87,7 @@ using UniqueRegKey = Unique<RegKeyTraits>;
 using UniqueGlobal = Unique<GlobalTraits>;
 using UniqueWindow = Unique<WindowTraits>;
 using UniqueLibrary = Unique<LibraryTraits>;
+using UniqueScreenDc = Unique<ScreenDcTraits>;
 
 // Both handles that process creation hands back, closed together.
 struct UniqueProcessInfo {

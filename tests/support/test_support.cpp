@@ -137,6 +137,48 @@ void SetEnv(const wchar_t* name, const wchar_t* value) {
     SetEnvironmentVariableW(name, value);
 }
 
+ProgramRun RunProgram(const std::wstring& commandLine, DWORD deadlineMs) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+        HANDLE readEnd = nullptr, writeEnd = nullptr;
+        if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return {};
+        win::UniqueHandle reader(readEnd), writer(writeEnd);
+        SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = si.hStdError = writer.Get();
+        std::wstring line = commandLine;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                            &si, &pi))
+            return {};
+        const win::UniqueProcessInfo process(pi);
+        writer.Reset();
+        ProgramRun run;
+        // Read while it runs, never past the deadline.
+        const ULONGLONG deadline = GetTickCount64() + deadlineMs;
+        for (bool ended = false; !ended;) {
+            ended = WaitForSingleObject(process.process.Get(), 20) == WAIT_OBJECT_0;
+            DWORD waiting = 0;
+            char chunk[4096];
+            while (PeekNamedPipe(reader.Get(), nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0) {
+                DWORD got = 0;
+                if (!ReadFile(reader.Get(), chunk, sizeof(chunk), &got, nullptr) || got == 0) break;
+                run.output.append(chunk, got);
+            }
+            if (!ended && GetTickCount64() > deadline) {
+                TerminateProcess(process.process.Get(), 999);
+                WaitForSingleObject(process.process.Get(), 5000);
+                ended = true;
+            }
+        }
+        GetExitCodeProcess(process.process.Get(), &run.status);
+        if (run.status != 0 || !run.output.empty()) return run;
+    }
+    return {};
+}
+
 void PumpFor(DWORD ms) {
     // The stand-in's loop is the one every test thread runs.
     hoststub::PumpMessages(ms);

@@ -43,6 +43,15 @@ std::string WideToUtf8(const std::wstring& s);
 // at least count lines.
 std::vector<std::wstring> ReadLogLines(const std::wstring& logPath, size_t count = 0, DWORD timeoutMs = 0);
 
+// A program run to its end, its output (standard output and error) read from a pipe while it runs. A
+// program still running at the deadline is ended (status 999). The platform now and then starts
+// nothing at all (it ends at once with 0 and no output): such a run is tried once more.
+struct ProgramRun {
+    DWORD status = 999;
+    std::string output;
+};
+ProgramRun RunProgram(const std::wstring& commandLine, DWORD deadlineMs);
+
 // Sets or removes (value null) an environment variable of this process.
 void SetEnv(const wchar_t* name, const wchar_t* value);
 
