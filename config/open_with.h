@@ -30,7 +30,7 @@ enum class OpenWithSource {
 // "Applications\name"; empty: the file's own association).
 struct OpenWithChoice {
     OpenWithSource source = OpenWithSource::FirstHotkey;
-    std::wstring label; // as the menu shows it ("&" doubled)
+    std::wstring label;
     std::wstring program;
     std::wstring commandLine;
     std::wstring shellClass;
@@ -55,8 +55,9 @@ std::vector<size_t> FirstPlaceOfEachProgram(const std::vector<std::wstring>& pro
 // The menu's texts for programs and the descriptions of their version resources: the description,
 // else the file name without its extension; two that would read alike (without regard to letter case)
 // get the file name in parentheses behind it, or the whole path where the file names read alike too.
-// A "&" is doubled, so that it shows instead of marking a mnemonic.
 std::vector<std::wstring> MenuLabels(const std::vector<std::wstring>& programs,
                                      const std::vector<std::wstring>& descriptions);
+// A label as a menu item's text: "&" doubled, so that it shows instead of marking a mnemonic.
+std::wstring MenuItemText(std::wstring label);
 
 } // namespace config

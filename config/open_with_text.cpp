@@ -66,10 +66,13 @@ std::vector<std::wstring> MenuLabels(const std::vector<std::wstring>& programs,
         for (size_t i : places)
             labels[i] += L" (" + (named[LowerCase(fileNames[i])] > 1 ? programs[i] : fileNames[i]) + L")";
     }
-    for (std::wstring& label : labels)
-        for (size_t at = label.find(L'&'); at != std::wstring::npos; at = label.find(L'&', at + 2))
-            label.insert(at, 1, L'&');
     return labels;
+}
+
+std::wstring MenuItemText(std::wstring label) {
+    for (size_t at = label.find(L'&'); at != std::wstring::npos; at = label.find(L'&', at + 2))
+        label.insert(at, 1, L'&');
+    return label;
 }
 
 } // namespace config

@@ -190,7 +190,7 @@ void ChooseAppFromLister(HWND listerWindow) {
     win::UniqueMenu menu(CreatePopupMenu());
     if (!menu) return;
     for (size_t i = 0; i < choices.size(); ++i)
-        AppendMenuW(menu.Get(), MF_STRING, i + 1, choices[i].label.c_str());
+        AppendMenuW(menu.Get(), MF_STRING, i + 1, config::MenuItemText(choices[i].label).c_str());
     if (dialog) {
         if (!choices.empty()) AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
         AppendMenuW(menu.Get(), MF_STRING, kChooseAnotherItem, L"Choose another application...");
