@@ -1,8 +1,6 @@
 #include "config/app_lookup.h"
 
 #include <windows.h>
-// After windows.h.
-#include <shlwapi.h>
 
 #include <optional>
 #include <string>
@@ -17,6 +15,7 @@
 #include "config/program_search.h"
 #include "shared/state.h"
 #include "win/handles.h"
+#include "win/library.h"
 #include "win/paths.h"
 #include "win/registry.h"
 #include "win/text.h"
@@ -287,7 +286,10 @@ std::optional<std::wstring> ResolveApplicationText(const std::wstring& text) {
 bool RunsWhenOpened(const std::wstring& key) {
     if (RunsWhenOpened(key, ProgramExtensions(win::EnvironmentValue(L"PATHEXT")))) return true;
     // The shell's own judgement adds the types marked unsafe on this system.
-    return AssocIsDangerous((L"." + key).c_str()) != FALSE;
+    using IsDangerousProc = BOOL(WINAPI*)(const wchar_t*);
+    const win::UniqueLibrary shlwapi = win::LoadSystemLibrary(L"shlwapi.dll");
+    const auto isDangerous = win::ProcedureOf<IsDangerousProc>(shlwapi, "AssocIsDangerous");
+    return isDangerous && isDangerous((L"." + key).c_str()) != FALSE;
 }
 
 AppLookup LookUpAndReport(const std::wstring& ext, bool forceDefaultEditor, bool useSystemAssociation) {

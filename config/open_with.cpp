@@ -88,11 +88,12 @@ class ChoiceList {
             programs.push_back(win::FullPathOf(c.program).value_or(c.program));
         std::vector<OpenWithChoice> kept;
         std::vector<std::wstring> keptPrograms, descriptions;
+        const win::VersionReader versions;
         for (size_t place : FirstPlaceOfEachProgram(programs)) {
             if (kept.size() == kMaxOpenWithChoices) break;
             kept.push_back(std::move(choices_[place]));
             keptPrograms.push_back(kept.back().program);
-            descriptions.push_back(win::FileDescriptionOf(kept.back().program));
+            descriptions.push_back(versions.FileDescriptionOf(kept.back().program));
         }
         const std::vector<std::wstring> labels = MenuLabels(keptPrograms, descriptions);
         for (size_t i = 0; i < kept.size(); ++i)

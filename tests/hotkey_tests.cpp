@@ -172,8 +172,10 @@ struct HotKeys : testing::Test {
         SetRegistryText(L"TolvZqProg\\shell\\open\\command",
                         command(Program(L"tolvprog.exe"), L"/tolvown \"%1\""));
         SetRegistryText(L".tolvhk\\OpenWithList\\tolvlist.exe", L"");
+        // A program with a version resource: the module's, under another name.
+        ASSERT_TRUE(CopyFileW(ModulePath().c_str(), (dir / L"tolvlist.exe").c_str(), FALSE));
         SetRegistryText(L"Applications\\tolvlist.exe\\shell\\open\\command",
-                        command(Program(L"tolvlist.exe"), L"\"%1\""));
+                        command(dir / L"tolvlist.exe", L"\"%1\""));
     }
     // Allows the next hotkey at once instead of waiting out the second since the last one.
     void LiftDebounce() { ctLastHotKeyFromLister = ClockNow() - 2000; }
@@ -475,8 +477,10 @@ TEST_F(HotKeys, AnEditTakesEffectAtTheNextKeyEvent) {
 TEST_F(HotKeys, ChooseMenuListsEachProgramOnceInOrderAndStartsTheChosenOne) {
     RegisterOpenWithLists();
     Configure("ChooseAppFromLister_key=113\r\n");
-    std::vector<std::wstring> expected = {L"app",      L"sysapp",   L"tolvrecent2", L"tolvrecent1",
-                                          L"tolvprog", L"tolvlist", L"notepad"}; // Wine's has no description
+    std::vector<std::wstring> expected = {
+        L"app",         L"sysapp",   L"tolvrecent2",
+        L"tolvrecent1", L"tolvprog", L"Tolvanier viewer plugin: opens viewed files in outside applications",
+        L"notepad"}; // Wine's has no description
     if (SystemHasOpenWithDialog()) expected.insert(expected.end(), {L"", L"Choose another application..."});
     // The fifth application has arguments of its own: the shell opens the file with its class.
     std::vector<std::wstring> lines;
