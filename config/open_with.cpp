@@ -8,9 +8,9 @@
 #include "config/command_text.h"
 #include "config/commands.h"
 #include "config/ini.h"
+#include "win/handles.h"
 #include "win/paths.h"
 #include "win/registry.h"
-#include "win/version_info.h"
 
 namespace config {
 namespace {
@@ -25,6 +25,19 @@ std::optional<std::wstring> ReadText(HKEY root, const std::wstring& keyPath, con
         text.empty())
         return std::nullopt;
     return text;
+}
+
+// The description in a program's version resource. The file is mapped as data only: nothing of it is
+// prepared to run, and only its resource is read.
+std::wstring DescriptionOf(const std::wstring& program) {
+    const win::UniqueLibrary module(LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!module) return {};
+    const HRSRC resource = FindResourceW(module.Get(), MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    const HGLOBAL loaded = resource ? LoadResource(module.Get(), resource) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data) return {};
+    return DescriptionInVersionResource(static_cast<const uint8_t*>(data),
+                                        SizeofResource(module.Get(), resource));
 }
 
 class ChoiceList {
@@ -88,12 +101,11 @@ class ChoiceList {
             programs.push_back(win::FullPathOf(c.program).value_or(c.program));
         std::vector<OpenWithChoice> kept;
         std::vector<std::wstring> keptPrograms, descriptions;
-        const win::VersionReader versions;
         for (size_t place : FirstPlaceOfEachProgram(programs)) {
             if (kept.size() == kMaxOpenWithChoices) break;
             kept.push_back(std::move(choices_[place]));
             keptPrograms.push_back(kept.back().program);
-            descriptions.push_back(versions.FileDescriptionOf(kept.back().program));
+            descriptions.push_back(DescriptionOf(kept.back().program));
         }
         const std::vector<std::wstring> labels = MenuLabels(keptPrograms, descriptions);
         for (size_t i = 0; i < kept.size(); ++i)

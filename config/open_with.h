@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,5 +60,11 @@ std::vector<std::wstring> MenuLabels(const std::vector<std::wstring>& programs,
                                      const std::vector<std::wstring>& descriptions);
 // A label as a menu item's text: "&" doubled, so that it shows instead of marking a mnemonic.
 std::wstring MenuItemText(std::wstring label);
+
+// The "FileDescription" of a program's version resource (the VS_VERSIONINFO block as the file holds
+// it), from the first translation the block lists that has one, else US English in Unicode or the
+// Windows code page, else any; without surrounding blanks. Empty for a block that is malformed or has
+// none: whatever the bytes, nothing outside data[0, size) is read.
+std::wstring DescriptionInVersionResource(const uint8_t* data, size_t size);
 
 } // namespace config

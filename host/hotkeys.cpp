@@ -115,7 +115,7 @@ void StartChoice(HWND listerWindow, const std::wstring& file,
         const HRESULT shown = ShowSystemOpenWithDialog(listerWindow, file);
         if (SUCCEEDED(shown) || shown == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return;
         started.error = static_cast<DWORD>(shown);
-    } else {
+    } else if (chosen >= 1 && chosen <= choices.size()) {
         const config::OpenWithChoice& choice = choices[chosen - 1];
         if (!choice.commandLine.empty()) {
             what = choice.commandLine;
@@ -123,6 +123,8 @@ void StartChoice(HWND listerWindow, const std::wstring& file,
         } else {
             started = OpenWithShell(file, choice.shellClass);
         }
+    } else {
+        return;
     }
     // Moved before a failure's box, as for the other hotkeys.
     ctLastHotKeyFromLister = ClockNow();

@@ -1,5 +1,6 @@
 // The text rules of command resolution, driven without the platform.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <map>
 
@@ -8,6 +9,7 @@
 #include "config/open_with.h"
 #include "config/program_search.h"
 #include "shared/command_line.h"
+#include "tests/support/test_support.h"
 
 using namespace config;
 
@@ -155,6 +157,19 @@ TEST(OpenWithMenu, RecentChoicesOrderOnePlacePerProgramAndLabels) {
     for (const auto& c : cases)
         EXPECT_EQ(MenuLabels(c.programs, c.descriptions), c.labels) << c.programs[0];
     EXPECT_EQ(MenuItemText(L"R&D && more"), L"R&&D &&&& more");
+
+    // The module's own version resource, whole and cut short.
+    const HMODULE module =
+        LoadLibraryExW(testing_support::ModulePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    ASSERT_NE(resource, nullptr);
+    const auto* block = static_cast<const uint8_t*>(LockResource(LoadResource(module, resource)));
+    const size_t size = SizeofResource(module, resource);
+    EXPECT_EQ(DescriptionInVersionResource(block, size),
+              L"Tolvanier viewer plugin: opens viewed files in outside applications");
+    for (size_t cut = 0; cut < size; cut += 7)
+        EXPECT_EQ(DescriptionInVersionResource(block, cut), L"") << cut;
+    FreeLibrary(module);
 }
 
 TEST(ExtensionKeys, FromTheWholeLastComponent) {
