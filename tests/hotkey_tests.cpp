@@ -343,6 +343,16 @@ TEST_F(HotKeys, SystemHotKeyKeepsTheArgumentsTheAssociationNeeds) {
     EXPECT_TRUE(Mentions(lines[0], L"/tolvown") && Mentions(lines[0], document)) << lines[0];
 }
 
+// With UseSystemAssociations=1 the first hotkey opens a type nothing configures in its association.
+TEST_F(HotKeys, FirstHotKeyTakesTheSystemsAssociationForWhatNothingConfigures) {
+    Associate(L"\"" + Program(L"sysapp.exe") + L"\" \"%1\"");
+    Configure("AppFromLister_key=113\r\n", L"");
+    TolvanierOptions.UseSystemAssociations = true;
+    const std::vector<std::wstring> lines = PressUntilLaunched(kF2);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(Mentions(lines[0], sysApp) && Mentions(lines[0], file)) << lines[0];
+}
+
 TEST_F(HotKeys, NothingInTheQuickViewPanel) {
     Configure("AppFromLister_key=113\r\n");
     HWND quickView = host.CreateLister(true);
