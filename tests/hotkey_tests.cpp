@@ -9,10 +9,10 @@
 
 #include "config/ini.h"
 #include "config/options.h"
-#include "shared/process.h"
 #include "host/hotkeys.h"
 #include "hoststub/host_standin.h"
 #include "plugin/exports.h"
+#include "shared/process.h"
 #include "shared/state.h"
 #include "tests/support/test_support.h"
 #include "tests/support/viewing_session.h"
@@ -66,10 +66,9 @@ const wchar_t* const kMenuKeys[] = {L"TolvanierTestFile",
                                     L"Applications\\tolvlist.exe"};
 const wchar_t kUserFileExts[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.tolvhk";
 
-void SetUserValue(const std::wstring& keyPath, const wchar_t* name, const std::wstring& text) {
+void SetValue(HKEY root, const std::wstring& keyPath, const wchar_t* name, const std::wstring& text) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
@@ -153,21 +152,19 @@ struct HotKeys : testing::Test {
             return L"\"" + program + L"\" " + arguments;
         };
         Associate(command(Program(L"sysapp.exe"), L"\"%1\""));
-        SetUserValue(kUserFileExts + std::wstring(L"\\OpenWithList"), L"a", L"tolvrecent1.exe");
-        SetUserValue(kUserFileExts + std::wstring(L"\\OpenWithList"), L"b", L"tolvrecent2.exe");
-        SetUserValue(kUserFileExts + std::wstring(L"\\OpenWithList"), L"MRUList", L"ba");
-        SetUserValue(kUserFileExts + std::wstring(L"\\OpenWithProgids"), L"TolvZqUserProg", L"");
+        const std::wstring recent = kUserFileExts + std::wstring(L"\\OpenWithList");
+        for (const auto& [name, text] :
+             {std::pair{L"a", L"tolvrecent1.exe"}, {L"b", L"tolvrecent2.exe"}, {L"MRUList", L"ba"}})
+            SetValue(HKEY_CURRENT_USER, recent, name, text);
+        SetValue(HKEY_CURRENT_USER, kUserFileExts + std::wstring(L"\\OpenWithProgids"), L"TolvZqUserProg",
+                 L"");
         SetRegistryText(L"Applications\\tolvrecent1.exe\\shell\\open\\command",
                         command(Program(L"tolvrecent1.exe"), L"%1"));
         SetRegistryText(L"Applications\\tolvrecent2.exe\\shell\\open\\command",
                         command(Program(L"tolvrecent2.exe"), L"\"%1\""));
         SetRegistryText(L"TolvZqUserProg\\shell\\open\\command", command(dir / L"APP.EXE", L"\"%1\""));
-        SetRegistryText(L".tolvhk\\OpenWithProgids", L"");
-        HKEY progids = nullptr;
-        RegOpenKeyExW(HKEY_CLASSES_ROOT, L".tolvhk\\OpenWithProgids", 0, KEY_ALL_ACCESS, &progids);
         for (const wchar_t* name : {L"TolvZqGone", L"TolvZqProg"})
-            RegSetValueExW(progids, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
-        RegCloseKey(progids);
+            SetValue(HKEY_CLASSES_ROOT, L".tolvhk\\OpenWithProgids", name, L"");
         SetRegistryText(L"TolvZqGone\\shell\\open\\command", command(dir / L"gone.exe", L"\"%1\""));
         SetRegistryText(L"TolvZqProg\\shell\\open\\command",
                         command(Program(L"tolvprog.exe"), L"/tolvown \"%1\""));
