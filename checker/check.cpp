@@ -13,6 +13,7 @@
 #include "config/command_text.h"
 #include "config/commands.h"
 #include "config/ini.h"
+#include "config/open_with.h"
 #include "config/options.h"
 #include "config/params.h"
 #include "config/program_search.h"
@@ -20,7 +21,9 @@
 #include "host/hotkeys.h"
 #include "plugin/load.h"
 #include "plugin/startup.h"
+#include "shared/command_line.h"
 #include "shared/host_names.h"
+#include "shared/process.h"
 #include "shared/state.h"
 #include "win/errors.h"
 #include "win/handles.h"
@@ -374,6 +377,12 @@ std::wstring KeyLabel(const std::wstring& key) {
 std::wstring DescribeSource(const config::AppLookup& l, const std::wstring& key, const ParsedIni& ini) {
     switch (l.source) {
     case config::AppSource::SystemAssociation:
+        if (l.systemFallback) {
+            const std::wstring head = L"the system's association of ." + key + L" (UseSystemAssociations=1)";
+            if (!l.openWithShell) return head + L", program " + Quote(l.appText);
+            return head + (l.appText.empty() ? L": a handler of the shell (DelegateExecute), no command"
+                                             : L", open command " + l.appText);
+        }
         if (l.openWithShell && l.appText.empty())
             return L"the system's association of ." + key +
                    L": its class opens files through a handler of the shell (DelegateExecute), not a command";
@@ -440,6 +449,53 @@ std::wstring GroupingText() {
     return L"none: these values open nothing" + set;
 }
 
+std::wstring ChoiceSourceText(config::OpenWithSource source, const std::wstring& key) {
+    switch (source) {
+    case config::OpenWithSource::FirstHotkey: return L"the first hotkey's application";
+    case config::OpenWithSource::SystemAssociation: return L"the system's association of ." + key;
+    case config::OpenWithSource::UserOpenWithList: return L"your recent choice for ." + key;
+    case config::OpenWithSource::UserOpenWithProgids: return L"a file type of your Open with list of ." + key;
+    case config::OpenWithSource::OpenWithProgids: return L"a file type registered for ." + key;
+    case config::OpenWithSource::OpenWithList: return L"an application registered for ." + key;
+    case config::OpenWithSource::DefaultEditor: return L"the default editor";
+    }
+    return L"";
+}
+
+// The third hotkey's menu for one file: its items in order, each with what choosing it starts.
+// Returns whether the menu would list an application.
+bool DescribeMenu(const std::wstring& file, Report& r) {
+    r.Line(L"the third hotkey (a menu of applications) in a viewer window showing:");
+    if (!TolvanierOptions.ChooseAppFromLister_key)
+        r.Line(L"note: this hotkey is off; pressing its key shows nothing until you set its code");
+    const uint8_t kind = FileExists(file);
+    if (kind == 0) {
+        r.Line(L"  " + file + L": it does not exist, so no menu opens");
+        return false;
+    }
+    const std::wstring key = config::ExtensionKeyOf(file, kind == 16);
+    r.Line(L"  " + file + L" (" + KeyLabel(key) + L")");
+    const std::vector<config::OpenWithChoice> choices = config::ListOpenWithChoices(file);
+    for (size_t i = 0; i < choices.size(); ++i) {
+        const config::OpenWithChoice& c = choices[i];
+        r.Line(L"  " + std::to_wstring(i + 1) + L". " + c.label + L" (" + ChoiceSourceText(c.source, key) +
+               L"): " + c.program);
+        if (!c.commandLine.empty())
+            r.Line(L"     start: " + c.commandLine);
+        else
+            r.Line(L"     start: (the system's shell opens" +
+                   (c.shellClass.empty() ? std::wstring() : L", as " + c.shellClass + L" opens files") +
+                   L") " + Quote(file));
+    }
+    const bool dialog = SystemHasOpenWithDialog() && kind == 1;
+    if (dialog)
+        r.Line(L"  then a separator and \"Choose another application...\": the system's Open with dialog");
+    if (choices.empty())
+        r.Line(dialog ? L"no application to list: the menu holds only the system's dialog"
+                      : L"nothing to choose: no menu opens");
+    return !choices.empty();
+}
+
 // Explains the selection, then prints the command lines the plugin's builder gives for it. Returns
 // whether every name would be opened without a message.
 bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
@@ -448,14 +504,17 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
     std::vector<std::wstring> files;
     for (const std::wstring& f : a.files)
         files.push_back(FullPath(f));
+    if (a.mode == Arguments::Mode::Choose) return DescribeMenu(files.front(), r);
 
     if (a.mode == Arguments::Mode::Load) {
         r.Line(L"selection of " + Names(files.size()) + L", as if selected in the focused panel:");
     } else {
         const bool on =
             system ? TolvanierOptions.DefSysAppFromLister_key : TolvanierOptions.AppFromLister_key;
-        r.Line(system
-                   ? L"the second hotkey (the system's association) in a viewer window showing:"
+        r.Line(system ? L"the second hotkey (the system's association) in a viewer window showing:"
+               : TolvanierOptions.UseSystemAssociations
+                   ? L"the first hotkey (configured application, else the system's association "
+                     L"(UseSystemAssociations=1), else the default editor) in a viewer window showing:"
                    : L"the first hotkey (configured application, else the default editor) in a viewer window "
                      L"showing:");
         if (!on) r.Line(L"note: this hotkey is off; pressing its key starts nothing until you set its code");
@@ -501,7 +560,7 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
     caughtMessages.clear();
     // As the second hotkey does: no command line, the file goes to the shell.
     if (system && SystemOpensWithShell(files.front()))
-        lines.push_back(L"(the system's shell opens) " + Quote(files.front()));
+        lines.push_back(config::ShellOpenLine(files.front()));
     else
         GetCommandsList(files, lines, hotkey, system);
     const std::vector<std::wstring> messages = caughtMessages;
@@ -509,7 +568,9 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
         r.Line(L"message: " + OneLine(m));
     if (hotkey && lines.size() > 1) lines.resize(1); // a hotkey starts the first line only
     for (const std::wstring& line : lines)
-        r.Line(L"start: " + line);
+        r.Line(L"start: " +
+               std::wstring(SplitCommandLine(line).arguments.empty() ? L"(the system's shell opens) " : L"") +
+               line);
 
     if (lines.empty()) {
         const int pm = TolvanierOptions.ParamsMode, pbe = TolvanierOptions.ParamsByExtMode;
@@ -653,6 +714,8 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
     r.Line(L"hotkey DefSysAppFromLister (the system's association): " +
            DescribeHotkey(TolvanierOptions.DefSysAppFromLister_key, L"DefSysAppFromLister"));
     r.Line(DescribeFindFiles());
+    r.Line(L"hotkey ChooseAppFromLister (a menu of applications): " +
+           DescribeHotkey(TolvanierOptions.ChooseAppFromLister_key, L"ChooseAppFromLister"));
 
     const bool allOpen = args.files.empty() || DescribeSelection(args, ini, r);
     const int status = problems.empty() && allOpen ? 0 : 1;

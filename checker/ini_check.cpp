@@ -128,13 +128,16 @@ const std::vector<KnownSection>& Catalogue() {
           {L"CopySearchTextToClip", Kind::Flag},
           {L"ParamsMode", Kind::Ranged, 0, 1, L"the plugin opens nothing at all"},
           {L"ParamsByExtMode", Kind::Ranged, 0, 2, L"with ParamsMode=1 the plugin opens nothing at all"},
+          {L"UseSystemAssociations", Kind::Flag},
           {L"DefaultEditor", Kind::Text},
           {L"DefaultEditor_params", Kind::Template}}},
         {L"HotKeys",
          {{L"AppFromLister_key", Kind::KeyCode},
           {L"AppFromLister_mod", Kind::Modifiers},
           {L"DefSysAppFromLister_key", Kind::KeyCode},
-          {L"DefSysAppFromLister_mod", Kind::Modifiers}}},
+          {L"DefSysAppFromLister_mod", Kind::Modifiers},
+          {L"ChooseAppFromLister_key", Kind::KeyCode},
+          {L"ChooseAppFromLister_mod", Kind::Modifiers}}},
         {L"Editor", {}},
         {L"TCPos",
          {{L"IsSearchTextLeft", Kind::Number},
@@ -736,13 +739,14 @@ std::vector<std::wstring> CompositeItems(const std::wstring& list) {
 }
 
 const wchar_t kUsage[] =
-    L"usage: TolvanierCheck.exe [--ini FILE] [--hotkey | --system] [FILE ...]\n"
+    L"usage: TolvanierCheck.exe [--ini FILE] [--hotkey | --system | --choose] [FILE ...]\n"
     L"  Checks the settings file and says what the plugin would start for the FILEs, taken as one\n"
     L"  selection in the focused panel. Without --ini it checks the file that the plugin beside\n"
     L"  TolvanierCheck.exe reads: Tolvanier.ini beside the plugin; when that folder cannot be written,\n"
     L"  beside the file manager's settings (COMMANDER_INI), else in %APPDATA%\\Tolvanier.\n"
     L"  --hotkey  what the first hotkey would start for one FILE\n"
     L"  --system  what the second hotkey (the system's association) would start for one FILE\n"
+    L"  --choose  the menu of the third hotkey for one FILE: its items in order, and what each starts\n"
     L"  Exit status: 0 no problem and every FILE opens, 1 a problem or a FILE that does not open,\n"
     L"  2 wrong arguments or an INI that cannot be read.\n";
 
@@ -764,13 +768,15 @@ std::optional<Arguments> ParseArguments(const std::vector<std::wstring>& args, s
             }
             iniSet = true;
             a.ini = args[++i];
-        } else if (arg == L"--hotkey" || arg == L"--system") {
+        } else if (arg == L"--hotkey" || arg == L"--system" || arg == L"--choose") {
             if (modeSet) {
-                error = L"--hotkey and --system exclude each other";
+                error = L"--hotkey, --system and --choose exclude each other";
                 return std::nullopt;
             }
             modeSet = true;
-            a.mode = arg == L"--hotkey" ? Arguments::Mode::Hotkey : Arguments::Mode::System;
+            a.mode = arg == L"--hotkey"   ? Arguments::Mode::Hotkey
+                     : arg == L"--system" ? Arguments::Mode::System
+                                          : Arguments::Mode::Choose;
         } else {
             error = L"unknown option " + arg;
             return std::nullopt;

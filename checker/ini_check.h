@@ -86,7 +86,7 @@ bool SameName(const std::wstring& a, const std::wstring& b);
 
 // Command-line arguments of TolvanierCheck.exe.
 struct Arguments {
-    enum class Mode { Load, Hotkey, System };
+    enum class Mode { Load, Hotkey, System, Choose };
     std::wstring ini; // empty: the settings file the plugin in the checker's folder reads
     Mode mode = Mode::Load;
     std::vector<std::wstring> files;

@@ -15,7 +15,9 @@
 #include "config/program_search.h"
 #include "shared/state.h"
 #include "win/handles.h"
+#include "win/library.h"
 #include "win/paths.h"
+#include "win/registry.h"
 #include "win/text.h"
 
 namespace {
@@ -33,28 +35,14 @@ std::wstring ReadAppValue(const wchar_t* ini, const wchar_t* section, const std:
     return config::IniReadString(ini, section, key.c_str(), L"", config::kIniValueCapacity + 1);
 }
 
-enum class RegistryRead { NoKey, NoValue, Found };
+using win::RegistryRead;
 
 // A text value of root\keyPath (valueName null: the default value), at most 259 units. anyType: the
 // value is taken as text whatever its type, as for the extension's own class and command; otherwise it
 // must be a string.
 RegistryRead ReadRegistryText(HKEY root, const std::wstring& keyPath, const wchar_t* valueName, bool anyType,
                               std::wstring& text) {
-    win::UniqueRegKey key;
-    if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
-        return RegistryRead::NoKey;
-    wchar_t data[kAppPathCapacity];
-    DWORD bytes = sizeof(data);
-    DWORD type = REG_NONE;
-    if (RegQueryValueExW(key.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes) !=
-            ERROR_SUCCESS ||
-        (!anyType && type != REG_SZ && type != REG_EXPAND_SZ))
-        return RegistryRead::NoValue;
-    // The stored text need not be terminated; it ends at its first terminator or its last unit.
-    const size_t length = win::BoundedLength(data, bytes / sizeof(wchar_t));
-    if (length > kAppTextLimit) return RegistryRead::NoValue;
-    text.assign(data, length);
-    return RegistryRead::Found;
+    return win::ReadRegistryText(root, keyPath, valueName, anyType, kAppTextLimit, text);
 }
 
 bool HasRegistryValue(HKEY root, const std::wstring& keyPath, const wchar_t* valueName) {
@@ -175,6 +163,37 @@ std::optional<std::wstring> ResolveDefaultEditor(const std::wstring& editor) {
 } // namespace
 
 namespace config {
+namespace {
+
+// The system's association of a key that nothing configures, with UseSystemAssociations=1: found as
+// the second hotkey finds it, but silent; nullopt where the system has no association with an open
+// command, for folders and files without an extension, and for types the system runs.
+std::optional<AppLookup> LookUpSystemFallback(const std::wstring& key) {
+    if (key.empty() || key == kDirectoryKey || RunsWhenOpened(key)) return std::nullopt;
+    std::wstring ignored;
+    const std::optional<SystemOpen> open = ReadSystemAssociation(key, ignored);
+    if (!open || OpenCommandRunsTheFile(open->command)) return std::nullopt;
+    const std::optional<std::wstring> program = CutRegistryCommand(open->command);
+    if (!open->throughShell && program && program->empty()) return std::nullopt; // no program named
+    AppLookup result;
+    result.source = AppSource::SystemAssociation;
+    result.systemFallback = true;
+    result.appText = open->command;
+    if (!open->throughShell && IsPlainOpenCommand(open->command) && program) {
+        if (std::optional<std::wstring> found = ResolveApplicationText(*program)) {
+            result.found = true;
+            result.appPath = std::move(*found);
+            result.appText = *program;
+            return result;
+        }
+    }
+    // Arguments of its own, a handler, or a program this search does not find (the shell also knows
+    // the programs registered under App Paths): the shell opens the file as a double click would.
+    result.openWithShell = true;
+    return result;
+}
+
+} // namespace
 
 LookupMessageSink SetLookupMessageSink(LookupMessageSink sink) {
     return std::exchange(messageSink, sink ? sink : ShowPluginMessage);
@@ -222,10 +241,7 @@ AppLookup LookUpApplication(const std::wstring& key, bool forceDefaultEditor, bo
     // an application that was not found.
     const std::wstring app = ExpandEnvironment(result.appText);
     if (!app.empty()) {
-        std::optional<std::wstring> found =
-            app.size() <= kAppTextLimit && result.appText.size() <= kAppTextLimit ? ResolveConfiguredApp(app)
-                                                                                  : std::nullopt;
-        if (found && found->size() <= kAppTextLimit) {
+        if (std::optional<std::wstring> found = ResolveApplicationText(result.appText)) {
             result.found = true;
             result.appPath = std::move(*found);
         } else {
@@ -234,7 +250,14 @@ AppLookup LookUpApplication(const std::wstring& key, bool forceDefaultEditor, bo
         return result;
     }
 
+    if (!useSystemAssociation && TolvanierOptions.UseSystemAssociations)
+        if (std::optional<AppLookup> system = LookUpSystemFallback(key)) return std::move(*system);
     if (TolvanierOptions.IfIsExtOnly && !forceDefaultEditor) return result;
+    return LookUpDefaultEditor();
+}
+
+AppLookup LookUpDefaultEditor() {
+    AppLookup result;
     result.usedDefaultEditor = true;
     result.source = AppSource::DefaultEditor;
     result.appText =
@@ -252,14 +275,36 @@ AppLookup LookUpApplication(const std::wstring& key, bool forceDefaultEditor, bo
     return result;
 }
 
+std::optional<std::wstring> ResolveApplicationText(const std::wstring& text) {
+    const std::wstring app = ExpandEnvironment(text);
+    if (app.empty() || app.size() > kAppTextLimit || text.size() > kAppTextLimit) return std::nullopt;
+    std::optional<std::wstring> found = ResolveConfiguredApp(app);
+    if (!found || found->size() > kAppTextLimit) return std::nullopt;
+    return found;
+}
+
+bool RunsWhenOpened(const std::wstring& key) {
+    if (RunsWhenOpened(key, ProgramExtensions(win::EnvironmentValue(L"PATHEXT")))) return true;
+    // The shell's own judgement adds the types marked unsafe on this system.
+    using IsDangerousProc = BOOL(WINAPI*)(const wchar_t*);
+    const win::UniqueLibrary shlwapi = win::LoadSystemLibrary(L"shlwapi.dll");
+    const auto isDangerous = win::ProcedureOf<IsDangerousProc>(shlwapi, "AssocIsDangerous");
+    return isDangerous && isDangerous((L"." + key).c_str()) != FALSE;
+}
+
+AppLookup LookUpAndReport(const std::wstring& ext, bool forceDefaultEditor, bool useSystemAssociation) {
+    AppLookup lookup = LookUpApplication(ext, forceDefaultEditor, useSystemAssociation);
+    if (!lookup.message.empty()) messageSink(lookup.message);
+    return lookup;
+}
+
 } // namespace config
 
 bool GetAssociatedAppByExt(const wchar_t* ext, wchar_t* appPath, bool forceDefaultEditor,
                            bool useSystemAssociation, bool& usedDefaultEditor) {
     win::CopyTo(appPath, kAppPathCapacity, L"");
     const config::AppLookup lookup =
-        config::LookUpApplication(ext ? ext : L"", forceDefaultEditor, useSystemAssociation);
+        config::LookUpAndReport(ext ? ext : L"", forceDefaultEditor, useSystemAssociation);
     usedDefaultEditor = lookup.usedDefaultEditor;
-    if (!lookup.message.empty()) messageSink(lookup.message);
     return lookup.found && win::CopyTo(appPath, kAppPathCapacity, lookup.appPath);
 }

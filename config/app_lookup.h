@@ -39,8 +39,24 @@ struct AppLookup {
     // The system's association opens the file through the shell (a command with arguments of its own,
     // or a class without one); no application is looked up and nothing is reported.
     bool openWithShell = false;
+    // UseSystemAssociations=1 took the system's association for a key nothing configures.
+    bool systemFallback = false;
 };
 AppLookup LookUpApplication(const std::wstring& ext, bool forceDefaultEditor, bool useSystemAssociation);
+// The same, its message (if any) handed to the message sink, as GetAssociatedAppByExt does.
+AppLookup LookUpAndReport(const std::wstring& ext, bool forceDefaultEditor, bool useSystemAssociation);
+// [Options] DefaultEditor, as the lookup falls back to it; shows nothing.
+AppLookup LookUpDefaultEditor();
+
+// An application text as the configuration names one: expanded, then found as a configured
+// application is (its own folder, or the program folders); nullopt when it is not found or does not
+// fit the application buffer.
+std::optional<std::wstring> ResolveApplicationText(const std::wstring& text);
+
+// Whether the system runs files of this extension key when it opens them (RunsWhenOpened of
+// config/program_search.h with this system's PATHEXT, and the types the shell marks unsafe): their
+// association never stands in for a configured application.
+bool RunsWhenOpened(const std::wstring& key);
 
 // The host program's folder, the first one a program named without an absolute folder is looked for
 // in. Unset (nullopt), it is the folder of the process's own program: the host's, for the plugin. A

@@ -132,23 +132,34 @@ std::optional<std::wstring> CutRegistryCommand(const std::wstring& command) {
     return command.substr(0, command.find(L' '));
 }
 
+namespace {
+
+// "%1" or "%L", quoted or not: where a registry command puts the file.
+bool IsFilePlaceholder(std::wstring text) {
+    if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"')
+        text = text.substr(1, text.size() - 2);
+    return text == L"%1" || text == L"%L" || text == L"%l";
+}
+
+} // namespace
+
+bool OpenCommandRunsTheFile(const std::wstring& command) {
+    const std::optional<std::wstring> program = CutRegistryCommand(command);
+    return program && IsFilePlaceholder(*program);
+}
+
 bool IsPlainOpenCommand(const std::wstring& command) {
     const std::optional<std::wstring> program = CutRegistryCommand(command);
-    if (!program) return true; // the cut's own message says what is wrong
-    auto isPlaceholder = [](std::wstring text) {
-        if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"')
-            text = text.substr(1, text.size() - 2);
-        return text == L"%1" || text == L"%L" || text == L"%l";
-    };
-    if (program->empty()) return true;         // no program: the default editor, as for any empty text
-    if (isPlaceholder(*program)) return false; // the file is its own program ("%1" %*)
+    if (!program) return true;                     // the cut's own message says what is wrong
+    if (program->empty()) return true;             // no program: the default editor, as for any empty text
+    if (IsFilePlaceholder(*program)) return false; // the file is its own program ("%1" %*)
     // What follows the program: the quoted one ends at its closing quote, the other at the first space.
     const size_t restStart = command[0] == L'"' ? program->size() + 2 : program->size();
     const std::wstring rest = restStart < command.size() ? command.substr(restStart) : std::wstring();
     const size_t first = rest.find_first_not_of(L' ');
     if (first == std::wstring::npos) return true;
     const size_t last = rest.find_last_not_of(L' ');
-    return isPlaceholder(rest.substr(first, last - first + 1));
+    return IsFilePlaceholder(rest.substr(first, last - first + 1));
 }
 
 std::wstring ExpandAroundPlaceholders(const std::wstring& text,
@@ -211,6 +222,10 @@ std::wstring QuoteName(const std::wstring& name) {
     return quoted;
 }
 
+std::wstring ShellOpenLine(const std::wstring& name) {
+    return QuoteName(name);
+}
+
 namespace {
 
 // The composition over the names that forEachName hands to the function it is given, as (name,
@@ -239,9 +254,16 @@ std::vector<std::wstring> Compose(const ForEachName& forEachName, int paramsMode
     KeyMap<NameList> filesByApp;
     KeyMap<bool> defaultEditorByApp;
     KeyMap<std::wstring> extensionByApp;
-    for (auto& [key, files] : filesByExtension) {
+    std::vector<KeyMap<NameList>::const_iterator> shellGroups; // in key order
+    for (auto it = filesByExtension.begin(); it != filesByExtension.end(); ++it) {
+        const std::wstring& key = it->first;
+        NameList& files = it->second;
         const std::optional<ResolvedApp> app = resolveApp(key);
         if (!app) continue;
+        if (app->openWithShell) {
+            shellGroups.push_back(it);
+            continue;
+        }
         appByExtension.emplace(key, app->appPath);
         if (!byApp) continue;
         // The names move to their application: this grouping never reads them by extension again.
@@ -257,23 +279,42 @@ std::vector<std::wstring> Compose(const ForEachName& forEachName, int paramsMode
     }
 
     std::vector<std::wstring> lines;
+    // The shell's files of the keys that sort before key (all that are left, for none).
+    auto nextShellGroup = shellGroups.begin();
+    const auto addShellLinesBefore = [&](const std::wstring* key) {
+        for (;
+             nextShellGroup != shellGroups.end() && (!key || CodeUnitLess()((*nextShellGroup)->first, *key));
+             ++nextShellGroup)
+            for (const std::wstring* name : (*nextShellGroup)->second) {
+                std::wstring line = ShellOpenLine(*name);
+                if (line.size() <= maxLineLength) lines.push_back(std::move(line));
+            }
+    };
     if (byApp) {
         for (const auto& [app, files] : filesByApp) {
+            const std::wstring& firstKey = extensionByApp[app];
+            addShellLinesBefore(&firstKey);
             const std::wstring params = paramsMode == 0 ? readTemplate(0, app, defaultEditorByApp[app])
-                                                        : readTemplate(1, extensionByApp[app], false);
+                                                        : readTemplate(1, firstKey, false);
             AppendCommandLines(app, params, files, maxLineLength, lines);
         }
     } else if (paramsMode == 1 && paramsByExtMode == 1) {
-        for (const auto& [key, app] : appByExtension)
+        for (const auto& [key, app] : appByExtension) {
+            addShellLinesBefore(&key);
             AppendCommandLines(app, readTemplate(1, key, false), filesByExtension[key], maxLineLength, lines);
+        }
     } else if (perFile) {
         for (const auto& [quoted, file] : entryByQuotedFile) {
             const auto app = appByExtension.find(file.key);
             if (app == appByExtension.end()) continue;
+            addShellLinesBefore(&file.key);
             AppendCommandLines(app->second, readTemplate(1, file.key, false), NameList{file.name},
                                maxLineLength, lines);
         }
+    } else {
+        return lines; // these values open nothing, not even through the shell
     }
+    addShellLinesBefore(nullptr);
     return lines;
 }
 

@@ -32,6 +32,10 @@ std::optional<std::wstring> CutRegistryCommand(const std::wstring& command);
 // plain. An opening quote that never closes counts as plain, for the cut to report.
 bool IsPlainOpenCommand(const std::wstring& command);
 
+// Whether a registry "open" command's program is the file itself ("%1" %*, as for programs and
+// scripts): the file is run, not opened in an application.
+bool OpenCommandRunsTheFile(const std::wstring& command);
+
 // text with expand applied to each piece around its "%1" placeholders, which stay as they are: the
 // platform pairs percent signs from the left, so a "%1" in front of a reference would keep it unexpanded.
 std::wstring ExpandAroundPlaceholders(const std::wstring& text,
@@ -73,7 +77,14 @@ struct ExistingName {
 struct ResolvedApp {
     std::wstring appPath;
     bool usedDefaultEditor = false;
+    // The system's shell opens each file of the key (appPath is not used): see ShellOpenLine.
+    bool openWithShell = false;
 };
+
+// The command line of a file that the system's shell opens: the quoted file as its own application,
+// with no arguments. The start hands an application that is no program to the shell
+// (shared/process.h); a line the builder makes has arguments otherwise, so the two never mix.
+std::wstring ShellOpenLine(const std::wstring& name);
 
 // Looks up the application of an extension key; nullopt when the key gets no command.
 using AppResolver = std::function<std::optional<ResolvedApp>(const std::wstring& ext)>;
@@ -81,7 +92,9 @@ using AppResolver = std::function<std::optional<ResolvedApp>(const std::wstring&
 using TemplateReader = std::function<std::wstring(int mode, const std::wstring& key, bool usedDefaultEditor)>;
 
 // Groups the names by extension key, resolves each distinct key once in key order, and composes the
-// command lines of the grouping chosen by paramsMode and paramsByExtMode. No line is longer than
+// command lines of the grouping chosen by paramsMode and paramsByExtMode. The names of a key the
+// shell opens get one ShellOpenLine each, in input order, placed before the first command whose
+// (first) extension key sorts after theirs. No line is longer than
 // maxLineLength: the names of a command that do not fit one line are spread over several lines with
 // the same application and template, each holding a consecutive run of whole names; a name that
 // cannot fit any line gets no command.

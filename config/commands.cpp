@@ -25,34 +25,48 @@ uint8_t FileExists(std::wstring name) {
     return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 16 : 1;
 }
 
-void GetCommandsList(const std::vector<std::wstring>& fileNames, std::vector<std::wstring>& commandLines,
-                     bool forceDefaultEditor, bool useSystemAssociation) {
-    // Within one call a value read twice from the configuration is read once: nothing in between
-    // waits for the user (a message box forgets what was read).
-    const config::IniReadMemo memo;
+namespace {
+
+// The lines of the files with the applications resolveApp gives, the templates as the options choose.
+std::vector<std::wstring> ComposeForFiles(const std::vector<std::wstring>& fileNames,
+                                          const config::AppResolver& resolveApp) {
     // The answers of FileExists for every name; names sharing a folder are answered together.
     const std::vector<uint8_t> kinds = config::FileKinds(fileNames);
-    if (std::all_of(kinds.begin(), kinds.end(), [](uint8_t kind) { return kind == 0; })) return;
-
-    const config::AppResolver resolveApp =
-        [&](const std::wstring& ext) -> std::optional<config::ResolvedApp> {
-        wchar_t appPath[kAppPathCapacity];
-        bool usedDefaultEditor = false;
-        if (!GetAssociatedAppByExt(ext.c_str(), appPath, forceDefaultEditor, useSystemAssociation,
-                                   usedDefaultEditor))
-            return std::nullopt;
-        return config::ResolvedApp{appPath, usedDefaultEditor};
-    };
+    if (std::all_of(kinds.begin(), kinds.end(), [](uint8_t kind) { return kind == 0; })) return {};
     std::vector<wchar_t> params(kParamsCapacity);
     const config::TemplateReader readTemplate = [&](int mode, const std::wstring& key,
                                                     bool usedDefaultEditor) {
         GetParams(mode, key, params.data(), usedDefaultEditor);
         return std::wstring(params.data());
     };
-
     // The line and its terminator must fit the platform's command-line limit.
-    std::vector<std::wstring> lines = config::ComposeCommandLines(
-        fileNames, kinds, TolvanierOptions.ParamsMode, TolvanierOptions.ParamsByExtMode, resolveApp,
-        readTemplate, kCommandLineLimit - 1);
+    return config::ComposeCommandLines(fileNames, kinds, TolvanierOptions.ParamsMode,
+                                       TolvanierOptions.ParamsByExtMode, resolveApp, readTemplate,
+                                       kCommandLineLimit - 1);
+}
+
+} // namespace
+
+void GetCommandsList(const std::vector<std::wstring>& fileNames, std::vector<std::wstring>& commandLines,
+                     bool forceDefaultEditor, bool useSystemAssociation) {
+    // Within one call a value read twice from the configuration is read once: nothing in between
+    // waits for the user (a message box forgets what was read).
+    const config::IniReadMemo memo;
+    // GetAssociatedAppByExt's lookup, which also says when the system's shell opens the files.
+    const config::AppResolver resolveApp =
+        [&](const std::wstring& ext) -> std::optional<config::ResolvedApp> {
+        const config::AppLookup lookup =
+            config::LookUpAndReport(ext, forceDefaultEditor, useSystemAssociation);
+        if (lookup.openWithShell) return config::ResolvedApp{{}, false, true};
+        if (!lookup.found || lookup.appPath.size() >= kAppPathCapacity) return std::nullopt;
+        return config::ResolvedApp{lookup.appPath, lookup.usedDefaultEditor};
+    };
+    std::vector<std::wstring> lines = ComposeForFiles(fileNames, resolveApp);
     commandLines.insert(commandLines.end(), lines.begin(), lines.end());
+}
+
+std::vector<std::wstring> CommandLinesForApp(const std::vector<std::wstring>& fileNames,
+                                             const config::ResolvedApp& app) {
+    const config::IniReadMemo memo;
+    return ComposeForFiles(fileNames, [&](const std::wstring&) { return std::optional(app); });
 }

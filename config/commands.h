@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "config/command_text.h"
+
 // 0 when nothing of that name exists, 1 for a file, 16 (the directory attribute bit) for a directory.
 uint8_t FileExists(std::wstring name);
 
@@ -16,3 +18,8 @@ std::wstring InsFileNamesToParams(std::wstring params, std::wstring names);
 // ParamsByExtMode say.
 void GetCommandsList(const std::vector<std::wstring>& fileNames, std::vector<std::wstring>& commandLines,
                      bool forceDefaultEditor, bool useSystemAssociation);
+
+// The command lines GetCommandsList composes for fileNames when every extension key resolves to app,
+// the templates and the grouping as the options choose them.
+std::vector<std::wstring> CommandLinesForApp(const std::vector<std::wstring>& fileNames,
+                                             const config::ResolvedApp& app);

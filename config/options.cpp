@@ -37,8 +37,10 @@ TTolvanierOptions ReadOptionBlock(const wchar_t* ini) {
     o.CopySearchTextToClip = ReadFlag(ini, L"CopySearchTextToClip", 1);
     o.ParamsMode = IniReadInt(ini, L"Options", L"ParamsMode", 1);
     o.ParamsByExtMode = IniReadInt(ini, L"Options", L"ParamsByExtMode", 0);
+    o.UseSystemAssociations = ReadFlag(ini, L"UseSystemAssociations", 0);
     o.AppFromLister_key = HotKeyPresent(ini, L"AppFromLister_key");
     o.DefSysAppFromLister_key = HotKeyPresent(ini, L"DefSysAppFromLister_key");
+    o.ChooseAppFromLister_key = HotKeyPresent(ini, L"ChooseAppFromLister_key");
     return o;
 }
 

@@ -19,6 +19,10 @@ struct TTolvanierOptions {
     bool CopySearchTextToClip = false;
     bool AppFromLister_key = false;
     bool DefSysAppFromLister_key = false;
+    // An extension key that nothing configures opens in the system's associated application.
+    bool UseSystemAssociations = false;
+    // Whether the key of the menu of applications (the third hotkey) is written at all.
+    bool ChooseAppFromLister_key = false;
     int32_t ParamsMode = 0;
     int32_t ParamsByExtMode = 0;
     int32_t ListerState = 0;

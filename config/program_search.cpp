@@ -92,6 +92,24 @@ std::vector<std::vector<std::wstring>> ProgramNameRounds(const std::wstring& bas
     return {{baseName + extension}, {baseName + L".exe"}};
 }
 
+bool RunsWhenOpened(const std::wstring& key, const std::vector<std::wstring>& programExtensions) {
+    // What Windows runs, or hands to a host that runs it, on a double click; PATHEXT may lack any of it.
+    static const wchar_t* const kRunTypes[] = {
+        L"exe",       L"com",         L"bat",         L"cmd",     L"scr",        L"pif",
+        L"cpl",       L"msi",         L"msp",         L"mst",     L"msc",        L"lnk",
+        L"url",       L"hta",         L"js",          L"jse",     L"vbs",        L"vbe",
+        L"wsf",       L"wsh",         L"ws",          L"wsc",     L"sct",        L"ps1",
+        L"reg",       L"inf",         L"jar",         L"scf",     L"shs",        L"shb",
+        L"appref-ms", L"application", L"gadget",      L"website", L"library-ms", L"settingcontent-ms",
+        L"msix",      L"appx",        L"appinstaller"};
+    const std::wstring lower = LowerCase(key);
+    if (lower.empty()) return false;
+    for (const wchar_t* type : kRunTypes)
+        if (lower == type) return true;
+    return std::find(programExtensions.begin(), programExtensions.end(), L"." + lower) !=
+           programExtensions.end();
+}
+
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
     if (folder.empty() || IsPathSeparator(folder.back())) return folder + name;
     return folder + L"\\" + name;

@@ -34,6 +34,11 @@ std::vector<std::vector<std::wstring>> ProgramNameRounds(const std::wstring& bas
                                                          const std::wstring& extension,
                                                          const std::vector<std::wstring>& programExtensions);
 
+// Whether the system runs files of an extension key (lower case, no dot) when it opens them: programs,
+// batch files, scripts, installers, shortcuts, and whatever PATHEXT lists (programExtensions, as
+// ProgramExtensions gives them). Viewing such a file must never run it.
+bool RunsWhenOpened(const std::wstring& key, const std::vector<std::wstring>& programExtensions);
+
 // folder joined with name by exactly one separator.
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 

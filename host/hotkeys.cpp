@@ -7,11 +7,13 @@
 #include "config/commands.h"
 #include "config/ini.h"
 #include "config/messages.h"
+#include "config/open_with.h"
 #include "config/options.h"
 #include "host/host_text.h"
 #include "shared/host_names.h"
 #include "shared/process.h"
 #include "shared/state.h"
+#include "win/handles.h"
 #include "win/window.h"
 
 namespace {
@@ -34,19 +36,27 @@ struct HotKeyValues {
     std::wstring appMod;
     int sysKey = 0;
     std::wstring sysMod;
+    int chooseKey = 0;
+    std::wstring chooseMod;
 };
 
 // Read at every key event that may be a hotkey. Kept while the file is unchanged (config/ini.h): the
-// four reads would cost a quarter millisecond each, at every key the user types in a Lister.
+// six reads would cost a quarter millisecond each, at every key the user types in a Lister.
 HotKeyValues ReadHotKeyValues() {
     const config::IniReadMemo oneLookAtTheFile;
+    const auto code = [](const wchar_t* key) {
+        return config::IniReadInt(OptionsIniName, L"HotKeys", key, 0);
+    };
+    const auto modifiers = [](const wchar_t* key) {
+        return config::IniReadString(OptionsIniName, L"HotKeys", key, L"", kModifierTextCapacity);
+    };
     HotKeyValues v;
-    v.appKey = config::IniReadInt(OptionsIniName, L"HotKeys", L"AppFromLister_key", 0);
-    v.appMod =
-        config::IniReadString(OptionsIniName, L"HotKeys", L"AppFromLister_mod", L"", kModifierTextCapacity);
-    v.sysKey = config::IniReadInt(OptionsIniName, L"HotKeys", L"DefSysAppFromLister_key", 0);
-    v.sysMod = config::IniReadString(OptionsIniName, L"HotKeys", L"DefSysAppFromLister_mod", L"",
-                                     kModifierTextCapacity);
+    v.appKey = code(L"AppFromLister_key");
+    v.appMod = modifiers(L"AppFromLister_mod");
+    v.sysKey = code(L"DefSysAppFromLister_key");
+    v.sysMod = modifiers(L"DefSysAppFromLister_mod");
+    v.chooseKey = code(L"ChooseAppFromLister_key");
+    v.chooseMod = modifiers(L"ChooseAppFromLister_mod");
     return v;
 }
 
@@ -54,25 +64,71 @@ bool Matches(int key, WPARAM vk) {
     return key != 0 && static_cast<WPARAM>(key) == vk;
 }
 
-void OnKeyEvent(WPARAM vk) {
-    if (!DebounceOver() || IsModifierKey(vk)) return;
+// The key went down just now: neither its release nor a repeat of a key held down. The menu opens
+// only then: after an Escape, the key still held or let go must not open it again.
+bool KeyWentDown(LPARAM flags) {
+    return (static_cast<DWORD>(flags) & 0xC0000000u) == 0;
+}
+
+// While the menu is open its own loop takes the keys: none of them is a hotkey.
+bool menuOpen = false;
+
+void OnKeyEvent(WPARAM vk, LPARAM flags) {
+    if (menuOpen || !DebounceOver() || IsModifierKey(vk)) return;
     const bool appEnabled = TolvanierOptions.AppFromLister_key;
     const bool sysEnabled = TolvanierOptions.DefSysAppFromLister_key;
+    const bool chooseEnabled = TolvanierOptions.ChooseAppFromLister_key && KeyWentDown(flags);
     // The window is asked only for a key that is a hotkey: the answers are the same, and an ordinary
     // key costs no window query.
-    if (!appEnabled && !sysEnabled) return;
+    if (!appEnabled && !sysEnabled && !chooseEnabled) return;
     HotKeyValues values = ReadHotKeyValues();
-    if (!(appEnabled && Matches(values.appKey, vk)) && !(sysEnabled && Matches(values.sysKey, vk))) return;
+    if (!(appEnabled && Matches(values.appKey, vk)) && !(sysEnabled && Matches(values.sysKey, vk)) &&
+        !(chooseEnabled && Matches(values.chooseKey, vk)))
+        return;
     HWND active = GetActiveWindow();
     if (!win::HasClass(active, TCListerClasName)) return;
     if (appEnabled && Matches(values.appKey, vk) && IsRightModState(values.appMod)) {
         LoadAppByListerWindow(active, false);
-        // The start may have waited on a message box; the second hotkey reads the file as it is now.
+        // The start may have waited on a message box; the others read the file as it is now.
         values = ReadHotKeyValues();
     }
     // Runs even when the first hotkey started something: both may share one key.
-    if (sysEnabled && Matches(values.sysKey, vk) && IsRightModState(values.sysMod))
+    if (sysEnabled && Matches(values.sysKey, vk) && IsRightModState(values.sysMod)) {
         LoadAppByListerWindow(active, true);
+        values = ReadHotKeyValues();
+    }
+    // The menu comes last, and not within the second after a start of the others on the same key.
+    if (chooseEnabled && Matches(values.chooseKey, vk) && IsRightModState(values.chooseMod) && DebounceOver())
+        ChooseAppFromLister(active);
+}
+
+// The menu's item of the system's own dialog, behind the applications' numbers.
+constexpr UINT kChooseAnotherItem = 1000;
+
+// Starts what the menu's item chosen says, as the hotkey it stands for would; the dialog's item shows
+// the system's dialog.
+void StartChoice(HWND listerWindow, const std::wstring& file,
+                 const std::vector<config::OpenWithChoice>& choices, UINT chosen) {
+    std::wstring what = file;
+    StartResult started;
+    if (chosen == kChooseAnotherItem) {
+        const HRESULT shown = ShowSystemOpenWithDialog(listerWindow, file);
+        if (SUCCEEDED(shown) || shown == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return;
+        started.error = static_cast<DWORD>(shown);
+    } else if (chosen >= 1 && chosen <= choices.size()) {
+        const config::OpenWithChoice& choice = choices[chosen - 1];
+        if (!choice.commandLine.empty()) {
+            what = choice.commandLine;
+            started = StartApplication(what);
+        } else {
+            started = OpenWithShell(file, choice.shellClass);
+        }
+    } else {
+        return;
+    }
+    // Moved before a failure's box, as for the other hotkeys.
+    ctLastHotKeyFromLister = ClockNow();
+    if (!started.started) ShowStartFailure(what, started.error);
 }
 
 bool IsHeld(int vk) {
@@ -84,7 +140,7 @@ bool IsHeld(int vk) {
 LRESULT CALLBACK HookKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         try {
-            OnKeyEvent(wParam);
+            OnKeyEvent(wParam, lParam);
         } catch (...) {
             // Nothing may unwind into the host's message loop; the key still goes on.
         }
@@ -122,6 +178,37 @@ void LoadAppByListerWindow(HWND listerWindow, bool useSystemAssociation) {
     // Moved before a failure's box: the key-up arriving while it is open must not try again.
     ctLastHotKeyFromLister = ClockNow();
     if (!started.started) ShowStartFailure(what, started.error);
+}
+
+void ChooseAppFromLister(HWND listerWindow) {
+    const auto it = FileNameByListerWindow.find(listerWindow);
+    if (it == FileNameByListerWindow.end()) return;
+    const std::wstring file = it->second;
+    const std::vector<config::OpenWithChoice> choices = config::ListOpenWithChoices(file);
+    // The system's dialog is for files; it opens what the user picks there.
+    const bool dialog = SystemHasOpenWithDialog() && FileExists(file) == 1;
+    if (choices.empty() && !dialog) return;
+
+    win::UniqueMenu menu(CreatePopupMenu());
+    if (!menu) return;
+    for (size_t i = 0; i < choices.size(); ++i)
+        AppendMenuW(menu.Get(), MF_STRING, i + 1, config::MenuItemText(choices[i].label).c_str());
+    if (dialog) {
+        if (!choices.empty()) AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu.Get(), MF_STRING, kChooseAnotherItem, L"Choose another application...");
+    }
+    // Over the middle of the Lister.
+    RECT client{};
+    GetClientRect(listerWindow, &client);
+    POINT at{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+    ClientToScreen(listerWindow, &at);
+    menuOpen = true;
+    const UINT chosen = static_cast<UINT>(TrackPopupMenuEx(
+        menu.Get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | TPM_CENTERALIGN | TPM_VCENTERALIGN, at.x,
+        at.y, listerWindow, nullptr));
+    menuOpen = false;
+    // Escape or a click elsewhere: 0, nothing starts and the clock stays.
+    if (chosen != 0) StartChoice(listerWindow, file, choices, chosen);
 }
 
 void InstallKeyboardHook() {

@@ -31,11 +31,16 @@ namespace {
 // A program whose manifest asks for elevation (not every header set names it).
 constexpr DWORD kErrorElevationRequired = 740;
 
-StartResult ShellExecuteOpen(const std::wstring& file, const std::wstring& parameters) {
+StartResult ShellExecuteOpen(const std::wstring& file, const std::wstring& parameters,
+                             const std::wstring& className = {}) {
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     // The plugin shows its own message when this fails; the process handle is kept when there is one.
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    if (!className.empty()) {
+        info.fMask |= SEE_MASK_CLASSNAME;
+        info.lpClass = className.c_str();
+    }
     info.lpVerb = L"open";
     info.lpFile = file.c_str();
     info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
@@ -74,6 +79,39 @@ StartResult StartApplication(const std::wstring& commandLine) {
     return ShellExecuteOpen(parts.application, parts.arguments);
 }
 
-StartResult OpenWithShell(const std::wstring& file) {
-    return ShellExecuteOpen(file, {});
+StartResult OpenWithShell(const std::wstring& file, const std::wstring& className) {
+    return ShellExecuteOpen(file, {}, className);
+}
+
+namespace {
+
+// The dialog's record and flags, as shell32 takes them (not every header set declares them).
+struct OpenAsInfo {
+    const wchar_t* file;
+    const wchar_t* className;
+    DWORD flags;
+};
+constexpr DWORD kOpenAsAllowRegistration = 0x1, kOpenAsRegisterExtension = 0x2, kOpenAsExecute = 0x4;
+using OpenWithDialogProc = HRESULT(WINAPI*)(HWND, const OpenAsInfo*);
+
+OpenWithDialogProc FindOpenWithDialog() {
+    const HMODULE shell = GetModuleHandleW(L"shell32.dll");
+    return shell ? reinterpret_cast<OpenWithDialogProc>(
+                       reinterpret_cast<void*>(GetProcAddress(shell, "SHOpenWithDialog")))
+                 : nullptr;
+}
+
+} // namespace
+
+bool SystemHasOpenWithDialog() {
+    return FindOpenWithDialog() != nullptr;
+}
+
+HRESULT ShowSystemOpenWithDialog(HWND owner, const std::wstring& file) {
+    const OpenWithDialogProc dialog = FindOpenWithDialog();
+    if (!dialog) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+    // Registering the choice is the dialog's own offer ("Always use this app"), as in Explorer.
+    const OpenAsInfo info{file.c_str(), nullptr,
+                          kOpenAsAllowRegistration | kOpenAsRegisterExtension | kOpenAsExecute};
+    return dialog(owner, &info);
 }

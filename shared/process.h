@@ -29,5 +29,13 @@ struct StartResult {
 // no program the system runs directly, one that needs elevation, a shortcut, a script of another kind).
 StartResult StartApplication(const std::wstring& commandLine);
 
-// Opens a file with the system's "open" verb, as Explorer would.
-StartResult OpenWithShell(const std::wstring& file);
+// Opens a file with the system's "open" verb, as Explorer would; with className, as that class (or
+// "Applications\name") opens files rather than the file's own association.
+StartResult OpenWithShell(const std::wstring& file, const std::wstring& className = {});
+
+// Whether the system has its own "Open with" dialog (shell32's SHOpenWithDialog, looked up when asked:
+// not every system has it).
+bool SystemHasOpenWithDialog();
+// Shows that dialog for file, owned by owner; the user's choice there opens the file. Returns the
+// dialog's result: S_OK, the cancel of ERROR_CANCELLED, or why it could not be shown.
+HRESULT ShowSystemOpenWithDialog(HWND owner, const std::wstring& file);

@@ -319,6 +319,39 @@ TEST_F(AppLookup, DefaultEditorAndIfIsExtOnly) {
     EXPECT_STREQ(appPath, (tools + L"\\tolvaned.exe").c_str());
 }
 
+TEST_F(AppLookup, UseSystemAssociationsTakesTheAssociationOnlyWhereNothingIsConfigured) {
+    const std::wstring editor = tools + L"\\tolvaned.exe";
+    Associate(L".tolvzq1", L"TolvZqClass1", L"\"" + editor + L"\" \"%1\"");
+    Associate(L".tolvzq2", L"TolvZqClass2", L"\"" + editor + L"\" /view \"%1\"");
+    Associate(L".tolvzq4", L"TolvZqClass4", L"\"%1\" %*");
+    Associate(L".tolvzq5", L"TolvZqClass5", L"\"" + editor + L"\" \"%1\"");
+    WriteIni(L"[Options]\r\nDefaultEditor=tolvpath\r\n[Editor]\r\ntolvzq5=tolvpath\r\n");
+    const std::wstring defaultEditor = pathFolder + L"\\tolvpath.exe";
+    ASSERT_TRUE(Lookup(L"tolvzq1"));
+    EXPECT_STREQ(appPath, defaultEditor.c_str()) << "off by default";
+
+    TolvanierOptions.UseSystemAssociations = true;
+    ASSERT_TRUE(Lookup(L"tolvzq1"));
+    EXPECT_STREQ(appPath, editor.c_str());
+    EXPECT_FALSE(usedDefaultEditor);
+    EXPECT_TRUE(config::LookUpApplication(L"tolvzq1", false, false).systemFallback);
+    ASSERT_TRUE(Lookup(L"tolvzq5"));
+    EXPECT_STREQ(appPath, defaultEditor.c_str()) << "a configured type keeps its own";
+    EXPECT_FALSE(Lookup(L"tolvzq2")) << "the shell opens it, keeping the command's arguments";
+    EXPECT_TRUE(config::LookUpApplication(L"tolvzq2", false, false).openWithShell);
+    // A file that is its own program, and no association at all: the default editor, silently.
+    for (const wchar_t* key : {L"tolvzq4", L"tolvzq9", L":dir", L""}) {
+        ASSERT_TRUE(Lookup(key)) << WideToUtf8(key);
+        EXPECT_TRUE(usedDefaultEditor) << WideToUtf8(key);
+    }
+    TolvanierOptions.IfIsExtOnly = true;
+    EXPECT_FALSE(Lookup(L"tolvzq9")) << "declined at a load";
+    EXPECT_TRUE(boxes.empty()) << "silently";
+    EXPECT_TRUE(Lookup(L"tolvzq9", true)) << "the default editor for a hotkey";
+    ASSERT_TRUE(Lookup(L"tolvzq1")) << "an association comes before the decline";
+    EXPECT_STREQ(appPath, editor.c_str());
+}
+
 TEST_F(AppLookup, TextsLongerThanTheBufferAreNeverCutIntoAPath) {
     // A path of exactly 259 units to a real file ("\." segments keep the folder); one unit more,
     // cut back to 259, would name that file: the longer texts must still not be found.

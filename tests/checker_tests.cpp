@@ -46,6 +46,8 @@ const struct {
     {"[HotKeys]\nDefSysAppFromLister_key=Ctrl+Shift+F4",
      L"write DefSysAppFromLister_key=115 and DefSysAppFromLister_mod=SC"},
     {"[HotKeys]\nAppFromLister_key=300", L"no key has the code 300"},
+    {"[HotKeys]\nChooseAppFromLister_key=F3", L"the hotkey never fires; write ChooseAppFromLister_key=114"},
+    {"[Options]\nUseSystemAssociations=yes", L"so the option is off; write UseSystemAssociations=1"},
     {"[HotKeys]\nAppFromLister_mod=sc",
      L"takes \"sc\" as no modifier (none may be held); write AppFromLister_mod=SC"},
     // Only the first 3 characters are read: "Ctr".
@@ -256,6 +258,32 @@ TEST_F(CheckerRun, ExitStatusAndWhyNothingStarts) {
     EXPECT_FALSE(ParseArguments({L"--hotkey", txt, xyz}, error));
     EXPECT_FALSE(ParseArguments({L"--ini"}, error));
     EXPECT_FALSE(ParseArguments({L"--verbose"}, error));
+}
+
+// Where UseSystemAssociations decided, and the third hotkey's menu with what each item starts.
+TEST_F(CheckerRun, SystemAssociationsAsTheFallbackAndTheMenu) {
+    Ini("[Options]\nUseSystemAssociations=1\n[HotKeys]\nChooseAppFromLister_key=115\n");
+    SetRegistryText(L".tolvck", L"tolvckfile");
+    SetRegistryText(L"tolvckfile\\shell\\open\\command", Quoted(app) + L" \"%1\"");
+    const std::wstring file = File(L"a.tolvck");
+    int status = -1;
+    const std::wstring load = Run({L"--ini", dir / L"Tolvanier.ini", file}, status);
+    const std::wstring menu = Run({L"--ini", dir / L"Tolvanier.ini", L"--choose", file}, status);
+    RemoveRegistryKey(L".tolvck");
+    RemoveRegistryKey(L"tolvckfile");
+    EXPECT_TRUE(
+        Has(load, L"  application from the system's association of .tolvck (UseSystemAssociations=1), "
+                  L"program " +
+                      Quoted(app) + L"\n"))
+        << WideToUtf8(load);
+    EXPECT_TRUE(Has(load, L"\nstart: " + Quoted(app) + L" " + Quoted(file) + L"\n")) << WideToUtf8(load);
+    // The first hotkey's application is the association's: listed once, then the default editor.
+    EXPECT_TRUE(status == 0 &&
+                Has(menu, L"\n  1. viewapp (the first hotkey's application): " + app + L"\n     start: " +
+                              Quoted(app) + L" " + Quoted(file) + L"\n  2. notepad (the default editor): "))
+        << WideToUtf8(menu);
+    std::wstring error;
+    EXPECT_FALSE(ParseArguments({L"--choose", L"--system", file}, error));
 }
 
 // The checker is not the file manager: the file manager's folder is searched when it is told it.

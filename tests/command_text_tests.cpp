@@ -1,12 +1,15 @@
 // The text rules of command resolution, driven without the platform.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <map>
 
 #include "config/command_text.h"
 #include "config/commands.h"
+#include "config/open_with.h"
 #include "config/program_search.h"
 #include "shared/command_line.h"
+#include "tests/support/test_support.h"
 
 using namespace config;
 
@@ -84,6 +87,10 @@ TEST(Cuts, OnlyPlainOpenCommandsAreCutTheRestGoToTheShell) {
                                L"rundll32.exe shimgvw.dll,ImageView_Fullscreen %1",
                                L"C:\\Program Files\\x.exe %1", L"app.exe %1 %2"})
         EXPECT_FALSE(IsPlainOpenCommand(own)) << own;
+    for (const wchar_t* runs : {L"\"%1\" %*", L"%1", L"\"%L\""})
+        EXPECT_TRUE(OpenCommandRunsTheFile(runs)) << runs;
+    for (const wchar_t* opens : {L"app.exe \"%1\"", L"", L"\"C:\\%1x\\a.exe\" %1", L"\"%1"})
+        EXPECT_FALSE(OpenCommandRunsTheFile(opens)) << opens;
 
     const CommandParts quoted = SplitCommandLine(L"\"C:\\A B\\ed.exe\" -n \"x.txt\"");
     EXPECT_EQ(quoted.application, L"C:\\A B\\ed.exe");
@@ -117,6 +124,52 @@ TEST(ProgramSearch, AbsoluteFoldersOnlyInTheirOrderAndNamesNeverWithoutAnExtensi
     EXPECT_EQ(ProgramNameRounds(L"code", L"", {L".com", L".cmd"}), (Rounds{{L"code.com", L"code.cmd"}}));
     EXPECT_EQ(ProgramNameRounds(L"ed", L".cmd", {L".com"}), (Rounds{{L"ed.cmd"}, {L"ed.exe"}}));
     EXPECT_EQ(ProgramNameRounds(L"", L"", {L".exe"}), Rounds{});
+
+    // Viewing never runs a program, script, installer or shortcut: PATHEXT adds its own.
+    for (const wchar_t* key : {L"exe", L"BAT", L"js", L"lnk", L"msi", L"ps1", L"py"})
+        EXPECT_TRUE(RunsWhenOpened(key, {L".py"})) << key;
+    for (const wchar_t* key : {L"pdf", L"txt", L"", L"exe1", L"xlsx"})
+        EXPECT_FALSE(RunsWhenOpened(key, {L".py"})) << key;
+}
+
+TEST(OpenWithMenu, RecentChoicesOrderOnePlacePerProgramAndLabels) {
+    EXPECT_EQ(OrderByMruList(L"cxab", {{L"a", L"A.exe"}, {L"b", L""}, {L"c", L"C.exe"}, {L"d", L"D.exe"}}),
+              (std::vector<std::wstring>{L"C.exe", L"A.exe", L"D.exe"}))
+        << "listed first, unlisted after, empty and unknown left out";
+    EXPECT_EQ(OrderByMruList(L"aa", {{L"a", L"A.exe"}, {L"A", L"B.exe"}}),
+              (std::vector<std::wstring>{L"A.exe", L"B.exe"}));
+    EXPECT_EQ(
+        FirstPlaceOfEachProgram({L"C:\\a\\Ed.exe", L"C:\\b\\ed.exe", L"c:\\A\\ED.EXE", L"C:\\b\\ed.exe"}),
+        (std::vector<size_t>{0, 1}));
+
+    const struct {
+        std::vector<std::wstring> programs, descriptions, labels;
+    } cases[] = {
+        {{L"C:\\a\\ed.exe", L"C:\\b\\view.exe"}, {L"Editor", L""}, {L"Editor", L"view"}},
+        {{L"C:\\a\\ed.exe", L"C:\\b\\ED2.exe"},
+         {L"Editor", L"editor"},
+         {L"Editor (ed.exe)", L"editor (ED2.exe)"}},
+        {{L"C:\\a\\ed.exe", L"C:\\b\\Ed.exe", L"C:\\c\\x.exe"},
+         {L"", L"", L"ed"},
+         {L"ed (C:\\a\\ed.exe)", L"Ed (C:\\b\\Ed.exe)", L"ed (x.exe)"}},
+        {{L"C:\\a.b\\tool", L"ed.v2.exe"}, {}, {L"tool", L"ed.v2"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MenuLabels(c.programs, c.descriptions), c.labels) << c.programs[0];
+    EXPECT_EQ(MenuItemText(L"R&D && more"), L"R&&D &&&& more");
+
+    // The module's own version resource, whole and cut short.
+    const HMODULE module =
+        LoadLibraryExW(testing_support::ModulePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    ASSERT_NE(resource, nullptr);
+    const auto* block = static_cast<const uint8_t*>(LockResource(LoadResource(module, resource)));
+    const size_t size = SizeofResource(module, resource);
+    EXPECT_EQ(DescriptionInVersionResource(block, size),
+              L"Tolvanier viewer plugin: opens viewed files in outside applications");
+    for (size_t cut = 0; cut < size; cut += 7)
+        EXPECT_EQ(DescriptionInVersionResource(block, cut), L"") << cut;
+    FreeLibrary(module);
 }
 
 TEST(ExtensionKeys, FromTheWholeLastComponent) {

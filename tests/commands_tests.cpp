@@ -11,6 +11,7 @@
 #include "shared/state.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/test_support.h"
+#include "tests/support/viewing_session.h"
 #include "win/paths.h"
 #include "win/text.h"
 
@@ -65,10 +66,6 @@ struct Commands : testing::Test {
     }
 };
 
-std::wstring Quoted(const std::wstring& s) {
-    return L"\"" + s + L"\"";
-}
-
 } // namespace
 
 TEST_F(Commands, TheThreeGroupingsOfTheWorkedExample) {
@@ -90,6 +87,24 @@ TEST_F(Commands, TheThreeGroupingsOfTheWorkedExample) {
                                          qP + L" -r " + Quoted(c), qQ + L" " + Quoted(sub)}));
     EXPECT_TRUE(Build(names, 3).empty());
     EXPECT_TRUE(Build({dir / L"gone.txt"}, 0).empty());
+}
+
+// With UseSystemAssociations=1 the files the shell opens get a line each, in their key's place.
+TEST_F(Commands, FilesTheShellOpensComeOneByOneInTheOrderOfTheirKeys) {
+    SetRegistryText(L".tolvcsh", L"TolvZqShell");
+    SetRegistryText(L"TolvZqShell\\shell\\open\\command", Quoted(P) + L" /own \"%1\"");
+    TolvanierOptions.UseSystemAssociations = true;
+    WriteIni(L"[Editor]\r\naaa=" + P + L"\r\nzzz=" + Q + L"\r\n");
+    const std::vector<std::wstring> names = {Touch(L"a.zzz"), Touch(L"c.tolvcsh"), Touch(L"b.TOLVCSH"),
+                                             Touch(L"d.aaa")};
+    const std::vector<std::wstring> expected = {Quoted(P) + L" " + Quoted(names[3]), Quoted(names[1]),
+                                                Quoted(names[2]), Quoted(Q) + L" " + Quoted(names[0])};
+    EXPECT_EQ(Build(names, 0), expected);
+    EXPECT_EQ(Build(names, 1), expected);
+    TolvanierOptions.ParamsMode = 2;
+    EXPECT_TRUE(Build(names, 0).empty()) << "values that open nothing open nothing through the shell either";
+    RemoveRegistryKey(L".tolvcsh");
+    RemoveRegistryKey(L"TolvZqShell");
 }
 
 TEST_F(Commands, QuotedNamesParseBackWhole) {

@@ -12,6 +12,7 @@
 #include "host/hotkeys.h"
 #include "hoststub/host_standin.h"
 #include "plugin/exports.h"
+#include "shared/process.h"
 #include "shared/state.h"
 #include "tests/support/test_support.h"
 #include "tests/support/viewing_session.h"
@@ -54,6 +55,26 @@ void CALLBACK DismissMessageBox(HWND, UINT, UINT_PTR, DWORD) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
+// The registry of the menu's tests: the made-up extension, its classes and applications.
+const wchar_t* const kMenuKeys[] = {L"TolvanierTestFile",
+                                    L".tolvhk",
+                                    L"TolvZqUserProg",
+                                    L"TolvZqProg",
+                                    L"TolvZqGone",
+                                    L"Applications\\tolvrecent1.exe",
+                                    L"Applications\\tolvrecent2.exe",
+                                    L"Applications\\tolvlist.exe"};
+const wchar_t kUserFileExts[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.tolvhk";
+
+void SetValue(HKEY root, const std::wstring& keyPath, const wchar_t* name, const std::wstring& text) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
 struct HotKeys : testing::Test {
     hoststub::HostStandIn host;
     // A folder per test: an application still ending from one test never blocks the next one's copy.
@@ -88,8 +109,9 @@ struct HotKeys : testing::Test {
         ctLastHotKeyFromLister = 0;
     }
     void TearDown() override {
-        RemoveRegistryKey(L"TolvanierTestFile");
-        RemoveRegistryKey(L".tolvhk");
+        for (const wchar_t* key : kMenuKeys)
+            RemoveRegistryKey(key);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kUserFileExts);
         ReleaseAllKeys();
         RemoveKeyboardHook();
         FileNameByListerWindow.clear();
@@ -116,6 +138,41 @@ struct HotKeys : testing::Test {
     static void Associate(const std::wstring& command) {
         SetRegistryText(L".tolvhk", L"TolvanierTestFile");
         SetRegistryText(L"TolvanierTestFile\\shell\\open\\command", command);
+    }
+    // The extension's "Open with" lists: recent choices of the user (MRUList "ba"), a class of the user's
+    // that names the first hotkey's program in other letters, a class with arguments of its own, one
+    // whose program is gone, and an application registered for the extension.
+    std::wstring Program(const wchar_t* name) {
+        const std::wstring path = dir / name;
+        EXPECT_TRUE(CopyFileW(ViewAppPath().c_str(), path.c_str(), FALSE));
+        return path;
+    }
+    void RegisterOpenWithLists() {
+        auto command = [](const std::wstring& program, const wchar_t* arguments) {
+            return L"\"" + program + L"\" " + arguments;
+        };
+        Associate(command(Program(L"sysapp.exe"), L"\"%1\""));
+        const std::wstring recent = kUserFileExts + std::wstring(L"\\OpenWithList");
+        for (const auto& [name, text] :
+             {std::pair{L"a", L"tolvrecent1.exe"}, {L"b", L"tolvrecent2.exe"}, {L"MRUList", L"ba"}})
+            SetValue(HKEY_CURRENT_USER, recent, name, text);
+        SetValue(HKEY_CURRENT_USER, kUserFileExts + std::wstring(L"\\OpenWithProgids"), L"TolvZqUserProg",
+                 L"");
+        SetRegistryText(L"Applications\\tolvrecent1.exe\\shell\\open\\command",
+                        command(Program(L"tolvrecent1.exe"), L"%1"));
+        SetRegistryText(L"Applications\\tolvrecent2.exe\\shell\\open\\command",
+                        command(Program(L"tolvrecent2.exe"), L"\"%1\""));
+        SetRegistryText(L"TolvZqUserProg\\shell\\open\\command", command(dir / L"APP.EXE", L"\"%1\""));
+        for (const wchar_t* name : {L"TolvZqGone", L"TolvZqProg"})
+            SetValue(HKEY_CLASSES_ROOT, L".tolvhk\\OpenWithProgids", name, L"");
+        SetRegistryText(L"TolvZqGone\\shell\\open\\command", command(dir / L"gone.exe", L"\"%1\""));
+        SetRegistryText(L"TolvZqProg\\shell\\open\\command",
+                        command(Program(L"tolvprog.exe"), L"/tolvown \"%1\""));
+        SetRegistryText(L".tolvhk\\OpenWithList\\tolvlist.exe", L"");
+        // A program with a version resource: the module's, under another name.
+        ASSERT_TRUE(CopyFileW(ModulePath().c_str(), (dir / L"tolvlist.exe").c_str(), FALSE));
+        SetRegistryText(L"Applications\\tolvlist.exe\\shell\\open\\command",
+                        command(dir / L"tolvlist.exe", L"\"%1\""));
     }
     // Allows the next hotkey at once instead of waiting out the second since the last one.
     void LiftDebounce() { ctLastHotKeyFromLister = ClockNow() - 2000; }
@@ -283,6 +340,16 @@ TEST_F(HotKeys, SystemHotKeyKeepsTheArgumentsTheAssociationNeeds) {
     EXPECT_TRUE(Mentions(lines[0], L"/tolvown") && Mentions(lines[0], document)) << lines[0];
 }
 
+// With UseSystemAssociations=1 the first hotkey opens a type nothing configures in its association.
+TEST_F(HotKeys, FirstHotKeyTakesTheSystemsAssociationForWhatNothingConfigures) {
+    Associate(L"\"" + Program(L"sysapp.exe") + L"\" \"%1\"");
+    Configure("AppFromLister_key=113\r\n", L"");
+    TolvanierOptions.UseSystemAssociations = true;
+    const std::vector<std::wstring> lines = PressUntilLaunched(kF2);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(Mentions(lines[0], sysApp) && Mentions(lines[0], file)) << lines[0];
+}
+
 TEST_F(HotKeys, NothingInTheQuickViewPanel) {
     Configure("AppFromLister_key=113\r\n");
     HWND quickView = host.CreateLister(true);
@@ -412,4 +479,50 @@ TEST_F(HotKeys, AnEditTakesEffectAtTheNextKeyEvent) {
         lines = Launches(2);
     }
     EXPECT_EQ(lines.size(), 2u);
+}
+
+TEST_F(HotKeys, ChooseMenuListsEachProgramOnceInOrderAndStartsTheChosenOne) {
+    RegisterOpenWithLists();
+    Configure("ChooseAppFromLister_key=113\r\n");
+    std::vector<std::wstring> expected = {
+        L"app",         L"sysapp",   L"tolvrecent2",
+        L"tolvrecent1", L"tolvprog", L"Tolvanier viewer plugin: opens viewed files in outside applications",
+        L"notepad"}; // Wine's has no description
+    if (SystemHasOpenWithDialog()) expected.insert(expected.end(), {L"", L"Choose another application..."});
+    // The fifth application has arguments of its own: the shell opens the file with its class.
+    std::vector<std::wstring> lines;
+    for (int attempt = 0; attempt < 2 && lines.empty(); ++attempt) {
+        MenuDriver menu({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+        LiftDebounce();
+        Press(kF2);
+        EXPECT_EQ(menu.Items(), expected);
+        lines = Launches(1);
+    }
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(Mentions(lines[0], dir / L"tolvprog.exe") && Mentions(lines[0], L"/tolvown") &&
+                Mentions(lines[0], file))
+        << lines[0];
+    EXPECT_NE(ctLastHotKeyFromLister, 0);
+}
+
+TEST_F(HotKeys, ChooseMenuEscapeStartsNothingAndOnlyTheKeyGoingDownOpensIt) {
+    Configure("ChooseAppFromLister_key=113\r\nChooseAppFromLister_mod=C\r\n");
+    {
+        MenuDriver menu({VK_ESCAPE}, 1000);
+        Press(kF2); // without Ctrl: no menu
+        EXPECT_TRUE(menu.Items().empty());
+    }
+    MenuDriver menu({VK_ESCAPE});
+    Press(kF2, {VK_CONTROL});
+    EXPECT_EQ(menu.Items().front(), L"app");
+    // A repeat of the key held down, and its release, open nothing.
+    BYTE state[256] = {};
+    state[VK_CONTROL] = 0x80;
+    SetKeyboardState(state);
+    MenuDriver none({VK_ESCAPE}, 500);
+    HookKeyboardProc(HC_ACTION, kF2, 0x40000001);
+    HookKeyboardProc(HC_ACTION, kF2, static_cast<LPARAM>(0xC0000001u));
+    EXPECT_TRUE(none.Items().empty());
+    EXPECT_EQ(ctLastHotKeyFromLister, 0);
+    EXPECT_TRUE(Launches(0, 300).empty());
 }

@@ -64,6 +64,7 @@ const std::map<std::wstring, std::map<std::wstring, std::wstring>>& Catalogue() 
           {L"CopySearchTextToClip", L"1"},
           {L"ParamsMode", L"1"},
           {L"ParamsByExtMode", L"0"},
+          {L"UseSystemAssociations", L"0"},
           {L"DefaultEditor", L"notepad"},
           {L"DefaultEditor_params", L""}}},
         // An empty code is the same as no key: the hotkey is off and its code reads as 0.
@@ -71,7 +72,9 @@ const std::map<std::wstring, std::map<std::wstring, std::wstring>>& Catalogue() 
          {{L"AppFromLister_key", L""},
           {L"AppFromLister_mod", L""},
           {L"DefSysAppFromLister_key", L""},
-          {L"DefSysAppFromLister_mod", L""}}},
+          {L"DefSysAppFromLister_mod", L""},
+          {L"ChooseAppFromLister_key", L""},
+          {L"ChooseAppFromLister_mod", L""}}},
         {L"TCPos",
          {{L"IsSearchTextLeft", L"5"},
           {L"IsSearchTextTop", L"116"},
@@ -118,6 +121,8 @@ TEST(SampleIni, GivesTheSameOptionsAsNoIniAtAll) {
     EXPECT_EQ(sample.CopySearchTextToClip, none.CopySearchTextToClip);
     EXPECT_EQ(sample.AppFromLister_key, none.AppFromLister_key);
     EXPECT_EQ(sample.DefSysAppFromLister_key, none.DefSysAppFromLister_key);
+    EXPECT_EQ(sample.UseSystemAssociations, none.UseSystemAssociations);
+    EXPECT_EQ(sample.ChooseAppFromLister_key, none.ChooseAppFromLister_key);
     EXPECT_EQ(sample.ParamsMode, none.ParamsMode);
     EXPECT_EQ(sample.ParamsByExtMode, none.ParamsByExtMode);
     EXPECT_EQ(sample.ListerState, none.ListerState);

@@ -68,6 +68,11 @@ struct WindowTraits {
     static Type Invalid() { return nullptr; }
     static void Close(Type h) { DestroyWindow(h); }
 };
+struct MenuTraits {
+    using Type = HMENU;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { DestroyMenu(h); }
+};
 struct LibraryTraits {
     using Type = HMODULE;
     static Type Invalid() { return nullptr; }
@@ -88,6 +93,7 @@ using UniqueGlobal = Unique<GlobalTraits>;
 using UniqueWindow = Unique<WindowTraits>;
 using UniqueLibrary = Unique<LibraryTraits>;
 using UniqueScreenDc = Unique<ScreenDcTraits>;
+using UniqueMenu = Unique<MenuTraits>;
 
 // Both handles that process creation hands back, closed together.
 struct UniqueProcessInfo {

@@ -6,7 +6,9 @@
 // filler put in front of every long name); then nul-closed fields: three application paths, three
 // templates, and the names, a name whose first unit is U+0001 being a directory.
 //
-// The expected commands are worked out independently (maps of 16-bit texts); every line must then be
+// The expected commands are worked out independently (maps of 16-bit texts); a key the shell opens
+// gives each of its names a line of the quoted name alone, before the first command placed by a later
+// key; every other line must then be
 // the quoted application and its template with a consecutive run of the command's names, each quoted
 // once and parsed back whole by the standard argument rules, the runs of a command covering all its
 // names that fit a line alone, in order, each run as long as the limit allows.
@@ -28,7 +30,10 @@ struct StandIns {
 
     std::optional<config::ResolvedApp> Resolve(const std::wstring& key) const {
         const uint32_t h = fuzz::Hash(key, salt);
-        if (h % 4 == 3) return std::nullopt;
+        if (h % 4 == 3) {
+            if ((h >> 3) & 1) return config::ResolvedApp{{}, false, true}; // the shell opens its files
+            return std::nullopt;
+        }
         return config::ResolvedApp{apps[h % 4], ((h >> 2) & 1) != 0};
     }
     std::wstring Template(int mode, const std::wstring& key, bool flag) const {
@@ -47,6 +52,7 @@ struct Command {
     std::wstring app;
     TemplateRequest request;
     std::vector<std::wstring> names; // unquoted, in command order
+    bool shellOpens = false;         // one line per name, the quoted name alone
 };
 
 using Text16 = std::u16string;
@@ -76,34 +82,50 @@ std::vector<Command> ExpectedCommands(const std::vector<config::ExistingName>& n
     };
     std::map<Text16, std::wstring> appByExtension;
     std::map<Text16, AppEntry> filesByApp;
+    std::map<Text16, std::vector<std::wstring>> shellFiles;
     for (const auto& [key16, entry] : filesByExtension) {
         lookups.push_back(entry.first);
         const std::optional<config::ResolvedApp> app = standIns.Resolve(entry.first);
         if (!app) continue;
+        if (app->openWithShell) {
+            shellFiles[key16] = entry.second;
+            continue;
+        }
         appByExtension.emplace(key16, app->appPath);
         auto [it, inserted] = filesByApp.emplace(
             fuzz::To16(app->appPath), AppEntry{app->appPath, {}, app->usedDefaultEditor, entry.first});
         it->second.names.insert(it->second.names.end(), entry.second.begin(), entry.second.end());
     }
 
+    // Each command with the key it is placed by; the shell's files of the keys before it come first.
     std::vector<Command> commands;
+    auto shellGroup = shellFiles.begin();
+    const auto add = [&](Command command, const std::wstring& key) {
+        for (; shellGroup != shellFiles.end() && shellGroup->first < fuzz::To16(key); ++shellGroup)
+            commands.push_back({{}, {}, shellGroup->second, true});
+        commands.push_back(std::move(command));
+    };
     if (mode == 0 || (mode == 1 && byExt == 0)) {
         for (const auto& [app16, e] : filesByApp)
-            commands.push_back(
-                {e.app, mode == 0 ? TemplateRequest{0, e.app, e.flag} : TemplateRequest{1, e.firstKey, false},
-                 e.names});
+            add({e.app, mode == 0 ? TemplateRequest{0, e.app, e.flag} : TemplateRequest{1, e.firstKey, false},
+                 e.names},
+                e.firstKey);
     } else if (mode == 1 && byExt == 1) {
         for (const auto& [key16, app] : appByExtension) {
             const auto& entry = filesByExtension[key16];
-            commands.push_back({app, {1, entry.first, false}, entry.second});
+            add({app, {1, entry.first, false}, entry.second}, entry.first);
         }
     } else if (mode == 1 && byExt == 2) {
         for (const auto& [quoted16, file] : extensionByFile) {
             const auto app = appByExtension.find(fuzz::To16(file.key));
             if (app == appByExtension.end()) continue;
-            commands.push_back({app->second, {1, file.key, false}, {file.name}});
+            add({app->second, {1, file.key, false}, {file.name}}, file.key);
         }
+    } else {
+        return commands;
     }
+    for (; shellGroup != shellFiles.end(); ++shellGroup)
+        commands.push_back({{}, {}, shellGroup->second, true});
     return commands;
 }
 
@@ -191,11 +213,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(lookups == expectedLookups);
     std::vector<TemplateRequest> expectedRequests;
     for (const Command& c : commands)
-        expectedRequests.push_back(c.request);
+        if (!c.shellOpens) expectedRequests.push_back(c.request);
     FUZZ_CHECK(requests == expectedRequests);
 
     size_t next = 0; // the next line to account for
     for (const Command& command : commands) {
+        if (command.shellOpens) {
+            for (const std::wstring& name : command.names) {
+                const std::wstring line = config::QuoteName(name);
+                if (line.size() > limit) continue;
+                FUZZ_CHECK(next < lines.size() && lines[next] == line);
+                ++next;
+            }
+            continue;
+        }
         const std::wstring params =
             standIns.Template(command.request.mode, command.request.key, command.request.flag);
         // The names that fit a line alone, with their places in the command.

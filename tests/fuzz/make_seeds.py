@@ -24,6 +24,31 @@ def section(*lines):
     return "".join(line + "\0" for line in lines) + "\0"
 
 
+def version_block(key, value=b"", text=False, children=()):
+    """A block of a version resource: length, value length, type, key, value, blocks below it, each part
+    aligned to 4 bytes."""
+    body = (key + "\0").encode("utf-16-le")
+    head = 6 + len(body)
+    block = body + b"\0" * (-head % 4) + value
+    block += b"\0" * (-(6 + len(block)) % 4)
+    for child in children:
+        block += child + b"\0" * (-len(child) % 4)
+    value_length = len(value) // 2 if text else len(value)
+    return struct.pack("<HHH", 6 + len(block), value_length, 1 if text else 0) + block
+
+
+def version_resource(tables, translations):
+    strings = [
+        version_block(table, children=[version_block(k, (v + "\0").encode("utf-16-le"), True) for k, v in entries])
+        for table, entries in tables
+    ]
+    translation = b"".join(struct.pack("<HH", lang, cp) for lang, cp in translations)
+    return version_block("VS_VERSION_INFO", b"\xbd\x04\xef\xfe" + b"\0" * 48, children=[
+        version_block("StringFileInfo", text=True, children=strings),
+        version_block("VarFileInfo", text=True, children=[version_block("Translation", translation)]),
+    ])
+
+
 SEEDS = {
     "composite_fuzz": {
         # flags, key length or piece index, key, section
@@ -67,6 +92,15 @@ SEEDS = {
         "zero-capacity": units(0, "x"),
         "inner-nul": units(8, "ab\0cd"),
         "path": units(260, "C:\\" + "p" * 270),
+    },
+    "version_info_fuzz": {
+        "us-english": version_resource([("040904B0", [("CompanyName", "Co"), ("FileDescription", " Editor ")])],
+                                       [(0x0409, 1200)]),
+        "listed-translation": version_resource(
+            [("040904b0", [("FileDescription", "English")]), ("040704B0", [("FileDescription", "Deutsch")])],
+            [(0x0407, 1200)]),
+        "no-description": version_resource([("040904B0", [("ProductName", "P")])], []),
+        "truncated": version_resource([("040904B0", [("FileDescription", "Cut")])], [(0x0409, 1200)])[:70],
     },
     "ini_check_fuzz": {
         # the file's bytes: the encodings the checker tells apart, and the mistakes it reports

@@ -192,4 +192,62 @@ void SendKey(WORD vk, bool up) {
     SendInput(1, &input, sizeof(input));
 }
 
+double CounterMs() {
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+namespace {
+
+HWND FindVisibleMenuWindow() {
+    for (HWND w = FindWindowW(L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == GetCurrentProcessId() && IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+MenuDriver::MenuDriver(std::vector<WORD> keys, DWORD timeoutMs) {
+    thread_ = std::thread([this, keys, timeoutMs] {
+        constexpr UINT kGetMenuHandle = 0x01E1; // MN_GETHMENU
+        const DWORD start = GetTickCount();
+        HWND window = nullptr;
+        while (!(window = FindVisibleMenuWindow()) && GetTickCount() - start < timeoutMs)
+            Sleep(1);
+        if (!window) return;
+        seenAtMs_ = CounterMs();
+        const HMENU menu = reinterpret_cast<HMENU>(SendMessageW(window, kGetMenuHandle, 0, 0));
+        for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+            wchar_t text[512] = L"";
+            GetMenuStringW(menu, static_cast<UINT>(i), text, 512, MF_BYPOSITION);
+            items_.emplace_back(text);
+        }
+        // A key posted the moment the menu shows is lost: its loop is not yet running (seen under Wine).
+        Sleep(100);
+        for (WORD key : keys) {
+            PostMessageW(window, WM_KEYDOWN, key, 0);
+            Sleep(30);
+        }
+    });
+}
+
+MenuDriver::~MenuDriver() {
+    if (thread_.joinable()) thread_.join();
+}
+
+const std::vector<std::wstring>& MenuDriver::Items() {
+    if (thread_.joinable()) thread_.join();
+    return items_;
+}
+
+double MenuDriver::SeenAtMs() {
+    if (thread_.joinable()) thread_.join();
+    return seenAtMs_;
+}
+
 } // namespace testing_support

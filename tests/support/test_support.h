@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace testing_support {
@@ -61,5 +62,28 @@ void PumpFor(DWORD ms);
 // A real key event through the system's input queue (keyboard hooks see it; a posted message they
 // would not).
 void SendKey(WORD vk, bool up);
+
+// A popup menu of this process, read and driven from a second thread while the thread that shows it
+// runs the menu's loop: the first visible menu window's items (a separator reads as an empty text),
+// then the keys posted to it one by one (VK_DOWN, VK_RETURN, VK_ESCAPE).
+class MenuDriver {
+  public:
+    explicit MenuDriver(std::vector<WORD> keys, DWORD timeoutMs = 5000);
+    ~MenuDriver();
+    MenuDriver(const MenuDriver&) = delete;
+    MenuDriver& operator=(const MenuDriver&) = delete;
+    // Waits for the driver to finish. Empty when no menu was seen.
+    const std::vector<std::wstring>& Items();
+    // The performance counter, in milliseconds, when the menu was first seen; 0 if never.
+    double SeenAtMs();
+
+  private:
+    std::vector<std::wstring> items_;
+    double seenAtMs_ = 0;
+    std::thread thread_;
+};
+
+// The performance counter in milliseconds.
+double CounterMs();
 
 } // namespace testing_support
