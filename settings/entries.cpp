@@ -231,7 +231,8 @@ std::wstring WithMnemonic(const std::wstring& label, std::wstring& taken) {
 }
 
 std::wstring ModifierLetters(unsigned flags) {
-    return std::wstring(flags & kShift ? L"S" : L"") + (flags & kCtrl ? L"C" : L"") + (flags & kAlt ? L"A" : L"");
+    return std::wstring(flags & kShift ? L"S" : L"") + (flags & kCtrl ? L"C" : L"") +
+           (flags & kAlt ? L"A" : L"");
 }
 
 unsigned ModifierFlags(const std::wstring& letters) {
@@ -272,7 +273,7 @@ std::wstring EffectOfSave(const std::vector<KeyWrite>& written, bool readOptions
         return text;
     };
     std::wstring text;
-    if (!now.empty()) text = L"In effect from the next file viewed: " + join(now) + L".";
+    if (!now.empty()) text = L"In effect at once: " + join(now) + L".";
     if (!atStart.empty())
         text += (text.empty() ? L"" : L" ") + std::wstring(L"At the file manager's next start: ") +
                 join(atStart) + L" (or set ReadOptionsEveryTime=1).";

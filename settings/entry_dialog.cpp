@@ -53,7 +53,8 @@ std::wstring WhereText(const EntryDialog& d, const EntryFields& fields) {
         return L"Written to [Options] DefaultEditor and DefaultEditor_params (read with ParamsMode=0).";
     if (d.preview.templateKey.empty())
         return L"ParamsMode=0: the template is keyed by the application's path, and it is not found.";
-    return L"Template written as [Editor] " + d.preview.templateKey + (params.empty() ? L" (none)" : L"=" + params);
+    return L"Template written as [Editor] " + d.preview.templateKey +
+           (params.empty() ? L" (none)" : L"=" + params);
 }
 
 void UpdatePreview(HWND dialog, EntryDialog& d) {
@@ -61,10 +62,11 @@ void UpdatePreview(HWND dialog, EntryDialog& d) {
     const bool noKeys = !d.defaultEditor && !d.before.forApplication && TrimBlanks(fields.keys).empty();
     d.preview = d.model.PreviewEntry(d.before, fields, d.defaultEditor);
     const std::wstring first = FirstItem(fields.keys);
-    const std::wstring example = d.defaultEditor ? L"a file with nothing configured, by the first hotkey"
-                                 : first == L":dir"  ? L"a folder"
-                                                     : L"example" + (first.empty() ? L"" : L"." + first);
-    const std::wstring text = noKeys ? L"Give the extension keys." : L"For " + example + L":\n" + d.preview.text;
+    const std::wstring example = d.defaultEditor    ? L"a file with nothing configured, by the first hotkey"
+                                 : first == L":dir" ? L"a folder"
+                                                    : L"example" + (first.empty() ? L"" : L"." + first);
+    const std::wstring text =
+        noKeys ? L"Give the extension keys." : L"For " + example + L":\n" + d.preview.text;
     SetDlgItemTextW(dialog, IDC_PREVIEW, WithWindowsLineEnds(text).c_str());
     SetDlgItemTextW(dialog, IDC_WHERE, noKeys ? L"" : WhereText(d, fields).c_str());
     EnableWindow(GetDlgItem(dialog, IDC_PARAMS), !d.preview.templateKey.empty() || d.defaultEditor);
@@ -99,7 +101,8 @@ int FieldOfProblem(const std::wstring& problem) {
 bool Accept(HWND dialog, EntryDialog& d) {
     const EntryFields fields = FieldsOf(dialog);
     const bool keysNeeded = !d.defaultEditor && !d.before.forApplication;
-    const bool applicationNeeded = d.defaultEditor || !d.before.appKey.empty() || d.before.templateKey.empty();
+    const bool applicationNeeded =
+        d.defaultEditor || !d.before.appKey.empty() || d.before.templateKey.empty();
     std::optional<std::wstring> problem;
     if (keysNeeded) {
         problem = ProblemWithEntry(fields, d.others, applicationNeeded);
@@ -133,7 +136,8 @@ void InitEntryDialog(HWND dialog, EntryDialog& d) {
         EnableWindow(GetDlgItem(dialog, IDC_APP), FALSE);
         EnableWindow(GetDlgItem(dialog, IDC_BROWSE), FALSE);
     }
-    if (!d.defaultEditor && !d.before.forApplication) SetDlgItemTextW(dialog, IDC_KEYS, d.before.keys.c_str());
+    if (!d.defaultEditor && !d.before.forApplication)
+        SetDlgItemTextW(dialog, IDC_KEYS, d.before.keys.c_str());
     if (!d.before.forApplication) SetDlgItemTextW(dialog, IDC_APP, d.before.application.c_str());
     SetDlgItemTextW(dialog, IDC_PARAMS, d.before.templateText.c_str());
     for (int id : {IDC_KEYS, IDC_APP, IDC_PARAMS})
@@ -182,7 +186,8 @@ INT_PTR CALLBACK EntryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 } // namespace
 
-bool EditEntry(HINSTANCE instance, HWND owner, SettingsModel& model, const EditorRow* row, bool defaultEditor) {
+bool EditEntry(HINSTANCE instance, HWND owner, SettingsModel& model, const EditorRow* row,
+               bool defaultEditor) {
     EntryDialog d{instance, model, row ? *row : EditorRow{}, defaultEditor, {}, {}};
     if (defaultEditor) d.before = model.DefaultEditorRow();
     for (const EditorRow& other : model.Rows())

@@ -44,7 +44,8 @@ bool ReplaceWithBytes(const std::wstring& path, const std::string& bytes, DWORD&
         DeleteFileW(fresh.c_str());
         return false;
     }
-    if (ReplaceFileW(path.c_str(), fresh.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) ||
+    if (ReplaceFileW(path.c_str(), fresh.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                     nullptr) ||
         MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     error = GetLastError();
@@ -167,13 +168,15 @@ bool SettingsModel::Reload(bool keepChanges, std::wstring& error) {
 
 std::wstring SettingsModel::HeaderLine() const {
     if (!exists_) return L"settings: none yet; saving makes " + file_.path + L" (" + file_.why + L")";
-    return L"settings: " + file_.path + L" (" + file_.why + L"; " + checker::EncodingName(decoded_.encoding) + L")";
+    return L"settings: " + file_.path + L" (" + file_.why + L"; " + checker::EncodingName(decoded_.encoding) +
+           L")";
 }
 
 std::wstring SettingsModel::ConversionReason() const {
     using checker::IniEncoding;
     if (!exists_ || decoded_.encoding == IniEncoding::Utf16Le) return L"";
-    const std::wstring saved = std::wstring(L"The file is saved as ") + checker::EncodingName(decoded_.encoding);
+    const std::wstring saved =
+        std::wstring(L"The file is saved as ") + checker::EncodingName(decoded_.encoding);
     if (decoded_.encoding == IniEncoding::Utf16Be || decoded_.encoding == IniEncoding::Utf16NoBom)
         return saved + L", which Windows does not read as the plugin needs.";
     if (HoldsNonAscii(decoded_.text))
@@ -224,7 +227,8 @@ std::wstring SettingsModel::Text(const KnownKey& key) const {
 }
 
 int SettingsModel::Number(const KnownKey& key) const {
-    return config::IniReadInt(viewPath_.c_str(), key.section, key.name, static_cast<int>(std::wcstol(key.defaultText, nullptr, 10)));
+    return config::IniReadInt(viewPath_.c_str(), key.section, key.name,
+                              static_cast<int>(std::wcstol(key.defaultText, nullptr, 10)));
 }
 
 // A known key is unchanged when the plugin reads the same from it as from the file; any other line
@@ -233,8 +237,9 @@ bool SettingsModel::IsNoChange(const KeyWrite& w) const {
     if (const KnownKey* known = FindKnownKey(w.section, w.key); known && !w.recreate) {
         const std::wstring value = w.value.value_or(known->defaultText);
         if (known->kind == KeyKind::Flag || known->kind == KeyKind::Choice) {
-            const int was = config::IniReadInt(basePath_.c_str(), known->section, known->name,
-                                               static_cast<int>(std::wcstol(known->defaultText, nullptr, 10)));
+            const int was =
+                config::IniReadInt(basePath_.c_str(), known->section, known->name,
+                                   static_cast<int>(std::wcstol(known->defaultText, nullptr, 10)));
             return checker::Lower(value) == std::to_wstring(was) ||
                    (value.empty() && std::wstring(known->defaultText) == std::to_wstring(was));
         }
@@ -282,9 +287,10 @@ void SettingsModel::FillStatus(EditorRow& row, const std::wstring& report, int p
             row.status = paramsMode == 0 ? L"template of the application " + row.keys
                                          : L"template of an application: used with ParamsMode=0 only";
         else
-            row.status = paramsMode == 0 ? L"template of " + row.keys + L": used with ParamsMode=1 only"
-                                         : L"template of " + row.keys +
-                                               L"; the application comes from another line or the default editor";
+            row.status = paramsMode == 0
+                             ? L"template of " + row.keys + L": used with ParamsMode=1 only"
+                             : L"template of " + row.keys +
+                                   L"; the application comes from another line or the default editor";
         return;
     }
     if (!row.status.empty()) return;
@@ -309,12 +315,13 @@ const std::vector<EditorRow>& SettingsModel::Rows() {
             // As the plugin reads the line: unquoted, cut to its buffer.
             const std::wstring written =
                 config::IniReadString(viewPath_.c_str(), L"Editor", row.appKey.c_str(), L"", kValueCapacity);
-            const std::vector<std::wstring> items =
-                row.appKey.find(L',') == std::wstring::npos ? std::vector<std::wstring>{row.appKey}
-                                                             : checker::CompositeItems(row.appKey);
+            const std::vector<std::wstring> items = row.appKey.find(L',') == std::wstring::npos
+                                                        ? std::vector<std::wstring>{row.appKey}
+                                                        : checker::CompositeItems(row.appKey);
             for (const std::wstring& item : items) {
                 // Extension keys are in lower case; the lookup serves this row when it reads its line.
-                const config::AppLookup lookup = config::LookUpApplication(checker::Lower(item), false, false);
+                const config::AppLookup lookup =
+                    config::LookUpApplication(checker::Lower(item), false, false);
                 const bool fromEditor = lookup.source == config::AppSource::EditorKey ||
                                         lookup.source == config::AppSource::EditorComposite;
                 if (!fromEditor || lookup.appText != written) continue;
@@ -349,7 +356,9 @@ EditorRow SettingsModel::DefaultEditorRow() {
     const config::AppLookup lookup = config::LookUpApplication(kUnconfiguredKeys[1], true, false);
     row.foundPath = lookup.found ? lookup.appPath : L"";
     row.problem = !problems.empty() || !lookup.found;
-    row.status = !problems.empty() ? OneLine(JoinLines(problems, L"")) : lookup.found ? lookup.appPath : OneLine(lookup.message);
+    row.status = !problems.empty() ? OneLine(JoinLines(problems, L""))
+                 : lookup.found    ? lookup.appPath
+                                   : OneLine(lookup.message);
     return row;
 }
 
@@ -365,14 +374,15 @@ std::wstring SettingsModel::ExampleFile(const std::wstring& key, std::wstring& w
         return L"";
     }
     const std::wstring path = folder + L"example" + (key.empty() ? L"" : L"." + key);
-    const win::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) why = L"the example file " + path + L" cannot be made: " + win::SystemErrorText(GetLastError());
+    const win::UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        why = L"the example file " + path + L" cannot be made: " + win::SystemErrorText(GetLastError());
     return file ? path : L"";
 }
 
 SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, const EntryFields& after,
-                                                    bool defaultEditor) {
+                                                   bool defaultEditor) {
     Preview preview;
     const std::wstring previewPath = ScratchFile(L"preview", ++generation_);
     DWORD error = 0;
@@ -386,8 +396,8 @@ SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, cons
     if (defaultEditor) {
         preview.templateKey = L"DefaultEditor_params";
         for (const auto* name : {L"DefaultEditor", L"DefaultEditor_params"}) {
-            const std::wstring value = TrimBlanks(checker::SameName(name, L"DefaultEditor") ? after.application
-                                                                                            : after.templateText);
+            const std::wstring value = TrimBlanks(
+                checker::SameName(name, L"DefaultEditor") ? after.application : after.templateText);
             if (value != Text(Key(name))) preview.writes.push_back({L"Options", name, value});
         }
         writePreview(preview.writes);
@@ -425,7 +435,8 @@ SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, cons
         checker::RunCheck(args, programFolder_, report);
         text = StartLinesOf(report);
         const std::wstring section = defaultEditor ? L"Options" : L"Editor";
-        const std::wstring keys[] = {defaultEditor ? L"DefaultEditor" : TrimBlanks(after.keys), preview.templateKey};
+        const std::wstring keys[] = {defaultEditor ? L"DefaultEditor" : TrimBlanks(after.keys),
+                                     preview.templateKey};
         for (const std::wstring& key : keys)
             if (!key.empty())
                 for (const std::wstring& p : ReportedProblems(report, section, key))

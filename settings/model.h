@@ -98,7 +98,8 @@ class SettingsModel {
     checker::DecodedIni decoded_;
     std::vector<KeyWrite> changes_;
     unsigned generation_ = 0;
-    std::wstring basePath_, viewPath_; // the file as read (converted when saving converts) and with the changes
+    std::wstring basePath_,
+        viewPath_; // the file as read (converted when saving converts) and with the changes
     checker::ParsedIni base_;
     std::string viewBytes_;
     bool rowsStale_ = true;

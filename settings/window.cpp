@@ -98,7 +98,8 @@ std::wstring WithWindowsLineEnds(const std::wstring& text) {
     return out;
 }
 
-HWND MakeControl(HWND page, const wchar_t* cls, const std::wstring& text, DWORD style, int id, const RECT& r) {
+HWND MakeControl(HWND page, const wchar_t* cls, const std::wstring& text, DWORD style, int id,
+                 const RECT& r) {
     const HWND control =
         CreateWindowExW(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
                         r.bottom - r.top, page, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
@@ -127,8 +128,8 @@ void FillApplications(Window& w) {
             ListView_SetItemText(list, index, column, texts[column - 1].data());
         ++index;
     }
-    if (selected >= 0 && selected < index) ListView_SetItemState(list, selected, LVIS_SELECTED | LVIS_FOCUSED,
-                                                                 LVIS_SELECTED | LVIS_FOCUSED);
+    if (selected >= 0 && selected < index)
+        ListView_SetItemState(list, selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     const bool any = ListView_GetNextItem(list, -1, LVNI_SELECTED) >= 0;
     EnableWindow(GetDlgItem(w.page, IDC_EDIT), any);
@@ -137,13 +138,15 @@ void FillApplications(Window& w) {
     const EditorRow editor = w.model.DefaultEditorRow();
     const std::wstring params = editor.templateText.empty() ? L"" : L", template " + editor.templateText;
     SetDlgItemTextW(w.page, IDC_DEFAULT_TEXT, (L"DefaultEditor=" + editor.application + params).c_str());
-    SetDlgItemTextW(w.page, IDC_DEFAULT_STATUS, ((editor.problem ? L"" : L"found: ") + editor.status).c_str());
+    SetDlgItemTextW(w.page, IDC_DEFAULT_STATUS,
+                    ((editor.problem ? L"" : L"found: ") + editor.status).c_str());
     for (const KnownKey& k : Keys())
         if (checker::SameName(k.name, L"UseTCExtensions"))
             SetDlgItemTextW(w.page, IDC_APPS_NOTE,
-                            w.model.Number(k) ? L"UseTCExtensions=1: applications come from the file manager's "
-                                                L"[Extensions], templates from here"
-                                              : L"");
+                            w.model.Number(k)
+                                ? L"UseTCExtensions=1: applications come from the file manager's "
+                                  L"[Extensions], templates from here"
+                                : L"");
 }
 
 void InitApplications(Window& w) {
@@ -205,7 +208,8 @@ std::wstring HotkeyState(Window& w, const KnownKey& key) {
     if (code.empty()) return state + L"Off (" + key.name + L" is empty).";
     const int n = w.model.Number(key);
     if (n <= 0 || n > 254)
-        return state + L"On, but " + checker::Quote(code) + L" is no key code: it never fires. Press a key here.";
+        return state + L"On, but " + checker::Quote(code) +
+               L" is no key code: it never fires. Press a key here.";
     return state + L"Now " + DescribeHotkey(n, letters) + L" (" + key.name + L"=" + code + L", " +
            ModifierKeyOf(key.name) + L"=" + letters + L").";
 }
@@ -237,7 +241,8 @@ void FillGenerated(Window& w) {
             }
             if (current < 0) {
                 const std::wstring other = std::to_wstring(value) + L": " + key.otherValues;
-                current = static_cast<int>(SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(other.c_str())));
+                current = static_cast<int>(
+                    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(other.c_str())));
                 SendMessageW(combo, CB_SETITEMDATA, current, value);
             }
             SendMessageW(combo, CB_SETCURSEL, current, 0);
@@ -250,7 +255,8 @@ void FillGenerated(Window& w) {
             if (IsExtendedKey(vk)) flags |= HOTKEYF_EXT;
             SendDlgItemMessageW(w.page, GeneratedId(i, kSecond), HKM_SETHOTKEY,
                                 vk > 0 && vk < 256 ? MAKEWORD(vk, flags) : 0, 0);
-            CheckDlgButton(w.page, GeneratedId(i, kOff), w.model.Text(key).empty() ? BST_CHECKED : BST_UNCHECKED);
+            CheckDlgButton(w.page, GeneratedId(i, kOff),
+                           w.model.Text(key).empty() ? BST_CHECKED : BST_UNCHECKED);
             SetDlgItemTextW(w.page, GeneratedId(i, kState), HotkeyState(w, key).c_str());
             break;
         }
@@ -279,9 +285,9 @@ void InitGenerated(Window& w) {
             closeGroup();
             group = key.group;
             groupTop = y;
-            groupBox = kind == PageKind::Hotkeys
-                           ? nullptr
-                           : MakeControl(w.page, WC_BUTTON, group, BS_GROUPBOX, -1, DialogUnits(w.page, 4, y, 412, 20));
+            groupBox = kind == PageKind::Hotkeys ? nullptr
+                                                 : MakeControl(w.page, WC_BUTTON, group, BS_GROUPBOX, -1,
+                                                               DialogUnits(w.page, 4, y, 412, 20));
             y += kind == PageKind::Hotkeys ? 0 : 12;
         }
         const std::wstring name = key.name;
@@ -289,15 +295,17 @@ void InitGenerated(Window& w) {
         case KeyKind::Flag:
             MakeControl(w.page, WC_BUTTON, WithMnemonic(key.explanation, taken), BS_AUTOCHECKBOX | WS_TABSTOP,
                         GeneratedId(i, kMain), DialogUnits(w.page, 12, y, 300, 10));
-            MakeControl(w.page, WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState), DialogUnits(w.page, 318, y + 1, 94, 9));
+            MakeControl(w.page, WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState),
+                        DialogUnits(w.page, 318, y + 1, 94, 9));
             y += 12;
             break;
         case KeyKind::Choice:
-            MakeControl(w.page, WC_STATIC, WithMnemonic(key.explanation, taken) + L":", 0, GeneratedId(i, kMain),
-                        DialogUnits(w.page, 12, y + 2, 110, 9));
-            MakeControl(w.page, WC_COMBOBOX, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, GeneratedId(i, kSecond),
-                        DialogUnits(w.page, 124, y, 188, 80));
-            MakeControl(w.page, WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState), DialogUnits(w.page, 318, y + 2, 94, 9));
+            MakeControl(w.page, WC_STATIC, WithMnemonic(key.explanation, taken) + L":", 0,
+                        GeneratedId(i, kMain), DialogUnits(w.page, 12, y + 2, 110, 9));
+            MakeControl(w.page, WC_COMBOBOX, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                        GeneratedId(i, kSecond), DialogUnits(w.page, 124, y, 188, 80));
+            MakeControl(w.page, WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState),
+                        DialogUnits(w.page, 318, y + 2, 94, 9));
             y += 16;
             break;
         case KeyKind::KeyCode:
@@ -317,7 +325,8 @@ void InitGenerated(Window& w) {
     closeGroup();
     const wchar_t* note =
         kind == PageKind::Hotkeys
-            ? L"Click a box and press the keys, or tick Off. The hotkeys work while a viewer window is active. "
+            ? L"Click a box and press the keys, or tick Off. The hotkeys work while a viewer window is "
+              L"active. "
               L"A new key takes effect at once; a hotkey switched on or off at the file manager's next start "
               L"(or with ReadOptionsEveryTime=1)."
             : L"These options take effect at the file manager's next start, or at the next file viewed with "
@@ -473,16 +482,18 @@ bool SaveChanges(Window& w) {
     if (!conversion.empty()) {
         const std::wstring text = conversion + L"\n\nConvert " + w.model.File().path +
                                   L" to UTF-16 LE with a byte-order mark, keeping every line, and save?";
-        if (MessageBoxW(w.dialog, text.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return false;
+        if (MessageBoxW(w.dialog, text.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+            return false;
     }
     const SettingsModel::SaveResult result = w.model.Save(!conversion.empty());
     if (!result.saved) {
         std::wstring text = result.error;
-        if (result.written > 0) text += L"\n\n" + std::to_wstring(result.written) + L" keys were written before.";
+        if (result.written > 0)
+            text += L"\n\n" + std::to_wstring(result.written) + L" keys were written before.";
         MessageBoxW(w.dialog, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
     }
-    w.saved = std::wstring(result.saved ? L"Saved" : L"Saved in part") + (result.converted ? L", as UTF-16 LE. " : L". ") +
-              result.effect;
+    w.saved = std::wstring(result.saved ? L"Saved" : L"Saved in part") +
+              (result.converted ? L", as UTF-16 LE. " : L". ") + result.effect;
     w.changesAtSave = w.model.Changes().size();
     w.changedElsewhere = false;
     w.report = w.model.Report({});
@@ -493,7 +504,8 @@ bool SaveChanges(Window& w) {
 void CloseWindow(Window& w) {
     if (!w.model.Changes().empty()) {
         const std::wstring text = L"Save the changes to " + w.model.File().path + L"?";
-        switch (MessageBoxW(w.dialog, text.c_str(), L"Tolvanier settings", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+        switch (
+            MessageBoxW(w.dialog, text.c_str(), L"Tolvanier settings", MB_YESNOCANCEL | MB_ICONQUESTION)) {
         case IDYES:
             if (!SaveChanges(w)) return;
             break;
@@ -513,7 +525,8 @@ std::vector<std::wstring> PickFiles(HWND owner) {
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.lpstrTitle = L"Files to try";
-    ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_DONTADDTORECENT;
+    ofn.Flags =
+        OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_DONTADDTORECENT;
     if (!GetOpenFileNameW(&ofn)) return {};
     // One name is the whole path; several are the folder, then each name, each terminated.
     std::vector<std::wstring> parts;
@@ -562,7 +575,9 @@ void OnPageCommand(Window& w, int id, int code) {
     case IDC_TRY:
         if (const std::vector<std::wstring> files = PickFiles(w.dialog); !files.empty()) ShowReport(w, files);
         return;
-    case IDC_COPY: SetToClipboardW(CF_UNICODETEXT, w.dialog, WithWindowsLineEnds(w.report).c_str(), true); return;
+    case IDC_COPY:
+        SetToClipboardW(CF_UNICODETEXT, w.dialog, WithWindowsLineEnds(w.report).c_str(), true);
+        return;
     case IDC_RECHECK: ShowReport(w, {}); return;
     }
     OnGeneratedCommand(w, id, code);
@@ -606,8 +621,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         if (w) OnPageCommand(*w, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
-    case WM_NOTIFY:
-        return w && OnPageNotify(*w, *reinterpret_cast<const NMHDR*>(lParam));
+    case WM_NOTIFY: return w && OnPageNotify(*w, *reinterpret_cast<const NMHDR*>(lParam));
     }
     return FALSE;
 }
@@ -626,7 +640,6 @@ void InitWindow(HWND dialog, Window& w) {
     w.report = w.model.Report({});
     ShowPage(w, 0);
     Refresh(w);
-    SetFocus(GetDlgItem(w.page, IDC_APPLIST));
 }
 
 INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -672,10 +685,11 @@ INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         case IDC_RELOAD: {
             std::wstring error;
             if (!w->model.Changes().empty() &&
-                MessageBoxW(dialog, L"Read the file again and drop the unsaved changes?", L"Tolvanier settings",
-                            MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+                MessageBoxW(dialog, L"Read the file again and drop the unsaved changes?",
+                            L"Tolvanier settings", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
                 return TRUE;
-            if (!w->model.Reload(false, error)) MessageBoxW(dialog, error.c_str(), L"Tolvanier settings", MB_ICONERROR);
+            if (!w->model.Reload(false, error))
+                MessageBoxW(dialog, error.c_str(), L"Tolvanier settings", MB_ICONERROR);
             w->changedElsewhere = false;
             w->saved.clear();
             w->report = w->model.Report({});
@@ -713,13 +727,16 @@ bool SwitchPageByKey(Window& w, const MSG& msg) {
 } // namespace
 
 int RunSettingsWindow(HINSTANCE instance, SettingsModel& model, int show) {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
+                                                        ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     Window w(instance, model);
     const HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, WindowProc,
                                            reinterpret_cast<LPARAM>(&w));
     if (!dialog) return 2;
     ShowWindow(dialog, show);
+    // Through the dialog manager, which then knows the focus (and the default button) as its own.
+    SendMessageW(w.page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(w.page, IDC_APPLIST)), TRUE);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (SwitchPageByKey(w, msg)) continue;

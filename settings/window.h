@@ -13,6 +13,7 @@ int RunSettingsWindow(HINSTANCE instance, SettingsModel& model, int show);
 
 // The edit dialog of row (nullptr: a new one), or of the default editor. On OK its writes are applied
 // to the model (nothing is saved); returns whether they were.
-bool EditEntry(HINSTANCE instance, HWND owner, SettingsModel& model, const EditorRow* row, bool defaultEditor);
+bool EditEntry(HINSTANCE instance, HWND owner, SettingsModel& model, const EditorRow* row,
+               bool defaultEditor);
 
 } // namespace settings

@@ -72,10 +72,12 @@ TEST(SettingsRows, AnEditWritesOnlyWhatChangedAndRemovesARenamedRowsLines) {
         return all;
     };
     EXPECT_EQ(text(WritesForEntry(row, {L"TXT,log", L"ed.exe", L"-m"}, L"TXT,log_params")), L"");
-    EXPECT_EQ(text(WritesForEntry(row, {L"TXT,log", L" ed2.exe ", L"-m"}, L"TXT,log_params")), L"TXT,log=ed2.exe; ");
+    EXPECT_EQ(text(WritesForEntry(row, {L"TXT,log", L" ed2.exe ", L"-m"}, L"TXT,log_params")),
+              L"TXT,log=ed2.exe; ");
     EXPECT_EQ(text(WritesForEntry(row, {L"txt,log", L"ed.exe", L"-m"}, TemplateKeyFor(L"txt,log", 1, L""))),
               L"TXT,log removed; txt,log=ed.exe anew; TXT,log_params removed; txt,log_params=-m anew; ");
-    EXPECT_EQ(text(WritesForEntry(row, {L"TXT,log", L"ed.exe", L""}, L"TXT,log_params")), L"TXT,log_params removed; ");
+    EXPECT_EQ(text(WritesForEntry(row, {L"TXT,log", L"ed.exe", L""}, L"TXT,log_params")),
+              L"TXT,log_params removed; ");
     // ParamsMode 0: the template goes to the path found; one keyed by another path may serve other rows.
     row.templateKey = L"C:\\ed.exe";
     EXPECT_EQ(text(WritesForEntry(row, {L"TXT,log", L"ed2.exe", L"-m"}, L"C:\\ed2.exe")),
@@ -134,9 +136,9 @@ TEST(SettingsText, HotkeysMnemonicsAndWhatASaveTakesEffectOn) {
                                            {L"HotKeys", L"AppFromLister_key", L"115"},
                                            {L"HotKeys", L"DefSysAppFromLister_key", L"116"}};
     EXPECT_EQ(EffectOfSave(written, false, {L"DefSysAppFromLister_key"}),
-              L"In effect from the next file viewed: [Editor], DefaultEditor, AppFromLister_key. At the file "
+              L"In effect at once: [Editor], DefaultEditor, AppFromLister_key. At the file "
               L"manager's next start: QuickView, DefSysAppFromLister_key (or set ReadOptionsEveryTime=1).");
-    EXPECT_EQ(EffectOfSave({written[1]}, true, {}), L"In effect from the next file viewed: QuickView.");
+    EXPECT_EQ(EffectOfSave({written[1]}, true, {}), L"In effect at once: QuickView.");
 }
 
 // The table's defaults are the ones the plugin's option reader takes for keys it does not find.
@@ -144,15 +146,22 @@ TEST(SettingsText, TheKeyTablesDefaultsAreThePluginsOwn) {
     TempDir dir(L"settings_defaults");
     ASSERT_TRUE(WriteUtf16File(dir / L"empty.ini", L"[Options]\r\n"));
     const TTolvanierOptions o = config::ReadOptionBlock((dir / L"empty.ini").c_str());
-    const std::pair<const wchar_t*, int> read[] = {
-        {L"ScrollLockControl", o.ScrollLockControl}, {L"ModalOnly", o.ModalOnly},
-        {L"FindFiles", o.FindFiles},                 {L"SyncDirs", o.SyncDirs},
-        {L"TCWindow", o.TCWindow},                   {L"QuickView", o.QuickView},
-        {L"Lister4", o.Lister4},                     {L"ListerDirectly", o.ListerDirectly},
-        {L"OverWrite", o.OverWrite},                 {L"IfIsExtOnly", o.IfIsExtOnly},
-        {L"NextPlugin", o.NextPlugin},               {L"UseTCExtensions", o.UseTCExtensions},
-        {L"CopySearchTextToClip", o.CopySearchTextToClip}, {L"ParamsMode", o.ParamsMode},
-        {L"ParamsByExtMode", o.ParamsByExtMode},     {L"ListerState", o.ListerState}};
+    const std::pair<const wchar_t*, int> read[] = {{L"ScrollLockControl", o.ScrollLockControl},
+                                                   {L"ModalOnly", o.ModalOnly},
+                                                   {L"FindFiles", o.FindFiles},
+                                                   {L"SyncDirs", o.SyncDirs},
+                                                   {L"TCWindow", o.TCWindow},
+                                                   {L"QuickView", o.QuickView},
+                                                   {L"Lister4", o.Lister4},
+                                                   {L"ListerDirectly", o.ListerDirectly},
+                                                   {L"OverWrite", o.OverWrite},
+                                                   {L"IfIsExtOnly", o.IfIsExtOnly},
+                                                   {L"NextPlugin", o.NextPlugin},
+                                                   {L"UseTCExtensions", o.UseTCExtensions},
+                                                   {L"CopySearchTextToClip", o.CopySearchTextToClip},
+                                                   {L"ParamsMode", o.ParamsMode},
+                                                   {L"ParamsByExtMode", o.ParamsByExtMode},
+                                                   {L"ListerState", o.ListerState}};
     for (const auto& [name, value] : read)
         EXPECT_EQ(std::to_wstring(value), Key(name).defaultText) << WideToUtf8(name);
 }
@@ -207,15 +216,18 @@ TEST_F(SettingsModelTest, ReadsTheEntriesWithWhatThePluginFindsForThem) {
     EXPECT_EQ(rows[0].status, app);
     EXPECT_FALSE(rows[0].problem);
     EXPECT_TRUE(rows[1].appKey.empty() && rows[1].keys == L"txt"); // not the key of the txt,log line
-    EXPECT_TRUE(rows[2].problem && rows[2].status.find(L"the item \" rtf\" never matches") != std::wstring::npos)
+    EXPECT_TRUE(rows[2].problem &&
+                rows[2].status.find(L"the item \" rtf\" never matches") != std::wstring::npos)
         << WideToUtf8(rows[2].status);
     EXPECT_NE(rows[3].status.find(L"Application not found: C:\\nowhere\\ed.exe"), std::wstring::npos)
         << WideToUtf8(rows[3].status);
-    EXPECT_EQ(model.HeaderLine(), L"settings: " + ini + L" (given with --ini; UTF-16 LE with byte-order mark)");
+    EXPECT_EQ(model.HeaderLine(),
+              L"settings: " + ini + L" (given with --ini; UTF-16 LE with byte-order mark)");
 
     // The live line: what the plugin would start for an example file of the first key, or why not.
     SettingsModel::Preview preview = model.PreviewEntry({}, {L"tolv,md", app, L"-x %1 -y"}, false);
-    EXPECT_NE(preview.text.find(L"start: " + Quoted(app) + L" -x \""), std::wstring::npos) << WideToUtf8(preview.text);
+    EXPECT_NE(preview.text.find(L"start: " + Quoted(app) + L" -x \""), std::wstring::npos)
+        << WideToUtf8(preview.text);
     EXPECT_NE(preview.text.find(L"example.tolv\" -y"), std::wstring::npos) << WideToUtf8(preview.text);
     EXPECT_EQ(preview.templateKey, L"tolv,md_params");
     preview = model.PreviewEntry({}, {L"tolv", L"C:\\nowhere\\x.exe", L""}, false);
@@ -260,12 +272,14 @@ TEST_F(SettingsModelTest, SavingWritesOnlyTheChangedKeysAndKeepsEverythingElse) 
     args.ini = ini;
     std::wstring report;
     checker::RunCheck(args, BuildDir(), report);
-    EXPECT_NE(report.find(L"\nproblem: [Options] Unknown (line 5)"), std::wstring::npos) << WideToUtf8(report);
+    EXPECT_NE(report.find(L"\nproblem: [Options] Unknown (line 5)"), std::wstring::npos)
+        << WideToUtf8(report);
     EXPECT_NE(report.find(L"\nresult: 1 problem (exit status 1)"), std::wstring::npos) << WideToUtf8(report);
 }
 
 TEST_F(SettingsModelTest, AUtf8FileIsConvertedToUtf16WithEveryLineWhenTheUserAgrees) {
-    const std::string utf8 = "; B\xC3\xBCro comment\r\n[Editor]\r\npdf=C:\\B\xC3\xBCro\\pdf.exe\r\n\r\n[Options]\r\n";
+    const std::string utf8 =
+        "; B\xC3\xBCro comment\r\n[Editor]\r\npdf=C:\\B\xC3\xBCro\\pdf.exe\r\n\r\n[Options]\r\n";
     ASSERT_TRUE(WriteTextFile(ini, utf8));
     std::wstring error;
     ASSERT_TRUE(model.Open({ini, L"given with --ini", true}, error));
@@ -282,9 +296,9 @@ TEST_F(SettingsModelTest, AUtf8FileIsConvertedToUtf16WithEveryLineWhenTheUserAgr
     ASSERT_TRUE(saved.saved && saved.converted) << WideToUtf8(saved.error);
     const std::string after = ReadFileBytes(ini);
     EXPECT_EQ(after.substr(0, 2), "\xFF\xFE");
-    EXPECT_EQ(Lines(Decoded(after)), (std::vector<std::wstring>{L"; B\u00FCro comment", L"[Editor]",
-                                                                 L"pdf=C:\\B\u00FCro\\pdf.exe", L"[Options]",
-                                                                 L"QuickView=1"}))
+    EXPECT_EQ(Lines(Decoded(after)),
+              (std::vector<std::wstring>{L"; B\u00FCro comment", L"[Editor]", L"pdf=C:\\B\u00FCro\\pdf.exe",
+                                         L"[Options]", L"QuickView=1"}))
         << WideToUtf8(Decoded(after));
     EXPECT_EQ(config::IniReadString(ini.c_str(), L"Editor", L"pdf", L""), L"C:\\B\u00FCro\\pdf.exe");
     EXPECT_TRUE(model.ConversionReason().empty());
@@ -372,14 +386,15 @@ HWND FindControl(HWND parent, int id) {
 std::wstring TextOf(HWND control) {
     wchar_t text[4096] = L"";
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &ignored);
+    SendMessageTimeoutW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        &ignored);
     return text;
 }
 
 void SetText(HWND control, const std::wstring& text) {
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
-                        &ignored);
+    SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                        5000, &ignored);
 }
 
 // Waits until the text of control holds part.
@@ -407,7 +422,8 @@ TEST(SettingsWindow, AnApplicationAddedThroughTheDialogIsSavedAndCheckedClean) {
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
     const win::UniqueProcessInfo process(pi);
     const HWND window = FindProcessWindow(pi.dwProcessId, L"Tolvanier settings", 20000);
     ASSERT_NE(window, nullptr) << "no settings window";
@@ -433,13 +449,14 @@ TEST(SettingsWindow, AnApplicationAddedThroughTheDialogIsSavedAndCheckedClean) {
     EXPECT_EQ(Decoded(ReadFileBytes(ini)), sample) << "nothing is written before Save";
 
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_SAVE, BN_CLICKED), 0);
-    EXPECT_TRUE(WaitForText(FindControl(window, IDC_STATUS), L"Saved. In effect from the next file viewed: [Editor].",
-                            10000))
+    EXPECT_TRUE(WaitForText(FindControl(window, IDC_STATUS), L"Saved. In effect at once: [Editor].", 10000))
         << WideToUtf8(TextOf(FindControl(window, IDC_STATUS)));
     const std::wstring text = Decoded(ReadFileBytes(ini));
-    EXPECT_NE(text.find(L"; applications\r\ntolv,md=" + app + L"\r\ntolv,md_params=-v %1\r\n"), std::wstring::npos)
+    EXPECT_NE(text.find(L"; applications\r\ntolv,md=" + app + L"\r\ntolv,md_params=-v %1\r\n"),
+              std::wstring::npos)
         << WideToUtf8(text);
-    EXPECT_NE(text.find(L"; Tolvanier.ini, with comments\r\n[Options]\r\n; where it acts\r\n"), std::wstring::npos);
+    EXPECT_NE(text.find(L"; Tolvanier.ini, with comments\r\n[Options]\r\n; where it acts\r\n"),
+              std::wstring::npos);
 
     // The checker reports the saved settings clean and starts the application for a .tolv file.
     checker::Arguments args;
