@@ -57,15 +57,6 @@ bool StartsWith(const std::wstring& s, const std::wstring& prefix) {
 
 } // namespace
 
-std::wstring TrimBlanks(const std::wstring& s) {
-    size_t begin = 0, end = s.size();
-    while (begin < end && IsBlank(s[begin]))
-        ++begin;
-    while (end > begin && IsBlank(s[end - 1]))
-        --end;
-    return s.substr(begin, end - begin);
-}
-
 std::vector<EditorRow> RowsOfEditor(const std::vector<checker::IniEntry>& entries, int paramsMode) {
     std::vector<EditorRow> rows;
     for (const checker::IniEntry& e : entries) {
@@ -122,15 +113,15 @@ void AttachApplicationTemplates(std::vector<EditorRow>& rows) {
 
 std::wstring TemplateKeyFor(const std::wstring& keys, int paramsMode, const std::wstring& foundPath) {
     if (paramsMode == 0) return foundPath;
-    return TrimBlanks(keys) + kParamsMarker;
+    return checker::Trim(keys) + kParamsMarker;
 }
 
 std::vector<KeyWrite> WritesForEntry(const EditorRow& before, const EntryFields& after,
                                      const std::wstring& templateKey) {
     std::vector<KeyWrite> writes;
-    const std::wstring keys = TrimBlanks(after.keys);
-    const std::wstring app = TrimBlanks(after.application);
-    const std::wstring params = TrimBlanks(after.templateText);
+    const std::wstring keys = checker::Trim(after.keys);
+    const std::wstring app = checker::Trim(after.application);
+    const std::wstring params = checker::Trim(after.templateText);
     if (!before.appKey.empty() && before.appKey != keys) writes.push_back({kEditor, before.appKey, {}});
     if (!app.empty() && !keys.empty() && (before.appKey != keys || before.application != app))
         writes.push_back({kEditor, keys, app, before.appKey != keys});
@@ -161,8 +152,8 @@ std::optional<std::wstring> ProblemWithEntry(const EntryFields& fields, const st
     for (const std::wstring* text : {&fields.keys, &fields.application, &fields.templateText})
         if (text->find_first_of(std::wstring(L"\r\n\0", 3)) != std::wstring::npos)
             return L"A setting is one line: remove the line breaks.";
-    const std::wstring keys = TrimBlanks(fields.keys);
-    if (needsApplication && TrimBlanks(fields.application).empty())
+    const std::wstring keys = checker::Trim(fields.keys);
+    if (needsApplication && checker::Trim(fields.application).empty())
         return L"Give the application: its full path, or the name of a program on the search path.";
     if (keys.empty()) return L"Give the extension keys: pdf, or several as txt,log,ini.";
     if (keys.find(L'=') != std::wstring::npos || keys[0] == L';' || keys[0] == L'[')
@@ -213,7 +204,7 @@ std::wstring StartLinesOf(const std::wstring& report) {
 }
 
 std::wstring FirstItem(const std::wstring& keys) {
-    return TrimBlanks(keys.substr(0, keys.find(L',')));
+    return checker::Trim(keys.substr(0, keys.find(L',')));
 }
 
 std::wstring WithMnemonic(const std::wstring& label, std::wstring& taken) {
@@ -278,6 +269,15 @@ std::wstring EffectOfSave(const std::vector<KeyWrite>& written, bool readOptions
         text += (text.empty() ? L"" : L" ") + std::wstring(L"At the file manager's next start: ") +
                 join(atStart) + L" (or set ReadOptionsEveryTime=1).";
     return text;
+}
+
+std::wstring WithWindowsLineEnds(const std::wstring& text) {
+    std::wstring out;
+    for (wchar_t c : text) {
+        if (c == L'\n') out += L'\r';
+        out += c;
+    }
+    return out;
 }
 
 std::string Utf16LeWithBom(const std::wstring& text) {

@@ -51,9 +51,6 @@ struct EntryFields {
     std::wstring templateText;
 };
 
-// Blanks around a value, which the platform drops when it reads it.
-std::wstring TrimBlanks(const std::wstring& s);
-
 // Where the template of a row is read by the plugin: keys + "_params" (ParamsMode 1), or the path
 // found for its application (ParamsMode 0; empty when none is found).
 std::wstring TemplateKeyFor(const std::wstring& keys, int paramsMode, const std::wstring& foundPath);
@@ -92,6 +89,8 @@ std::wstring DescribeHotkey(int code, const std::wstring& letters);
 std::wstring EffectOfSave(const std::vector<KeyWrite>& written, bool readOptionsEveryTime,
                           const std::vector<std::wstring>& switchedHotkeys);
 
+// Line ends as edit controls and the clipboard take them.
+std::wstring WithWindowsLineEnds(const std::wstring& text);
 // The text as UTF-16 LE behind its byte-order mark, unit for unit.
 std::string Utf16LeWithBom(const std::wstring& text);
 bool HoldsNonAscii(const std::wstring& text);

@@ -34,21 +34,12 @@ std::wstring ItemText(HWND dialog, int id) {
     return text;
 }
 
-std::wstring WithWindowsLineEnds(const std::wstring& text) {
-    std::wstring out;
-    for (wchar_t c : text) {
-        if (c == L'\n') out += L'\r';
-        out += c;
-    }
-    return out;
-}
-
 EntryFields FieldsOf(HWND dialog) {
     return {ItemText(dialog, IDC_KEYS), ItemText(dialog, IDC_APP), ItemText(dialog, IDC_PARAMS)};
 }
 
 std::wstring WhereText(const EntryDialog& d, const EntryFields& fields) {
-    const std::wstring params = TrimBlanks(fields.templateText);
+    const std::wstring params = checker::Trim(fields.templateText);
     if (d.defaultEditor)
         return L"Written to [Options] DefaultEditor and DefaultEditor_params (read with ParamsMode=0).";
     if (d.preview.templateKey.empty())
@@ -59,7 +50,7 @@ std::wstring WhereText(const EntryDialog& d, const EntryFields& fields) {
 
 void UpdatePreview(HWND dialog, EntryDialog& d) {
     const EntryFields fields = FieldsOf(dialog);
-    const bool noKeys = !d.defaultEditor && !d.before.forApplication && TrimBlanks(fields.keys).empty();
+    const bool noKeys = !d.defaultEditor && !d.before.forApplication && checker::Trim(fields.keys).empty();
     d.preview = d.model.PreviewEntry(d.before, fields, d.defaultEditor);
     const std::wstring first = FirstItem(fields.keys);
     const std::wstring example = d.defaultEditor    ? L"a file with nothing configured, by the first hotkey"

@@ -396,7 +396,7 @@ SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, cons
     if (defaultEditor) {
         preview.templateKey = L"DefaultEditor_params";
         for (const auto* name : {L"DefaultEditor", L"DefaultEditor_params"}) {
-            const std::wstring value = TrimBlanks(
+            const std::wstring value = checker::Trim(
                 checker::SameName(name, L"DefaultEditor") ? after.application : after.templateText);
             if (value != Text(Key(name))) preview.writes.push_back({L"Options", name, value});
         }
@@ -435,7 +435,7 @@ SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, cons
         checker::RunCheck(args, programFolder_, report);
         text = StartLinesOf(report);
         const std::wstring section = defaultEditor ? L"Options" : L"Editor";
-        const std::wstring keys[] = {defaultEditor ? L"DefaultEditor" : TrimBlanks(after.keys),
+        const std::wstring keys[] = {defaultEditor ? L"DefaultEditor" : checker::Trim(after.keys),
                                      preview.templateKey};
         for (const std::wstring& key : keys)
             if (!key.empty())

@@ -89,15 +89,6 @@ SIZE ClientUnits(HWND dialog) {
             client.bottom * 800 / (unit.bottom > 0 ? unit.bottom : 1)};
 }
 
-std::wstring WithWindowsLineEnds(const std::wstring& text) {
-    std::wstring out;
-    for (wchar_t c : text) {
-        if (c == L'\n') out += L'\r';
-        out += c;
-    }
-    return out;
-}
-
 HWND MakeControl(HWND page, const wchar_t* cls, const std::wstring& text, DWORD style, int id,
                  const RECT& r) {
     const HWND control =
