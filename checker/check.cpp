@@ -68,6 +68,44 @@ class HostFolderOfCheck {
 
 bool hostFolderKnown = false;
 
+} // namespace
+
+struct CheckScope::State {
+    std::wstring hostFolder = win::EnvironmentValue(L"COMMANDER_PATH");
+    HostFolderOfCheck searchedFirst{hostFolder};
+    MessageCatch noBoxes;
+    bool usable = false;
+    std::optional<config::IniReadMemo> oneLookAtEachFile;
+};
+
+CheckScope::CheckScope(const std::wstring& iniPath) : state_(std::make_unique<State>()) {
+    state_->usable = win::CopyTo(OptionsIniName, iniPath);
+    if (!state_->usable) return;
+    hwMain = nullptr;
+    config::IniForgetReads();
+    TolvanierOptions = config::ReadOptionBlock(OptionsIniName);
+    // One look at each file's stamp for the whole scope, as a load takes: lookups read the same
+    // sections once per key.
+    state_->oneLookAtEachFile.emplace();
+}
+
+CheckScope::~CheckScope() = default;
+
+bool CheckScope::Usable() const {
+    return state_->usable;
+}
+
+const std::wstring& CheckScope::HostFolder() const {
+    return state_->hostFolder;
+}
+
+bool TakeHostIniFromEnvironment() {
+    wchar_t expanded[kPathCapacity] = {};
+    const DWORD n = ExpandEnvironmentStringsW(L"%COMMANDER_INI%", expanded, kPathCapacity);
+    if (!(n > 0 && n <= kPathCapacity && win::CopyTo(TCIniName, expanded))) TCIniName[0] = L'\0';
+    return GetEnvironmentVariableW(L"COMMANDER_INI", nullptr, 0) != 0;
+}
+
 std::wstring WhySettingsThere(SettingsPlace place, bool hostIniSet) {
     switch (place) {
     case SettingsPlace::BesideModule: return L"beside the plugin";
@@ -81,6 +119,8 @@ std::wstring WhySettingsThere(SettingsPlace place, bool hostIniSet) {
     }
     return L"";
 }
+
+namespace {
 
 std::wstring OneLine(std::wstring text) {
     for (wchar_t& c : text)
@@ -97,10 +137,12 @@ std::wstring SystemMessage(DWORD error) {
     return message.empty() ? L"error " + std::to_wstring(error) : message;
 }
 
+} // namespace
+
 // The whole file; an INI larger than this is no settings file.
 constexpr DWORD kMaxIniBytes = 16u << 20;
 
-bool ReadBytes(const std::wstring& path, std::string& bytes, DWORD& error) {
+bool ReadIniBytes(const std::wstring& path, std::string& bytes, DWORD& error) {
     const win::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -124,13 +166,17 @@ bool ReadBytes(const std::wstring& path, std::string& bytes, DWORD& error) {
     return true;
 }
 
-std::wstring FromAnsi(const std::string& bytes) {
-    if (bytes.empty()) return L"";
+DecodedIni DecodeIniFile(const std::string& bytes) {
+    DecodedIni decoded = DecodeIniBytes(bytes);
+    if (decoded.encoding != IniEncoding::Ansi || bytes.empty()) return decoded;
     const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
-    return text;
+    decoded.text.assign(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), decoded.text.data(), n);
+    return decoded;
 }
+
+namespace {
 
 // The entries of the first section of that name (the only one the plugin reads).
 std::vector<const IniEntry*> EntriesOf(const ParsedIni& ini, const wchar_t* section) {
@@ -617,10 +663,7 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
 int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstring& out) {
     Report r{out};
     // The host INI as the plugin finds it at start.
-    wchar_t expanded[kPathCapacity] = {};
-    const DWORD n = ExpandEnvironmentStringsW(L"%COMMANDER_INI%", expanded, kPathCapacity);
-    if (!(n > 0 && n <= kPathCapacity && win::CopyTo(TCIniName, expanded))) TCIniName[0] = L'\0';
-    const bool hostIniSet = GetEnvironmentVariableW(L"COMMANDER_INI", nullptr, 0) != 0;
+    const bool hostIniSet = TakeHostIniFromEnvironment();
 
     std::wstring iniPath, why = L"given with --ini";
     if (args.ini.empty()) {
@@ -644,28 +687,20 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
     }
     std::string bytes;
     DWORD error = 0;
-    if (!ReadBytes(iniPath, bytes, error)) {
+    if (!ReadIniBytes(iniPath, bytes, error)) {
         r.Line(L"cannot read " + iniPath + L" (" + why + L"): " + SystemMessage(error));
         return 2;
     }
+    const CheckScope scope(iniPath);
     // Where the plugin keeps the path: a longer one it would not read at all.
-    if (!win::CopyTo(OptionsIniName, iniPath)) {
+    if (!scope.Usable()) {
         r.Line(L"cannot read " + iniPath + L": the path is longer than the plugin's 259 characters");
         return 2;
     }
-    const std::wstring hostFolder = win::EnvironmentValue(L"COMMANDER_PATH");
+    const std::wstring& hostFolder = scope.HostFolder();
     hostFolderKnown = !hostFolder.empty();
-    const HostFolderOfCheck searchedFirst(hostFolder);
-    hwMain = nullptr;
-    config::IniForgetReads();
-    TolvanierOptions = config::ReadOptionBlock(OptionsIniName);
-    const MessageCatch noBoxes;
-    // One look at each file's stamp for the whole run, as a load takes: the lookups below read the same
-    // sections once per key.
-    const config::IniReadMemo oneLookAtEachFile;
 
-    DecodedIni decoded = DecodeIniBytes(bytes);
-    if (decoded.encoding == IniEncoding::Ansi) decoded.text = FromAnsi(bytes);
+    const DecodedIni decoded = DecodeIniFile(bytes);
     misread = decoded.encoding == IniEncoding::Utf8 || decoded.encoding == IniEncoding::Utf8WithBom;
     const ParsedIni ini = ParseIni(decoded.text);
 

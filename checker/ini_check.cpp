@@ -14,6 +14,12 @@ bool IsBlank(wchar_t c) {
     return c == L' ' || c == L'\t' || c == L'\r' || c == L'\f' || c == L'\v';
 }
 
+wchar_t LowerAscii(wchar_t c) {
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+} // namespace
+
 std::wstring Trim(const std::wstring& s) {
     size_t begin = 0, end = s.size();
     while (begin < end && IsBlank(s[begin]))
@@ -22,12 +28,6 @@ std::wstring Trim(const std::wstring& s) {
         --end;
     return s.substr(begin, end - begin);
 }
-
-wchar_t LowerAscii(wchar_t c) {
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
-} // namespace
 
 std::wstring Lower(std::wstring s) {
     for (wchar_t& c : s)

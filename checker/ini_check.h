@@ -76,6 +76,8 @@ bool IsTemplateKey(const std::wstring& key);
 // The items of a composite [Editor] key, as the plugin's grammar cuts them.
 std::vector<std::wstring> CompositeItems(const std::wstring& key);
 
+// Blanks around a name or value cut, as the profile functions cut them.
+std::wstring Trim(const std::wstring& s);
 // ASCII letters in lower case, as the profile functions compare names; other units stay.
 std::wstring Lower(std::wstring s);
 // s between double quotes, as the report shows a value.

@@ -9,6 +9,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 PACKAGES=(cmake make mingw-w64 g++-mingw-w64-x86-64 wine wine64 xvfb xauth googletest zip unzip binutils
           clang-14 libclang-rt-14-dev)
+# scripts/screenshot-settings.sh: a window manager for frames, keys typed into the window, the capture.
+SCREENSHOT_PACKAGES=(openbox xdotool imagemagick x11-utils)
 
 ensure_packages() {
     local missing=()

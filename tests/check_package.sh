@@ -1,27 +1,29 @@
 #!/usr/bin/env bash
-# The release archive: built by scripts/package.sh from the built module and checker, it holds exactly
-# the module (stripped of debug information, still a sound module), the checker beside it, the sample
+# The release archive: built by scripts/package.sh from the built module, checker and settings window, it
+# holds exactly the module (stripped of debug information, still a sound module), the checker and the
+# settings window beside it (a program without a console), the sample
 # INI in its folder (UTF-16 LE with byte-order mark), the user guide as readme and an install
 # description that names the module, all text with Windows line ends.
 set -euo pipefail
 module=$1
 checker=$2
-work=$3
+settings=$3
+work=$4
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 fail() { echo "FAIL: $*"; exit 1; }
 passed=0
 rm -rf "$work"
 mkdir -p "$work"
 zipfile=$work/Tolvanier64.zip
-bash "$root/scripts/package.sh" --module "$module" --checker "$checker" --output "$zipfile" >/dev/null
+bash "$root/scripts/package.sh" --module "$module" --checker "$checker" --settings "$settings" --output "$zipfile" >/dev/null
 
 unzip -tq "$zipfile" >/dev/null || fail "archive does not test clean"
 names=$(unzip -Z1 "$zipfile" | LC_ALL=C sort | tr '\n' ' ')
-[ "$names" = "IniSample/ IniSample/Tolvanier.ini Tolvanier64.wlx64 TolvanierCheck.exe pluginst.inf readme.txt " ] ||
+[ "$names" = "IniSample/ IniSample/Tolvanier.ini Tolvanier64.wlx64 TolvanierCheck.exe TolvanierSettings.exe pluginst.inf readme.txt " ] ||
     fail "archive holds: $names"
 # unzip -l shows the same names (and the folder) at the archive's root.
 listing=$(unzip -l "$zipfile")
-for n in IniSample/ IniSample/Tolvanier.ini TolvanierCheck.exe Tolvanier64.wlx64 pluginst.inf readme.txt; do
+for n in IniSample/ IniSample/Tolvanier.ini TolvanierCheck.exe TolvanierSettings.exe Tolvanier64.wlx64 pluginst.inf readme.txt; do
     grep -qE "[[:space:]]$n\$" <<<"$listing" || fail "unzip -l does not list $n"
 done
 passed=$((passed + 1))
@@ -36,6 +38,20 @@ SOURCE_DATE_EPOCH=$(stat -c %Y "$checker") x86_64-w64-mingw32-strip -o "$work/st
 cmp -s "$work/TolvanierCheck.exe" "$work/stripped.exe" || fail "the archived checker is not the built one, stripped"
 dlls=$(x86_64-w64-mingw32-objdump -p "$work/TolvanierCheck.exe" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
 grep -qE 'libgcc|libstdc|libwinpthread' <<<"$dlls" && fail "the checker needs MinGW runtime DLLs: $dlls"
+unzip -p "$zipfile" TolvanierSettings.exe >"$work/TolvanierSettings.exe"
+SOURCE_DATE_EPOCH=$(stat -c %Y "$settings") x86_64-w64-mingw32-strip -o "$work/stripped-settings.exe" "$settings"
+cmp -s "$work/TolvanierSettings.exe" "$work/stripped-settings.exe" ||
+    fail "the archived settings window is not the built one, stripped"
+dlls=$(x86_64-w64-mingw32-objdump -p "$work/TolvanierSettings.exe" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
+grep -qE 'libgcc|libstdc|libwinpthread' <<<"$dlls" && fail "the settings window needs MinGW runtime DLLs: $dlls"
+# A Windows program: the system opens no console for it.
+headers=$(x86_64-w64-mingw32-objdump -p "$work/TolvanierSettings.exe")
+grep -qE '^Subsystem[[:space:]]+00000002' <<<"$headers" ||
+    fail "the settings window is not a Windows (GUI) program"
+# Its manifest asks for Common Controls 6 and per-monitor DPI awareness.
+for want in Microsoft.Windows.Common-Controls PerMonitorV2; do
+    grep -qa "$want" "$work/TolvanierSettings.exe" || fail "the settings window's manifest lacks $want"
+done
 cmp -s <(unzip -p "$zipfile" IniSample/Tolvanier.ini) "$root/package/IniSample/Tolvanier.ini" ||
     fail "the archived sample differs from package/IniSample/Tolvanier.ini"
 cmp -s <(unzip -p "$zipfile" readme.txt | tr -d '\r') "$root/package/readme.txt" ||

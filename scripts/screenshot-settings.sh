@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Screenshots of the settings window, TolvanierSettings.exe, on a prepared settings file: the main window
+# and the dialog that edits an application, under Xvfb with a window manager (openbox) so that windows
+# have their frames.
+#   --output DIR     where the PNGs go (default: docs/)
+#   --scale PERCENT  the screen's density, 100 (default) or more; the names get a -PERCENT suffix
+#   --display N      the X display number (default 95)
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+output=$ROOT/docs
+scale=100
+display=95
+while [ $# -gt 0 ]; do
+    case $1 in
+        --output) output=$2; shift 2 ;;
+        --scale) scale=$2; shift 2 ;;
+        --display) display=$2; shift 2 ;;
+        *) echo "usage: $0 [--output DIR] [--scale PERCENT] [--display N]" >&2; exit 2 ;;
+    esac
+done
+PACKAGES+=("${SCREENSHOT_PACKAGES[@]}")
+ensure_packages
+build --target TolvanierSettings --target Tolvanier64
+mkdir -p "$output"
+output=$(cd "$output" && pwd)
+suffix=""
+[ "$scale" = 100 ] || suffix="-$scale"
+
+work=$BUILD_DIR/screenshot
+rm -rf "$work"
+mkdir -p "$work"
+# The sample with a few applications, one of them not installed and one list with a blank, as a user
+# might have them; saved as the sample is, UTF-16 LE.
+{
+    printf '\xff\xfe'
+    iconv -f UTF-16 -t UTF-8 "$ROOT/package/IniSample/Tolvanier.ini" | awk '
+        /^\[TCPos\]/ {
+            print "txt,log,ini,md=%WINDIR%\\notepad.exe\r"
+            print "pdf=C:\\Tools\\PDF Viewer\\pdfview.exe\r"
+            print "pdf_params=/reuse %1\r"
+            print "jpg, png=%WINDIR%\\system32\\mspaint.exe\r"
+            print ":dir=%WINDIR%\\explorer.exe\r"
+            print "\r"
+        }
+        /^AppFromLister_key=\r$/ { print "AppFromLister_key=115\r"; next }
+        /^AppFromLister_mod=\r$/ { print "AppFromLister_mod=C\r"; next }
+        { print }' | iconv -f UTF-8 -t UTF-16LE
+} >"$work/Tolvanier.ini"
+
+export TOLVANIER_DISPLAY=x11 DISPLAY=:$display
+Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+openbox >/dev/null 2>&1 &
+wm=$!
+start_wine
+trap 'wineserver -k >/dev/null 2>&1 || true; kill $wm $xvfb 2>/dev/null || true' EXIT
+density=$((96 * scale / 100))
+if [ "$scale" != 100 ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$density" /f >/dev/null 2>&1
+fi
+
+# The window of that title, once it is shown.
+window() {
+    for _ in $(seq 1 200); do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+        [ -n "$id" ] && { echo "$id"; return; }
+        sleep 0.1
+    done
+    echo "no window \"$1\"" >&2
+    exit 1
+}
+shoot() { import -frame -window "$1" "$2"; echo "screenshot: $2"; }
+
+wine "$BUILD_DIR/TolvanierSettings.exe" --ini "$(winepath -w "$work/Tolvanier.ini" 2>/dev/null)" &
+main=$(window "Tolvanier settings")
+sleep 2
+xdotool key --window "$main" Down
+sleep 1
+shoot "$main" "$output/settings-window$suffix.png"
+# Add...: the dialog that edits an application, filled in as a user types.
+xdotool key alt+d
+dialog=$(window "Application")
+sleep 1
+xdotool type --delay 40 'md,markdown'
+xdotool key Tab
+xdotool type --delay 20 '%WINDIR%\notepad.exe'
+xdotool key Tab Tab
+xdotool type --delay 40 '/a %1'
+sleep 3
+shoot "$dialog" "$output/settings-edit$suffix.png"
+xdotool key Escape
+sleep 1
+xdotool key Escape
+wait
+if [ "$scale" != 100 ]; then
+    wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
+fi

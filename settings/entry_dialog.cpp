@@ -1,0 +1,190 @@
+// The dialog that edits one application row, or the default editor, with a live line of what the
+// plugin would start for an example file.
+#include <windows.h>
+// After windows.h.
+#include <commdlg.h>
+
+#include <string>
+#include <vector>
+
+#include "settings/resource.h"
+#include "settings/window.h"
+#include "win/paths.h"
+
+namespace settings {
+namespace {
+
+// The preview waits for typing to pause: each one runs the checker over the settings.
+constexpr UINT_PTR kPreviewTimer = 1;
+constexpr UINT kPreviewDelayMs = 300;
+
+struct EntryDialog {
+    HINSTANCE instance;
+    SettingsModel& model;
+    EditorRow before;
+    bool defaultEditor;
+    std::vector<EditorRow> others;
+    SettingsModel::Preview preview;
+};
+
+std::wstring ItemText(HWND dialog, int id) {
+    const HWND item = GetDlgItem(dialog, id);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+EntryFields FieldsOf(HWND dialog) {
+    return {ItemText(dialog, IDC_KEYS), ItemText(dialog, IDC_APP), ItemText(dialog, IDC_PARAMS)};
+}
+
+std::wstring WhereText(const EntryDialog& d, const EntryFields& fields) {
+    const std::wstring params = checker::Trim(fields.templateText);
+    if (d.defaultEditor)
+        return L"Written to [Options] DefaultEditor and DefaultEditor_params (read with ParamsMode=0).";
+    if (d.preview.templateKey.empty())
+        return L"ParamsMode=0: the template is keyed by the application's path, and it is not found.";
+    return L"Template written as [Editor] " + d.preview.templateKey +
+           (params.empty() ? L" (none)" : L"=" + params);
+}
+
+void UpdatePreview(HWND dialog, EntryDialog& d) {
+    const EntryFields fields = FieldsOf(dialog);
+    const bool noKeys = !d.defaultEditor && !d.before.forApplication && checker::Trim(fields.keys).empty();
+    d.preview = d.model.PreviewEntry(d.before, fields, d.defaultEditor);
+    const std::wstring first = FirstItem(fields.keys);
+    const std::wstring example = d.defaultEditor    ? L"a file with nothing configured, by the first hotkey"
+                                 : first == L":dir" ? L"a folder"
+                                                    : L"example" + (first.empty() ? L"" : L"." + first);
+    const std::wstring text =
+        noKeys ? L"Give the extension keys." : L"For " + example + L":\n" + d.preview.text;
+    SetDlgItemTextW(dialog, IDC_PREVIEW, WithWindowsLineEnds(text).c_str());
+    SetDlgItemTextW(dialog, IDC_WHERE, noKeys ? L"" : WhereText(d, fields).c_str());
+    EnableWindow(GetDlgItem(dialog, IDC_PARAMS), !d.preview.templateKey.empty() || d.defaultEditor);
+}
+
+// The system's Open dialog, programs first.
+void BrowseForApplication(HWND dialog) {
+    std::wstring file(win::kLongPathCapacity, L'\0');
+    const std::wstring current = ItemText(dialog, IDC_APP);
+    const std::wstring folder = win::DirectoryOf(current);
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = dialog;
+    ofn.lpstrFilter = L"Programs (*.exe;*.com;*.bat;*.cmd)\0*.exe;*.com;*.bat;*.cmd\0All files (*.*)\0*.*\0";
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    ofn.lpstrTitle = L"Application";
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_DONTADDTORECENT;
+    if (!GetOpenFileNameW(&ofn)) return;
+    file.resize(wcslen(file.c_str()));
+    SetDlgItemTextW(dialog, IDC_APP, file.c_str());
+}
+
+int FieldOfProblem(const std::wstring& problem) {
+    if (problem.find(L"application") != std::wstring::npos) return IDC_APP;
+    if (problem.find(L"%1") != std::wstring::npos || problem.find(L"line breaks") != std::wstring::npos)
+        return IDC_PARAMS;
+    return IDC_KEYS;
+}
+
+bool Accept(HWND dialog, EntryDialog& d) {
+    const EntryFields fields = FieldsOf(dialog);
+    const bool keysNeeded = !d.defaultEditor && !d.before.forApplication;
+    const bool applicationNeeded =
+        d.defaultEditor || !d.before.appKey.empty() || d.before.templateKey.empty();
+    std::optional<std::wstring> problem;
+    if (keysNeeded) {
+        problem = ProblemWithEntry(fields, d.others, applicationNeeded);
+    } else {
+        EntryFields checked = fields;
+        checked.keys = L"x"; // keys are not edited here
+        problem = ProblemWithEntry(checked, {}, applicationNeeded);
+    }
+    if (problem) {
+        MessageBoxW(dialog, problem->c_str(), L"Tolvanier settings", MB_OK | MB_ICONWARNING);
+        const HWND field = GetDlgItem(dialog, FieldOfProblem(*problem));
+        SetFocus(field);
+        SendMessageW(field, EM_SETSEL, 0, -1);
+        return false;
+    }
+    UpdatePreview(dialog, d);
+    d.model.Apply(d.preview.writes);
+    return true;
+}
+
+void InitEntryDialog(HWND dialog, EntryDialog& d) {
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&d));
+    if (d.defaultEditor) {
+        SetWindowTextW(dialog, L"Default editor");
+        SetDlgItemTextW(dialog, IDC_KEYS, L"(every extension with nothing configured)");
+        EnableWindow(GetDlgItem(dialog, IDC_KEYS), FALSE);
+    } else if (d.before.forApplication) {
+        SetWindowTextW(dialog, L"Template of an application");
+        SetDlgItemTextW(dialog, IDC_APP, d.before.keys.c_str());
+        EnableWindow(GetDlgItem(dialog, IDC_KEYS), FALSE);
+        EnableWindow(GetDlgItem(dialog, IDC_APP), FALSE);
+        EnableWindow(GetDlgItem(dialog, IDC_BROWSE), FALSE);
+    }
+    if (!d.defaultEditor && !d.before.forApplication)
+        SetDlgItemTextW(dialog, IDC_KEYS, d.before.keys.c_str());
+    if (!d.before.forApplication) SetDlgItemTextW(dialog, IDC_APP, d.before.application.c_str());
+    SetDlgItemTextW(dialog, IDC_PARAMS, d.before.templateText.c_str());
+    for (int id : {IDC_KEYS, IDC_APP, IDC_PARAMS})
+        SendDlgItemMessageW(dialog, id, EM_LIMITTEXT, 8136, 0);
+    UpdatePreview(dialog, d);
+}
+
+INT_PTR CALLBACK EntryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* d = reinterpret_cast<EntryDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        InitEntryDialog(dialog, *reinterpret_cast<EntryDialog*>(lParam));
+        if (reinterpret_cast<EntryDialog*>(lParam)->defaultEditor) {
+            SetFocus(GetDlgItem(dialog, IDC_APP));
+            return FALSE;
+        }
+        return TRUE; // the system focuses the first field
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            if (d && Accept(dialog, *d)) EndDialog(dialog, IDOK);
+            return TRUE;
+        case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+        case IDC_BROWSE: BrowseForApplication(dialog); return TRUE;
+        case IDC_KEYS:
+        case IDC_APP:
+        case IDC_PARAMS:
+            if (HIWORD(wParam) == EN_CHANGE) SetTimer(dialog, kPreviewTimer, kPreviewDelayMs, nullptr);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_TIMER:
+        if (wParam != kPreviewTimer || !d) return FALSE;
+        KillTimer(dialog, kPreviewTimer);
+        UpdatePreview(dialog, *d);
+        return TRUE;
+    case WM_DPICHANGED: {
+        const RECT* r = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(dialog, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return TRUE;
+    }
+    }
+    return FALSE;
+}
+
+} // namespace
+
+bool EditEntry(HINSTANCE instance, HWND owner, SettingsModel& model, const EditorRow* row,
+               bool defaultEditor) {
+    EntryDialog d{instance, model, row ? *row : EditorRow{}, defaultEditor, {}, {}};
+    if (defaultEditor) d.before = model.DefaultEditorRow();
+    for (const EditorRow& other : model.Rows())
+        if (!row || other.line != row->line) d.others.push_back(other);
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_ENTRY), owner, EntryDialogProc,
+                           reinterpret_cast<LPARAM>(&d)) == IDOK;
+}
+
+} // namespace settings

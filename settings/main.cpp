@@ -1,0 +1,55 @@
+// TolvanierSettings.exe: the plugin's settings in a window. A Windows program: no console, ever.
+#include <windows.h>
+// After windows.h.
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "settings/model.h"
+#include "settings/window.h"
+#include "win/paths.h"
+
+namespace {
+
+const wchar_t kUsage[] =
+    L"TolvanierSettings.exe [--ini FILE]\n\n"
+    L"Edits the settings of the Tolvanier plugin beside this program (the file its checker names), or "
+    L"FILE.";
+
+std::vector<std::wstring> Arguments() {
+    std::vector<std::wstring> args;
+    int n = 0;
+    if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &n)) {
+        for (int i = 1; i < n; ++i)
+            args.emplace_back(argv[i]);
+        LocalFree(argv);
+    }
+    return args;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    try {
+        const std::vector<std::wstring> args = Arguments();
+        std::wstring ini;
+        if (args.size() == 2 && args[0] == L"--ini" && !args[1].empty()) {
+            ini = args[1];
+        } else if (!args.empty()) {
+            MessageBoxW(nullptr, kUsage, L"Tolvanier settings", MB_OK | MB_ICONINFORMATION);
+            return args[0] == L"--help" || args[0] == L"-h" || args[0] == L"/?" ? 0 : 2;
+        }
+        const std::wstring folder = win::DirectoryOf(win::ModuleFileName(nullptr));
+        settings::SettingsModel model(folder);
+        std::wstring error;
+        if (!model.Open(settings::LocateSettings(ini, folder), error)) {
+            MessageBoxW(nullptr, error.c_str(), L"Tolvanier settings", MB_OK | MB_ICONERROR);
+            return 2;
+        }
+        return settings::RunSettingsWindow(instance, model, show);
+    } catch (...) {
+        MessageBoxW(nullptr, L"Out of memory.", L"Tolvanier settings", MB_OK | MB_ICONERROR);
+        return 2;
+    }
+}

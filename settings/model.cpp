@@ -1,0 +1,514 @@
+#include "settings/model.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cwchar>
+
+#include "checker/check.h"
+#include "config/app_lookup.h"
+#include "config/ini.h"
+#include "plugin/startup.h"
+#include "shared/state.h"
+#include "win/errors.h"
+#include "win/handles.h"
+#include "win/paths.h"
+
+namespace settings {
+namespace {
+
+// An application value is read one unit wider than the plugin's buffer, as its lookup does.
+constexpr unsigned kValueCapacity = config::kIniValueCapacity + 1;
+// The longest template the plugin reads.
+constexpr unsigned kTemplateCapacity = 8136;
+// Extensions the default editor's example may take: the first that nothing configures.
+const wchar_t* const kUnconfiguredKeys[] = {L"unconfigured", L"tolvanier-unconfigured"};
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes, DWORD creation, DWORD& error) {
+    const win::UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file || !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+        error = GetLastError();
+        return false;
+    }
+    return true;
+}
+
+// The file replaced by bytes as a whole: written beside it first, so that a failure leaves it as it was.
+// ReplaceFileW keeps the file's attributes and access rights.
+bool ReplaceWithBytes(const std::wstring& path, const std::string& bytes, DWORD& error) {
+    const std::wstring fresh = path + L".tolvanier-" + std::to_wstring(GetCurrentProcessId());
+    if (!WriteBytes(fresh, bytes, CREATE_ALWAYS, error)) {
+        DeleteFileW(fresh.c_str());
+        return false;
+    }
+    if (ReplaceFileW(path.c_str(), fresh.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                     nullptr) ||
+        MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    error = GetLastError();
+    DeleteFileW(fresh.c_str());
+    return false;
+}
+
+// The writes, one key at a time, through the platform's profile functions; done: how many went through.
+bool ApplyWrites(const std::wstring& path, const std::vector<KeyWrite>& writes, size_t& done, DWORD& error) {
+    done = 0;
+    for (const KeyWrite& w : writes) {
+        const bool removeFirst = w.recreate || !w.value;
+        if ((removeFirst &&
+             !WritePrivateProfileStringW(w.section.c_str(), w.key.c_str(), nullptr, path.c_str())) ||
+            (w.value &&
+             !WritePrivateProfileStringW(w.section.c_str(), w.key.c_str(), w.value->c_str(), path.c_str()))) {
+            error = GetLastError();
+            return false;
+        }
+        ++done;
+    }
+    return true;
+}
+
+bool ReadWhole(const std::wstring& path, bool& exists, std::string& bytes, std::wstring& error) {
+    bytes.clear();
+    exists = win::IsExistingFile(path);
+    if (!exists) return true;
+    DWORD code = 0;
+    if (checker::ReadIniBytes(path, bytes, code)) return true;
+    error = L"cannot read " + path + L": " + win::SystemErrorText(code);
+    return false;
+}
+
+std::vector<checker::IniEntry> EntriesOfSection(const checker::ParsedIni& ini, const std::wstring& section) {
+    std::vector<checker::IniEntry> entries;
+    for (size_t i = 0; i < ini.sections.size(); ++i) {
+        if (!checker::SameName(ini.sections[i].name, section)) continue;
+        // The platform reads the first section of a name only.
+        for (const checker::IniEntry& e : ini.entries)
+            if (e.sectionIndex == static_cast<int>(i) && e.hasEquals) entries.push_back(e);
+        break;
+    }
+    return entries;
+}
+
+std::wstring OneLine(std::wstring text) {
+    std::replace(text.begin(), text.end(), L'\n', L' ');
+    return text;
+}
+
+void RemoveFolder(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    win::UniqueFind find(FindFirstFileW((folder + L"*").c_str(), &found));
+    if (find) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveFolder(folder + name + L"\\");
+            else
+                DeleteFileW((folder + name).c_str());
+        } while (FindNextFileW(find.Get(), &found));
+    }
+    find.Reset();
+    RemoveDirectoryW(folder.c_str());
+}
+
+std::wstring JoinLines(const std::vector<std::wstring>& lines, const std::wstring& prefix) {
+    std::wstring text;
+    for (const std::wstring& line : lines)
+        text += (text.empty() ? L"" : L"\n") + prefix + line;
+    return text;
+}
+
+const KnownKey& Key(const wchar_t* name) {
+    for (const KnownKey& k : KnownKeys())
+        if (checker::SameName(k.name, name)) return k;
+    return KnownKeys().front(); // every name asked for is in the table
+}
+
+} // namespace
+
+SettingsFile LocateSettings(const std::wstring& given, const std::wstring& programFolder) {
+    if (!given.empty()) return {win::FullPathOf(given).value_or(given), L"given with --ini", true};
+    const bool hostIniSet = checker::TakeHostIniFromEnvironment();
+    const SettingsLocation at = LocateSettingsFile(programFolder, TCIniName, true);
+    return {at.path, checker::WhySettingsThere(at.place, hostIniSet), false};
+}
+
+SettingsModel::SettingsModel(std::wstring programFolder) : programFolder_(std::move(programFolder)) {
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring folder = n > 0 && n <= MAX_PATH ? std::wstring(temp, n) : programFolder_;
+    scratch_ = folder + L"TolvanierSettings-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+    CreateDirectoryW(scratch_.c_str(), nullptr);
+}
+
+SettingsModel::~SettingsModel() {
+    RemoveFolder(scratch_);
+}
+
+bool SettingsModel::Open(const SettingsFile& file, std::wstring& error) {
+    file_ = file;
+    changes_.clear();
+    return Reload(false, error);
+}
+
+bool SettingsModel::Reload(bool keepChanges, std::wstring& error) {
+    if (!keepChanges) changes_.clear();
+    const bool ok = ReadWhole(file_.path, exists_, bytes_, error);
+    if (!ok) bytes_.clear();
+    decoded_ = checker::DecodeIniFile(bytes_);
+    // A UTF-8 file with a mark whose bytes are no UTF-8 is what the platform reads: ANSI text.
+    if (decoded_.encoding == checker::IniEncoding::Utf8WithBom && decoded_.text.empty() && bytes_.size() > 3)
+        decoded_.text = checker::DecodeIniFile(bytes_.substr(3)).text;
+    Rebuild();
+    return ok;
+}
+
+std::wstring SettingsModel::HeaderLine() const {
+    if (!exists_) return L"settings: none yet; saving makes " + file_.path + L" (" + file_.why + L")";
+    return L"settings: " + file_.path + L" (" + file_.why + L"; " + checker::EncodingName(decoded_.encoding) +
+           L")";
+}
+
+std::wstring SettingsModel::ConversionReason() const {
+    using checker::IniEncoding;
+    if (!exists_ || decoded_.encoding == IniEncoding::Utf16Le) return L"";
+    const std::wstring saved =
+        std::wstring(L"The file is saved as ") + checker::EncodingName(decoded_.encoding);
+    if (decoded_.encoding == IniEncoding::Utf16Be || decoded_.encoding == IniEncoding::Utf16NoBom)
+        return saved + L", which Windows does not read as the plugin needs.";
+    if (HoldsNonAscii(decoded_.text))
+        return saved + L" and holds non-ASCII text: Windows reads it in the ANSI code page, where such "
+                       L"characters hold only while the code page stays (and UTF-8 turns into others).";
+    for (const KeyWrite& w : changes_)
+        if (HoldsNonAscii(w.key) || HoldsNonAscii(w.value.value_or(L"")))
+            return saved + L", and the changes hold non-ASCII text, which Windows keeps unchanged only in a "
+                           L"UTF-16 file.";
+    return L"";
+}
+
+std::string SettingsModel::BaseBytes() const {
+    if (!exists_) return "\xFF\xFE"; // a new file is UTF-16 LE from its first key on
+    return ConversionReason().empty() ? bytes_ : Utf16LeWithBom(decoded_.text);
+}
+
+std::wstring SettingsModel::ScratchFile(const wchar_t* stem, unsigned n) const {
+    return scratch_ + stem + L"-" + std::to_wstring(n) + L".ini";
+}
+
+// Each state gets files of new names: the platform may keep what it read of a file whose time stamp
+// did not move.
+void SettingsModel::Rebuild() {
+    const std::wstring oldBase = basePath_, oldView = viewPath_;
+    ++generation_;
+    basePath_ = ScratchFile(L"base", generation_);
+    viewPath_ = ScratchFile(L"view", generation_);
+    const std::string base = BaseBytes();
+    DWORD error = 0;
+    size_t done = 0;
+    WriteBytes(basePath_, base, CREATE_ALWAYS, error);
+    WriteBytes(viewPath_, base, CREATE_ALWAYS, error);
+    ApplyWrites(viewPath_, changes_, done, error);
+    DeleteFileW(oldBase.c_str());
+    DeleteFileW(oldView.c_str());
+    bool exists = false;
+    std::wstring ignored;
+    ReadWhole(viewPath_, exists, viewBytes_, ignored);
+    base_ = checker::ParseIni(checker::DecodeIniFile(base).text);
+    config::IniForgetReads();
+    rowsStale_ = true;
+}
+
+std::wstring SettingsModel::Text(const KnownKey& key) const {
+    const unsigned capacity = key.kind == KeyKind::Template ? kTemplateCapacity : kValueCapacity;
+    return config::IniReadString(viewPath_.c_str(), key.section, key.name, key.defaultText, capacity);
+}
+
+int SettingsModel::Number(const KnownKey& key) const {
+    return config::IniReadInt(viewPath_.c_str(), key.section, key.name,
+                              static_cast<int>(std::wcstol(key.defaultText, nullptr, 10)));
+}
+
+// A known key is unchanged when the plugin reads the same from it as from the file; any other line
+// when it is written exactly so already (or, removed, not at all).
+bool SettingsModel::IsNoChange(const KeyWrite& w) const {
+    if (const KnownKey* known = FindKnownKey(w.section, w.key); known && !w.recreate) {
+        const std::wstring value = w.value.value_or(known->defaultText);
+        if (known->kind == KeyKind::Flag || known->kind == KeyKind::Choice) {
+            const int was =
+                config::IniReadInt(basePath_.c_str(), known->section, known->name,
+                                   static_cast<int>(std::wcstol(known->defaultText, nullptr, 10)));
+            return checker::Lower(value) == std::to_wstring(was) ||
+                   (value.empty() && std::wstring(known->defaultText) == std::to_wstring(was));
+        }
+        return config::IniReadString(basePath_.c_str(), known->section, known->name, known->defaultText,
+                                     kTemplateCapacity) == value;
+    }
+    for (const checker::IniEntry& e : EntriesOfSection(base_, w.section))
+        if (checker::SameName(e.key, w.key)) return w.value && e.key == w.key && e.value == *w.value;
+    return !w.value;
+}
+
+void SettingsModel::Set(const KnownKey& key, const std::wstring& value) {
+    Apply({{key.section, key.name, value}});
+}
+
+void SettingsModel::Apply(const std::vector<KeyWrite>& writes) {
+    for (const KeyWrite& w : writes) {
+        const auto same = std::find_if(changes_.begin(), changes_.end(), [&](const KeyWrite& c) {
+            return checker::SameName(c.section, w.section) && checker::SameName(c.key, w.key);
+        });
+        KeyWrite merged = w;
+        if (same != changes_.end()) {
+            merged.recreate = merged.value && (same->recreate || w.recreate || same->key != w.key);
+            changes_.erase(same);
+        }
+        if (!IsNoChange(merged)) changes_.push_back(merged);
+    }
+    Rebuild();
+}
+
+void SettingsModel::FillStatus(EditorRow& row, const std::wstring& report, int paramsMode) {
+    std::vector<std::wstring> problems;
+    for (const std::wstring& key : {row.appKey, row.templateKey})
+        if (!key.empty())
+            for (const std::wstring& p : ReportedProblems(report, L"Editor", key))
+                problems.push_back(p);
+    if (!problems.empty()) {
+        row.status = JoinLines(problems, L"");
+        std::replace(row.status.begin(), row.status.end(), L'\n', L' ');
+        row.problem = true;
+        return;
+    }
+    if (row.appKey.empty()) {
+        if (row.forApplication)
+            row.status = paramsMode == 0 ? L"template of the application " + row.keys
+                                         : L"template of an application: used with ParamsMode=0 only";
+        else
+            row.status = paramsMode == 0
+                             ? L"template of " + row.keys + L": used with ParamsMode=1 only"
+                             : L"template of " + row.keys +
+                                   L"; the application comes from another line or the default editor";
+        return;
+    }
+    if (!row.status.empty()) return;
+    row.status = Number(Key(L"UseTCExtensions")) != 0
+                     ? L"not used: UseTCExtensions=1 takes applications from the file manager's [Extensions]"
+                     : L"not used: each of its extensions is served by a line before it or of its own";
+}
+
+const std::vector<EditorRow>& SettingsModel::Rows() {
+    if (!rowsStale_) return rows_;
+    const checker::ParsedIni view = checker::ParseIni(checker::DecodeIniFile(viewBytes_).text);
+    const int paramsMode = Number(Key(L"ParamsMode"));
+    rows_ = RowsOfEditor(EntriesOfSection(view, L"Editor"), paramsMode);
+    checker::Arguments args;
+    args.ini = viewPath_;
+    std::wstring report;
+    checker::RunCheck(args, programFolder_, report);
+    {
+        const checker::CheckScope scope(viewPath_);
+        for (EditorRow& row : rows_) {
+            if (row.appKey.empty()) continue;
+            // As the plugin reads the line: unquoted, cut to its buffer.
+            const std::wstring written =
+                config::IniReadString(viewPath_.c_str(), L"Editor", row.appKey.c_str(), L"", kValueCapacity);
+            const std::vector<std::wstring> items = row.appKey.find(L',') == std::wstring::npos
+                                                        ? std::vector<std::wstring>{row.appKey}
+                                                        : checker::CompositeItems(row.appKey);
+            for (const std::wstring& item : items) {
+                // Extension keys are in lower case; the lookup serves this row when it reads its line.
+                const config::AppLookup lookup =
+                    config::LookUpApplication(checker::Lower(item), false, false);
+                const bool fromEditor = lookup.source == config::AppSource::EditorKey ||
+                                        lookup.source == config::AppSource::EditorComposite;
+                if (!fromEditor || lookup.appText != written) continue;
+                row.foundPath = lookup.found ? lookup.appPath : L"";
+                row.status = lookup.found ? lookup.appPath : OneLine(lookup.message);
+                row.problem = !lookup.found;
+                break;
+            }
+        }
+    }
+    if (paramsMode == 0) AttachApplicationTemplates(rows_);
+    for (EditorRow& row : rows_)
+        FillStatus(row, report, paramsMode);
+    rowsStale_ = false;
+    return rows_;
+}
+
+EditorRow SettingsModel::DefaultEditorRow() {
+    EditorRow row;
+    row.appKey = L"DefaultEditor";
+    row.templateKey = L"DefaultEditor_params";
+    row.application = Text(Key(L"DefaultEditor"));
+    row.templateText = Text(Key(L"DefaultEditor_params"));
+    checker::Arguments args;
+    args.ini = viewPath_;
+    std::wstring report;
+    checker::RunCheck(args, programFolder_, report);
+    std::vector<std::wstring> problems = ReportedProblems(report, L"Options", L"DefaultEditor");
+    for (const std::wstring& p : ReportedProblems(report, L"Options", L"DefaultEditor_params"))
+        problems.push_back(p);
+    const checker::CheckScope scope(viewPath_);
+    const config::AppLookup lookup = config::LookUpApplication(kUnconfiguredKeys[1], true, false);
+    row.foundPath = lookup.found ? lookup.appPath : L"";
+    row.problem = !problems.empty() || !lookup.found;
+    row.status = !problems.empty() ? OneLine(JoinLines(problems, L""))
+                 : lookup.found    ? lookup.appPath
+                                   : OneLine(lookup.message);
+    return row;
+}
+
+std::wstring SettingsModel::ExampleFile(const std::wstring& key, std::wstring& why) const {
+    const std::wstring& folder = scratch_;
+    if (key == L":dir") {
+        CreateDirectoryW((folder + L"folder").c_str(), nullptr);
+        return folder + L"folder";
+    }
+    if (key.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos ||
+        std::any_of(key.begin(), key.end(), [](wchar_t c) { return c < 32; }) || key.size() > 100) {
+        why = L"no file can have the extension key " + checker::Quote(key) + L", so there is no example";
+        return L"";
+    }
+    const std::wstring path = folder + L"example" + (key.empty() ? L"" : L"." + key);
+    const win::UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        why = L"the example file " + path + L" cannot be made: " + win::SystemErrorText(GetLastError());
+    return file ? path : L"";
+}
+
+SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, const EntryFields& after,
+                                                   bool defaultEditor) {
+    Preview preview;
+    const std::wstring previewPath = ScratchFile(L"preview", ++generation_);
+    DWORD error = 0;
+    size_t done = 0;
+    auto writePreview = [&](const std::vector<KeyWrite>& writes) {
+        WriteBytes(previewPath, viewBytes_, CREATE_ALWAYS, error);
+        ApplyWrites(previewPath, writes, done, error);
+        config::IniForgetReads();
+    };
+    std::wstring exampleKey = checker::Lower(FirstItem(after.keys));
+    if (defaultEditor) {
+        preview.templateKey = L"DefaultEditor_params";
+        for (const auto* name : {L"DefaultEditor", L"DefaultEditor_params"}) {
+            const std::wstring value = checker::Trim(
+                checker::SameName(name, L"DefaultEditor") ? after.application : after.templateText);
+            if (value != Text(Key(name))) preview.writes.push_back({L"Options", name, value});
+        }
+        writePreview(preview.writes);
+        const checker::CheckScope scope(previewPath);
+        exampleKey = kUnconfiguredKeys[1];
+        for (const wchar_t* key : kUnconfiguredKeys)
+            if (config::LookUpApplication(key, true, false).source == config::AppSource::DefaultEditor) {
+                exampleKey = key;
+                break;
+            }
+    } else {
+        const int paramsMode = Number(Key(L"ParamsMode"));
+        preview.templateKey = TemplateKeyFor(after.keys, paramsMode, L"");
+        preview.writes = WritesForEntry(before, after, preview.templateKey);
+        if (paramsMode == 0) {
+            // Templates per application: keyed by the path the plugin finds for the application.
+            writePreview(preview.writes);
+            const checker::CheckScope scope(previewPath);
+            const config::AppLookup lookup = config::LookUpApplication(exampleKey, false, false);
+            preview.templateKey = lookup.found ? lookup.appPath : L"";
+            preview.writes = WritesForEntry(before, after, preview.templateKey);
+        }
+        writePreview(preview.writes);
+    }
+
+    std::wstring why;
+    const std::wstring example = ExampleFile(exampleKey, why);
+    std::wstring text;
+    if (!example.empty()) {
+        checker::Arguments args;
+        args.ini = previewPath;
+        args.files = {example};
+        args.mode = defaultEditor ? checker::Arguments::Mode::Hotkey : checker::Arguments::Mode::Load;
+        std::wstring report;
+        checker::RunCheck(args, programFolder_, report);
+        text = StartLinesOf(report);
+        const std::wstring section = defaultEditor ? L"Options" : L"Editor";
+        const std::wstring keys[] = {defaultEditor ? L"DefaultEditor" : checker::Trim(after.keys),
+                                     preview.templateKey};
+        for (const std::wstring& key : keys)
+            if (!key.empty())
+                for (const std::wstring& p : ReportedProblems(report, section, key))
+                    text += (text.empty() ? L"" : L"\n") + (L"problem: " + p);
+    } else {
+        text = why;
+    }
+    DeleteFileW(previewPath.c_str());
+    preview.text = text;
+    return preview;
+}
+
+bool SettingsModel::ChangedOnDisk() const {
+    bool exists = false;
+    std::string now;
+    std::wstring error;
+    if (!ReadWhole(file_.path, exists, now, error)) return true;
+    return exists != exists_ || now != bytes_;
+}
+
+SettingsModel::SaveResult SettingsModel::Save(bool convert) {
+    SaveResult result;
+    if (ChangedOnDisk()) {
+        result.error = L"Another program changed " + file_.path + L" since it was read.";
+        return result;
+    }
+    const std::wstring conversion = ConversionReason();
+    if (!conversion.empty() && !convert) {
+        result.error = conversion;
+        return result;
+    }
+    // What was on and off before, for what takes effect when.
+    std::vector<std::wstring> switched;
+    for (const KnownKey& k : KnownKeys()) {
+        if (k.kind != KeyKind::KeyCode) continue;
+        const bool was = !config::IniReadString(basePath_.c_str(), k.section, k.name, L"", 5).empty();
+        if (was != !Text(k).empty()) switched.push_back(k.name);
+    }
+    const bool readEveryTime = Number(Key(L"ReadOptionsEveryTime")) != 0;
+    DWORD error = 0;
+    if (!conversion.empty()) {
+        if (!ReplaceWithBytes(file_.path, Utf16LeWithBom(decoded_.text), error)) {
+            result.error = L"cannot convert " + file_.path + L": " + win::SystemErrorText(error);
+            return result;
+        }
+        result.converted = true;
+    } else if (!exists_ && !WriteBytes(file_.path, BaseBytes(), CREATE_NEW, error)) {
+        result.error = L"cannot make " + file_.path + L": " + win::SystemErrorText(error);
+        return result;
+    }
+    size_t done = 0;
+    const bool ok = ApplyWrites(file_.path, changes_, done, error);
+    result.written = done;
+    std::vector<KeyWrite> written(changes_.begin(), changes_.begin() + static_cast<std::ptrdiff_t>(done));
+    std::vector<KeyWrite> left(changes_.begin() + static_cast<std::ptrdiff_t>(done), changes_.end());
+    if (!ok) result.error = L"cannot write " + file_.path + L": " + win::SystemErrorText(error);
+    result.saved = ok;
+    result.effect = EffectOfSave(written, readEveryTime, switched);
+    std::wstring ignored;
+    Reload(false, ignored);
+    changes_ = left;
+    if (!left.empty()) Rebuild();
+    return result;
+}
+
+std::wstring SettingsModel::Report(const std::vector<std::wstring>& files) const {
+    checker::Arguments args;
+    if (file_.given) args.ini = file_.path;
+    args.files = files;
+    std::wstring report;
+    checker::RunCheck(args, programFolder_, report);
+    return report;
+}
+
+} // namespace settings

@@ -1,0 +1,109 @@
+// The settings file as the settings window edits it: read once, changed only in a copy until the user
+// saves, then written key by key with the platform's private-profile functions, so that comments, the
+// order of lines, unknown keys and the file's UTF-16 encoding stay. Everything it shows is read through
+// the plugin's own readers, lookup and builder, and the checker's report, from that copy.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "checker/ini_check.h"
+#include "settings/entries.h"
+#include "settings/keys.h"
+
+namespace settings {
+
+struct SettingsFile {
+    std::wstring path;
+    std::wstring why; // as the checker's first line says it
+    bool given = false;
+};
+// The file given with --ini, else the one the plugin beside programFolder reads, made from the sample
+// where the plugin would make it.
+SettingsFile LocateSettings(const std::wstring& given, const std::wstring& programFolder);
+
+class SettingsModel {
+  public:
+    // programFolder ends in a backslash: where the plugin and the checker lie beside this program.
+    explicit SettingsModel(std::wstring programFolder);
+    ~SettingsModel();
+    SettingsModel(const SettingsModel&) = delete;
+    SettingsModel& operator=(const SettingsModel&) = delete;
+
+    // A file that does not exist yet is no error: saving makes it, as UTF-16 LE.
+    bool Open(const SettingsFile& file, std::wstring& error);
+    // Reads the file again; keepChanges: the unsaved changes stay, on top of what it holds now.
+    bool Reload(bool keepChanges, std::wstring& error);
+
+    const SettingsFile& File() const { return file_; }
+    bool Exists() const { return exists_; }
+    checker::IniEncoding Encoding() const { return decoded_.encoding; }
+    // The checker's first line: which file, why that one, its encoding.
+    std::wstring HeaderLine() const;
+    // Why saving converts the file to UTF-16 LE with a byte-order mark first; empty when it does not.
+    std::wstring ConversionReason() const;
+
+    // A key's value as the plugin reads it once the changes are saved.
+    std::wstring Text(const KnownKey& key) const;
+    int Number(const KnownKey& key) const;
+    // Changes, none written before Save. A change back to what the file holds is no change.
+    void Set(const KnownKey& key, const std::wstring& value);
+    void Apply(const std::vector<KeyWrite>& writes);
+    const std::vector<KeyWrite>& Changes() const { return changes_; }
+    bool CanSave() const { return !changes_.empty() || !ConversionReason().empty(); }
+
+    // The rows of [Editor] with their status: the path found, or what the checker reports for them.
+    const std::vector<EditorRow>& Rows();
+    // The default editor as a row: DefaultEditor and DefaultEditor_params.
+    EditorRow DefaultEditorRow();
+
+    // What an edit of a row would write, and what the plugin would then start for an example file of
+    // its first key (or why nothing), with the checker's problems for its keys.
+    struct Preview {
+        std::vector<KeyWrite> writes;
+        std::wstring templateKey; // where the template goes; empty: it cannot be written now
+        std::wstring text;        // lines ended by '\n'
+    };
+    Preview PreviewEntry(const EditorRow& before, const EntryFields& after, bool defaultEditor);
+
+    // Whether another program changed (or removed, or made) the file since it was read.
+    bool ChangedOnDisk() const;
+    struct SaveResult {
+        bool saved = false;
+        std::wstring error;
+        std::wstring effect; // what takes effect when
+        size_t written = 0;
+        bool converted = false;
+    };
+    // Refuses when the file changed on disk, or needs converting and convert is false. After a save the
+    // file is read again; after a failed write the keys not yet written stay as changes.
+    SaveResult Save(bool convert);
+
+    // The checker's whole report for the file as saved, with files as one selection.
+    std::wstring Report(const std::vector<std::wstring>& files) const;
+
+  private:
+    void Rebuild();
+    std::wstring ScratchFile(const wchar_t* stem, unsigned n) const;
+    std::wstring ExampleFile(const std::wstring& key, std::wstring& why) const;
+    std::string BaseBytes() const;
+    bool IsNoChange(const KeyWrite& write) const;
+    void FillStatus(EditorRow& row, const std::wstring& report, int paramsMode);
+
+    std::wstring programFolder_;
+    std::wstring scratch_; // a folder of this process's own, ending in a backslash
+    SettingsFile file_;
+    bool exists_ = false;
+    std::string bytes_; // as read
+    checker::DecodedIni decoded_;
+    std::vector<KeyWrite> changes_;
+    unsigned generation_ = 0;
+    std::wstring basePath_,
+        viewPath_; // the file as read (converted when saving converts) and with the changes
+    checker::ParsedIni base_;
+    std::string viewBytes_;
+    bool rowsStale_ = true;
+    std::vector<EditorRow> rows_;
+};
+
+} // namespace settings

@@ -1,0 +1,741 @@
+#include "settings/window.h"
+
+#include <windows.h>
+// After windows.h.
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
+#include <uxtheme.h>
+
+#include <string>
+#include <vector>
+
+#include "host/copydata.h"
+#include "settings/resource.h"
+#include "win/paths.h"
+
+namespace settings {
+namespace {
+
+enum class PageKind { Applications, WhereItActs, Options, Hotkeys, Check };
+
+struct PageInfo {
+    PageKind kind;
+    const wchar_t* title;
+    int dialog;
+};
+
+const PageInfo kPages[] = {
+    {PageKind::Applications, L"Applications", IDD_PAGE_APPS},
+    {PageKind::WhereItActs, L"Where it acts", IDD_PAGE_GENERATED},
+    {PageKind::Options, L"Options", IDD_PAGE_GENERATED},
+    {PageKind::Hotkeys, L"Hotkeys", IDD_PAGE_GENERATED},
+    {PageKind::Check, L"Check", IDD_PAGE_CHECK},
+};
+constexpr int kPageCount = static_cast<int>(std::size(kPages));
+
+// Mnemonics of the main window's own buttons, which every page shares.
+const wchar_t kWindowMnemonics[] = L"sl";
+
+// Parts of a control made from the key table: IDC_GENERATED + 4 * index + part.
+enum Part { kMain = 0, kSecond = 1, kOff = 2, kState = 3 };
+
+struct Window {
+    Window(HINSTANCE i, SettingsModel& m) : instance(i), model(m) {}
+    HINSTANCE instance;
+    SettingsModel& model;
+    HWND dialog = nullptr;
+    HWND page = nullptr;
+    int pageIndex = 0;
+    std::wstring report;
+    std::wstring saved; // what the last save said, until the next change
+    size_t changesAtSave = 0;
+    bool changedElsewhere = false;
+};
+
+const std::vector<KnownKey>& Keys() {
+    return KnownKeys();
+}
+
+int GeneratedId(size_t index, Part part) {
+    return IDC_GENERATED + 4 * static_cast<int>(index) + part;
+}
+
+// The table index and part of a generated control's id; false for any other id.
+bool GeneratedOf(int id, size_t& index, Part& part) {
+    if (id < IDC_GENERATED || id >= IDC_GENERATED + 4 * static_cast<int>(Keys().size())) return false;
+    index = static_cast<size_t>((id - IDC_GENERATED) / 4);
+    part = static_cast<Part>((id - IDC_GENERATED) % 4);
+    return true;
+}
+
+RECT DialogUnits(HWND dialog, int x, int y, int w, int h) {
+    RECT r{x, y, x + w, y + h};
+    MapDialogRect(dialog, &r);
+    return r;
+}
+
+void Place(HWND dialog, int id, const RECT& r) {
+    SetWindowPos(GetDlgItem(dialog, id), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The client size of a dialog in dialog units.
+SIZE ClientUnits(HWND dialog) {
+    RECT client;
+    GetClientRect(dialog, &client);
+    const RECT unit = DialogUnits(dialog, 0, 0, 400, 800);
+    return {client.right * 400 / (unit.right > 0 ? unit.right : 1),
+            client.bottom * 800 / (unit.bottom > 0 ? unit.bottom : 1)};
+}
+
+HWND MakeControl(HWND page, const wchar_t* cls, const std::wstring& text, DWORD style, int id,
+                 const RECT& r) {
+    const HWND control =
+        CreateWindowExW(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
+                        r.bottom - r.top, page, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(page, GWLP_HINSTANCE)), nullptr);
+    SendMessageW(control, WM_SETFONT, SendMessageW(page, WM_GETFONT, 0, 0), FALSE);
+    return control;
+}
+
+// ---- The applications page.
+
+void FillApplications(Window& w) {
+    const HWND list = GetDlgItem(w.page, IDC_APPLIST);
+    const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(list);
+    int index = 0;
+    for (const EditorRow& row : w.model.Rows()) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = index;
+        std::wstring keys = row.keys;
+        item.pszText = keys.data();
+        ListView_InsertItem(list, &item);
+        std::wstring texts[] = {row.application, row.templateText, row.status};
+        for (int column = 1; column <= 3; ++column)
+            ListView_SetItemText(list, index, column, texts[column - 1].data());
+        ++index;
+    }
+    if (selected >= 0 && selected < index)
+        ListView_SetItemState(list, selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    const bool any = ListView_GetNextItem(list, -1, LVNI_SELECTED) >= 0;
+    EnableWindow(GetDlgItem(w.page, IDC_EDIT), any);
+    EnableWindow(GetDlgItem(w.page, IDC_REMOVE), any);
+
+    const EditorRow editor = w.model.DefaultEditorRow();
+    const std::wstring params = editor.templateText.empty() ? L"" : L", template " + editor.templateText;
+    SetDlgItemTextW(w.page, IDC_DEFAULT_TEXT, (L"DefaultEditor=" + editor.application + params).c_str());
+    SetDlgItemTextW(w.page, IDC_DEFAULT_STATUS,
+                    ((editor.problem ? L"" : L"found: ") + editor.status).c_str());
+    for (const KnownKey& k : Keys())
+        if (checker::SameName(k.name, L"UseTCExtensions"))
+            SetDlgItemTextW(w.page, IDC_APPS_NOTE,
+                            w.model.Number(k)
+                                ? L"UseTCExtensions=1: applications come from the file manager's "
+                                  L"[Extensions], templates from here"
+                                : L"");
+}
+
+void InitApplications(Window& w) {
+    const HWND list = GetDlgItem(w.page, IDC_APPLIST);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
+    const struct {
+        const wchar_t* title;
+        int width;
+    } columns[] = {{L"Extension keys", 64}, {L"Application", 130}, {L"Template", 70}, {L"Status", 140}};
+    for (int i = 0; i < 4; ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<wchar_t*>(columns[i].title);
+        column.cx = DialogUnits(w.page, 0, 0, columns[i].width, 1).right;
+        ListView_InsertColumn(list, i, &column);
+    }
+    FillApplications(w);
+}
+
+void LayoutApplications(HWND page) {
+    const SIZE s = ClientUnits(page);
+    const int groupTop = s.cy - 4 - 50, buttonsTop = groupTop - 6 - 14;
+    Place(page, IDC_APPS_LABEL, DialogUnits(page, 4, 4, s.cx - 8, 9));
+    Place(page, IDC_APPLIST, DialogUnits(page, 4, 15, s.cx - 8, buttonsTop - 4 - 15));
+    Place(page, IDC_ADD, DialogUnits(page, 4, buttonsTop, 50, 14));
+    Place(page, IDC_EDIT, DialogUnits(page, 58, buttonsTop, 50, 14));
+    Place(page, IDC_REMOVE, DialogUnits(page, 112, buttonsTop, 50, 14));
+    Place(page, IDC_APPS_NOTE, DialogUnits(page, 168, buttonsTop + 3, s.cx - 172, 9));
+    Place(page, IDC_DEFAULT_GROUP, DialogUnits(page, 4, groupTop, s.cx - 8, 50));
+    Place(page, IDC_DEFAULT_TEXT, DialogUnits(page, 10, groupTop + 13, s.cx - 102, 9));
+    Place(page, IDC_DEFAULT_STATUS, DialogUnits(page, 10, groupTop + 24, s.cx - 102, 20));
+    Place(page, IDC_DEFAULT_EDIT, DialogUnits(page, s.cx - 86, groupTop + 11, 76, 14));
+}
+
+const EditorRow* SelectedRow(Window& w) {
+    const int selected = ListView_GetNextItem(GetDlgItem(w.page, IDC_APPLIST), -1, LVNI_SELECTED);
+    const std::vector<EditorRow>& rows = w.model.Rows();
+    return selected >= 0 && static_cast<size_t>(selected) < rows.size() ? &rows[static_cast<size_t>(selected)]
+                                                                        : nullptr;
+}
+
+// ---- The pages made from the key table.
+
+PageKind KindOf(Page page) {
+    switch (page) {
+    case Page::WhereItActs: return PageKind::WhereItActs;
+    case Page::Options: return PageKind::Options;
+    case Page::Hotkeys: return PageKind::Hotkeys;
+    case Page::Applications: break;
+    }
+    return PageKind::Applications;
+}
+
+std::wstring HotkeyState(Window& w, const KnownKey& key) {
+    const KnownKey* mod = FindKnownKey(key.section, ModifierKeyOf(key.name));
+    const std::wstring code = w.model.Text(key);
+    const std::wstring letters = mod ? w.model.Text(*mod) : L"";
+    std::wstring state = std::wstring(key.explanation) + L". ";
+    if (code.empty()) return state + L"Off (" + key.name + L" is empty).";
+    const int n = w.model.Number(key);
+    if (n <= 0 || n > 254)
+        return state + L"On, but " + checker::Quote(code) +
+               L" is no key code: it never fires. Press a key here.";
+    return state + L"Now " + DescribeHotkey(n, letters) + L" (" + key.name + L"=" + code + L", " +
+           ModifierKeyOf(key.name) + L"=" + letters + L").";
+}
+
+// Keys the hotkey control shows as extended ones (without the flag, Insert shows as Num 0).
+bool IsExtendedKey(int vk) {
+    return (vk >= VK_PRIOR && vk <= VK_DOWN) || vk == VK_INSERT || vk == VK_DELETE || vk == VK_DIVIDE ||
+           vk == VK_NUMLOCK || (vk >= VK_LWIN && vk <= VK_APPS);
+}
+
+void FillGenerated(Window& w) {
+    const PageKind kind = kPages[w.pageIndex].kind;
+    for (size_t i = 0; i < Keys().size(); ++i) {
+        const KnownKey& key = Keys()[i];
+        if (KindOf(key.page) != kind) continue;
+        switch (key.kind) {
+        case KeyKind::Flag:
+            CheckDlgButton(w.page, GeneratedId(i, kMain), w.model.Number(key) ? BST_CHECKED : BST_UNCHECKED);
+            break;
+        case KeyKind::Choice: {
+            const HWND combo = GetDlgItem(w.page, GeneratedId(i, kSecond));
+            const int value = w.model.Number(key);
+            SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+            int current = -1;
+            for (const Meaning& m : key.meanings) {
+                const LRESULT at = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m.text));
+                SendMessageW(combo, CB_SETITEMDATA, at, m.value);
+                if (m.value == value) current = static_cast<int>(at);
+            }
+            if (current < 0) {
+                const std::wstring other = std::to_wstring(value) + L": " + key.otherValues;
+                current = static_cast<int>(
+                    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(other.c_str())));
+                SendMessageW(combo, CB_SETITEMDATA, current, value);
+            }
+            SendMessageW(combo, CB_SETCURSEL, current, 0);
+            break;
+        }
+        case KeyKind::KeyCode: {
+            const KnownKey* mod = FindKnownKey(key.section, ModifierKeyOf(key.name));
+            const int vk = w.model.Text(key).empty() ? 0 : w.model.Number(key);
+            unsigned flags = mod ? ModifierFlags(w.model.Text(*mod)) : 0;
+            if (IsExtendedKey(vk)) flags |= HOTKEYF_EXT;
+            SendDlgItemMessageW(w.page, GeneratedId(i, kSecond), HKM_SETHOTKEY,
+                                vk > 0 && vk < 256 ? MAKEWORD(vk, flags) : 0, 0);
+            CheckDlgButton(w.page, GeneratedId(i, kOff),
+                           w.model.Text(key).empty() ? BST_CHECKED : BST_UNCHECKED);
+            SetDlgItemTextW(w.page, GeneratedId(i, kState), HotkeyState(w, key).c_str());
+            break;
+        }
+        default: break;
+        }
+    }
+}
+
+void InitGenerated(Window& w) {
+    const PageKind kind = kPages[w.pageIndex].kind;
+    std::wstring taken = kWindowMnemonics;
+    int y = 4;
+    const wchar_t* group = nullptr;
+    int groupTop = 0;
+    HWND groupBox = nullptr;
+    auto closeGroup = [&]() {
+        if (!groupBox) return;
+        const RECT r = DialogUnits(w.page, 4, groupTop, 412, y - groupTop + 2);
+        SetWindowPos(groupBox, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER);
+        y += 8;
+    };
+    for (size_t i = 0; i < Keys().size(); ++i) {
+        const KnownKey& key = Keys()[i];
+        if (KindOf(key.page) != kind || key.kind == KeyKind::Modifiers) continue;
+        if (!group || std::wstring(group) != key.group) {
+            closeGroup();
+            group = key.group;
+            groupTop = y;
+            groupBox = kind == PageKind::Hotkeys ? nullptr
+                                                 : MakeControl(w.page, WC_BUTTON, group, BS_GROUPBOX, -1,
+                                                               DialogUnits(w.page, 4, y, 412, 20));
+            y += kind == PageKind::Hotkeys ? 0 : 12;
+        }
+        const std::wstring name = key.name;
+        switch (key.kind) {
+        case KeyKind::Flag:
+            MakeControl(w.page, WC_BUTTON, WithMnemonic(key.explanation, taken), BS_AUTOCHECKBOX | WS_TABSTOP,
+                        GeneratedId(i, kMain), DialogUnits(w.page, 12, y, 300, 10));
+            MakeControl(w.page, WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState),
+                        DialogUnits(w.page, 318, y + 1, 94, 9));
+            y += 12;
+            break;
+        case KeyKind::Choice:
+            MakeControl(w.page, WC_STATIC, WithMnemonic(key.explanation, taken) + L":", 0,
+                        GeneratedId(i, kMain), DialogUnits(w.page, 12, y + 2, 110, 9));
+            MakeControl(w.page, WC_COMBOBOX, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                        GeneratedId(i, kSecond), DialogUnits(w.page, 124, y, 188, 80));
+            MakeControl(w.page, WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState),
+                        DialogUnits(w.page, 318, y + 2, 94, 9));
+            y += 16;
+            break;
+        case KeyKind::KeyCode:
+            MakeControl(w.page, WC_STATIC, WithMnemonic(key.group, taken) + L":", 0, GeneratedId(i, kMain),
+                        DialogUnits(w.page, 4, y + 2, 96, 9));
+            MakeControl(w.page, HOTKEY_CLASSW, L"", WS_BORDER | WS_TABSTOP, GeneratedId(i, kSecond),
+                        DialogUnits(w.page, 102, y, 110, 12));
+            MakeControl(w.page, WC_BUTTON, L"Off", BS_AUTOCHECKBOX | WS_TABSTOP, GeneratedId(i, kOff),
+                        DialogUnits(w.page, 218, y + 1, 40, 10));
+            MakeControl(w.page, WC_STATIC, L"", SS_NOPREFIX, GeneratedId(i, kState),
+                        DialogUnits(w.page, 102, y + 15, 310, 18));
+            y += 38;
+            break;
+        default: break;
+        }
+    }
+    closeGroup();
+    const wchar_t* note =
+        kind == PageKind::Hotkeys
+            ? L"Click a box and press the keys, or tick Off. The hotkeys work while a viewer window is "
+              L"active. "
+              L"A new key takes effect at once; a hotkey switched on or off at the file manager's next start "
+              L"(or with ReadOptionsEveryTime=1)."
+            : L"These options take effect at the file manager's next start, or at the next file viewed with "
+              L"ReadOptionsEveryTime=1.";
+    MakeControl(w.page, WC_STATIC, note, SS_NOPREFIX, -1, DialogUnits(w.page, 4, y, 412, 18));
+    FillGenerated(w);
+}
+
+void OnGeneratedCommand(Window& w, int id, int code) {
+    size_t index = 0;
+    Part part = kMain;
+    if (!GeneratedOf(id, index, part)) return;
+    const KnownKey& key = Keys()[index];
+    if (key.kind == KeyKind::Flag && part == kMain && code == BN_CLICKED) {
+        w.model.Set(key, IsDlgButtonChecked(w.page, id) == BST_CHECKED ? L"1" : L"0");
+    } else if (key.kind == KeyKind::Choice && part == kSecond && code == CBN_SELCHANGE) {
+        const HWND combo = GetDlgItem(w.page, id);
+        const LRESULT at = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        if (at != CB_ERR) w.model.Set(key, std::to_wstring(SendMessageW(combo, CB_GETITEMDATA, at, 0)));
+    } else if (key.kind == KeyKind::KeyCode && part == kSecond && code == EN_CHANGE) {
+        const LRESULT hotkey = SendDlgItemMessageW(w.page, id, HKM_GETHOTKEY, 0, 0);
+        const int vk = LOBYTE(LOWORD(hotkey));
+        const KnownKey* mod = FindKnownKey(key.section, ModifierKeyOf(key.name));
+        w.model.Set(key, vk ? std::to_wstring(vk) : L"");
+        if (vk && mod) w.model.Set(*mod, ModifierLetters(HIBYTE(LOWORD(hotkey)) & (kShift | kCtrl | kAlt)));
+    } else if (key.kind == KeyKind::KeyCode && part == kOff && code == BN_CLICKED) {
+        if (IsDlgButtonChecked(w.page, id) == BST_CHECKED) {
+            SendDlgItemMessageW(w.page, GeneratedId(index, kSecond), HKM_SETHOTKEY, 0, 0);
+            w.model.Set(key, L"");
+        }
+    } else {
+        return;
+    }
+    FillGenerated(w);
+}
+
+// ---- The check page.
+
+void FillCheck(Window& w) {
+    SetDlgItemTextW(w.page, IDC_REPORT, WithWindowsLineEnds(w.report).c_str());
+}
+
+void LayoutCheck(HWND page) {
+    const SIZE s = ClientUnits(page);
+    Place(page, IDC_CHECK_LABEL, DialogUnits(page, 4, 4, s.cx - 8, 9));
+    Place(page, IDC_REPORT, DialogUnits(page, 4, 15, s.cx - 8, s.cy - 15 - 4 - 14 - 5));
+    for (int i = 0; i < 3; ++i)
+        Place(page, IDC_TRY + i, DialogUnits(page, 4 + 64 * i, s.cy - 4 - 14, 60, 14));
+}
+
+// ---- The window.
+
+void RefreshWindow(Window& w) {
+    SetDlgItemTextW(w.dialog, IDC_HEADER, w.model.HeaderLine().c_str());
+    std::wstring note;
+    const std::wstring conversion = w.model.ConversionReason();
+    if (w.changedElsewhere)
+        note = L"Another program changed the file since it was read: Reload reads it again.";
+    else if (!conversion.empty())
+        note = L"Saving converts it to UTF-16 LE first. " + conversion;
+    else if (!w.model.Exists())
+        note = L"Saving makes the file, as UTF-16 LE with a byte-order mark.";
+    SetDlgItemTextW(w.dialog, IDC_NOTE, note.c_str());
+    const size_t changes = w.model.Changes().size();
+    std::wstring status;
+    if (!w.saved.empty() && changes == w.changesAtSave)
+        status = w.saved;
+    else if (changes == 0)
+        status = L"No unsaved changes.";
+    else
+        status = std::to_wstring(changes) + (changes == 1 ? L" unsaved change" : L" unsaved changes") +
+                 L": nothing is written until you save.";
+    SetDlgItemTextW(w.dialog, IDC_STATUS, status.c_str());
+    EnableWindow(GetDlgItem(w.dialog, IDC_SAVE), w.model.CanSave());
+}
+
+void RefreshPage(Window& w) {
+    if (!w.page) return;
+    switch (kPages[w.pageIndex].kind) {
+    case PageKind::Applications: FillApplications(w); break;
+    case PageKind::Check: FillCheck(w); break;
+    default: FillGenerated(w); break;
+    }
+}
+
+void Refresh(Window& w) {
+    RefreshWindow(w);
+    RefreshPage(w);
+}
+
+void LayoutWindow(Window& w) {
+    const HWND d = w.dialog;
+    const SIZE s = ClientUnits(d);
+    const int buttonsTop = s.cy - 7 - 14;
+    Place(d, IDC_HEADER, DialogUnits(d, 7, 6, s.cx - 14, 10));
+    Place(d, IDC_NOTE, DialogUnits(d, 7, 17, s.cx - 14, 10));
+    Place(d, IDC_TABS, DialogUnits(d, 7, 30, s.cx - 14, buttonsTop - 12 - 30));
+    Place(d, IDC_STATUS, DialogUnits(d, 7, buttonsTop - 7, s.cx - 14 - 168, 26));
+    Place(d, IDC_SAVE, DialogUnits(d, s.cx - 7 - 158, buttonsTop, 50, 14));
+    Place(d, IDC_RELOAD, DialogUnits(d, s.cx - 7 - 104, buttonsTop, 50, 14));
+    Place(d, IDCANCEL, DialogUnits(d, s.cx - 7 - 50, buttonsTop, 50, 14));
+    if (!w.page) return;
+    const HWND tabs = GetDlgItem(d, IDC_TABS);
+    RECT r;
+    GetWindowRect(tabs, &r);
+    MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&r), 2);
+    TabCtrl_AdjustRect(tabs, FALSE, &r);
+    // Above the tab control in the z-order, which clips it: the page's controls come first with Tab.
+    SetWindowPos(w.page, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
+}
+
+INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+// One page lives at a time, made anew from the model: the hidden controls of other pages would
+// otherwise answer their mnemonics.
+void ShowPage(Window& w, int index) {
+    if (w.page) {
+        DestroyWindow(w.page);
+        w.page = nullptr;
+    }
+    w.pageIndex = index;
+    TabCtrl_SetCurSel(GetDlgItem(w.dialog, IDC_TABS), index);
+    w.page = CreateDialogParamW(w.instance, MAKEINTRESOURCEW(kPages[index].dialog), w.dialog, PageProc,
+                                reinterpret_cast<LPARAM>(&w));
+    LayoutWindow(w);
+    ShowWindow(w.page, SW_SHOW);
+}
+
+void ShowReport(Window& w, const std::vector<std::wstring>& files) {
+    w.report = w.model.Report(files);
+    if (kPages[w.pageIndex].kind == PageKind::Check)
+        FillCheck(w);
+    else
+        ShowPage(w, kPageCount - 1);
+}
+
+// Saves after asking what must be asked; returns whether the file holds the changes now.
+bool SaveChanges(Window& w) {
+    const std::wstring caption = L"Tolvanier settings";
+    if (w.model.ChangedOnDisk()) {
+        const std::wstring text = L"Another program changed " + w.model.File().path +
+                                  L" since this window read it.\n\nRead it again now? Your unsaved changes "
+                                  L"are kept, on top of what the file holds now; save again to write them.";
+        if (MessageBoxW(w.dialog, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONWARNING) == IDYES) {
+            std::wstring error;
+            w.model.Reload(true, error);
+            w.changedElsewhere = false;
+            Refresh(w);
+        }
+        return false;
+    }
+    const std::wstring conversion = w.model.ConversionReason();
+    if (!conversion.empty()) {
+        const std::wstring text = conversion + L"\n\nConvert " + w.model.File().path +
+                                  L" to UTF-16 LE with a byte-order mark, keeping every line, and save?";
+        if (MessageBoxW(w.dialog, text.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+            return false;
+    }
+    const SettingsModel::SaveResult result = w.model.Save(!conversion.empty());
+    if (!result.saved) {
+        std::wstring text = result.error;
+        if (result.written > 0)
+            text += L"\n\n" + std::to_wstring(result.written) + L" keys were written before.";
+        MessageBoxW(w.dialog, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    }
+    w.saved = std::wstring(result.saved ? L"Saved" : L"Saved in part") +
+              (result.converted ? L", as UTF-16 LE. " : L". ") + result.effect;
+    w.changesAtSave = w.model.Changes().size();
+    w.changedElsewhere = false;
+    w.report = w.model.Report({});
+    Refresh(w);
+    return result.saved;
+}
+
+void CloseWindow(Window& w) {
+    if (!w.model.Changes().empty()) {
+        const std::wstring text = L"Save the changes to " + w.model.File().path + L"?";
+        switch (
+            MessageBoxW(w.dialog, text.c_str(), L"Tolvanier settings", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+        case IDYES:
+            if (!SaveChanges(w)) return;
+            break;
+        case IDNO: break;
+        default: return;
+        }
+    }
+    DestroyWindow(w.dialog);
+}
+
+std::vector<std::wstring> PickFiles(HWND owner) {
+    std::wstring buffer(65536, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = L"All files (*.*)\0*.*\0";
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+    ofn.lpstrTitle = L"Files to try";
+    ofn.Flags =
+        OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_DONTADDTORECENT;
+    if (!GetOpenFileNameW(&ofn)) return {};
+    // One name is the whole path; several are the folder, then each name, each terminated.
+    std::vector<std::wstring> parts;
+    for (const wchar_t* p = buffer.c_str(); *p; p += wcslen(p) + 1)
+        parts.emplace_back(p);
+    if (parts.size() <= 1) return parts;
+    std::vector<std::wstring> files;
+    const std::wstring folder = parts[0].back() == L'\\' ? parts[0] : parts[0] + L"\\";
+    for (size_t i = 1; i < parts.size(); ++i)
+        files.push_back(folder + parts[i]);
+    return files;
+}
+
+void OnDropFiles(Window& w, HDROP drop) {
+    std::vector<std::wstring> files;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring name(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        name.resize(DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size())));
+        files.push_back(name);
+    }
+    DragFinish(drop);
+    if (!files.empty()) ShowReport(w, files);
+}
+
+void EditSelected(Window& w) {
+    if (const EditorRow* row = SelectedRow(w); row && EditEntry(w.instance, w.dialog, w.model, row, false))
+        Refresh(w);
+}
+
+void OnPageCommand(Window& w, int id, int code) {
+    switch (id) {
+    case IDC_ADD:
+        if (EditEntry(w.instance, w.dialog, w.model, nullptr, false)) Refresh(w);
+        return;
+    case IDC_EDIT: EditSelected(w); return;
+    case IDC_REMOVE:
+        if (const EditorRow* row = SelectedRow(w)) {
+            w.model.Apply(WritesForRemoval(*row));
+            Refresh(w);
+        }
+        return;
+    case IDC_DEFAULT_EDIT:
+        if (EditEntry(w.instance, w.dialog, w.model, nullptr, true)) Refresh(w);
+        return;
+    case IDC_TRY:
+        if (const std::vector<std::wstring> files = PickFiles(w.dialog); !files.empty()) ShowReport(w, files);
+        return;
+    case IDC_COPY:
+        SetToClipboardW(CF_UNICODETEXT, w.dialog, WithWindowsLineEnds(w.report).c_str(), true);
+        return;
+    case IDC_RECHECK: ShowReport(w, {}); return;
+    }
+    OnGeneratedCommand(w, id, code);
+    RefreshWindow(w);
+}
+
+bool OnPageNotify(Window& w, const NMHDR& n) {
+    if (n.idFrom != IDC_APPLIST) return false;
+    if (n.code == NM_DBLCLK) {
+        EditSelected(w);
+    } else if (n.code == LVN_KEYDOWN && reinterpret_cast<const NMLVKEYDOWN&>(n).wVKey == VK_DELETE) {
+        OnPageCommand(w, IDC_REMOVE, BN_CLICKED);
+    } else if (n.code == LVN_ITEMCHANGED) {
+        const bool any = ListView_GetNextItem(n.hwndFrom, -1, LVNI_SELECTED) >= 0;
+        EnableWindow(GetDlgItem(w.page, IDC_EDIT), any);
+        EnableWindow(GetDlgItem(w.page, IDC_REMOVE), any);
+    }
+    return true;
+}
+
+INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* w = reinterpret_cast<Window*>(GetWindowLongPtrW(page, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        w = reinterpret_cast<Window*>(lParam);
+        SetWindowLongPtrW(page, DWLP_USER, lParam);
+        w->page = page;
+        // The page's background is the tab's body, as the theme draws it.
+        EnableThemeDialogTexture(page, ETDT_ENABLETAB);
+        switch (kPages[w->pageIndex].kind) {
+        case PageKind::Applications: InitApplications(*w); break;
+        case PageKind::Check: FillCheck(*w); break;
+        default: InitGenerated(*w); break;
+        }
+        return FALSE; // the focus stays where it is (the tabs)
+    case WM_SIZE:
+        if (!w) return FALSE;
+        if (kPages[w->pageIndex].kind == PageKind::Applications) LayoutApplications(page);
+        if (kPages[w->pageIndex].kind == PageKind::Check) LayoutCheck(page);
+        return TRUE;
+    case WM_COMMAND:
+        if (w) OnPageCommand(*w, LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    case WM_NOTIFY: return w && OnPageNotify(*w, *reinterpret_cast<const NMHDR*>(lParam));
+    }
+    return FALSE;
+}
+
+void InitWindow(HWND dialog, Window& w) {
+    w.dialog = dialog;
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&w));
+    const HWND tabs = GetDlgItem(dialog, IDC_TABS);
+    for (int i = 0; i < kPageCount; ++i) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(kPages[i].title);
+        TabCtrl_InsertItem(tabs, i, &item);
+    }
+    DragAcceptFiles(dialog, TRUE);
+    w.report = w.model.Report({});
+    ShowPage(w, 0);
+    Refresh(w);
+}
+
+INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* w = reinterpret_cast<Window*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG: InitWindow(dialog, *reinterpret_cast<Window*>(lParam)); return FALSE; // focus set
+    case WM_SIZE:
+        if (w) LayoutWindow(*w);
+        return TRUE;
+    case WM_GETMINMAXINFO: {
+        RECT r = DialogUnits(dialog, 0, 0, 430, 290);
+        AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
+        return TRUE;
+    }
+    case WM_DPICHANGED: {
+        const RECT* r = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(dialog, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        if (w) ShowPage(*w, w->pageIndex); // made again at the new density
+        return TRUE;
+    }
+    case WM_ACTIVATE:
+        if (w && LOWORD(wParam) != WA_INACTIVE) {
+            w->changedElsewhere = w->model.ChangedOnDisk();
+            RefreshWindow(*w);
+        }
+        return FALSE;
+    case WM_DROPFILES:
+        if (w) OnDropFiles(*w, reinterpret_cast<HDROP>(wParam));
+        return TRUE;
+    case WM_NOTIFY: {
+        const NMHDR* n = reinterpret_cast<const NMHDR*>(lParam);
+        if (w && n->idFrom == IDC_TABS && n->code == TCN_SELCHANGE)
+            ShowPage(*w, TabCtrl_GetCurSel(n->hwndFrom));
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (!w) return FALSE;
+        switch (LOWORD(wParam)) {
+        case IDC_SAVE: SaveChanges(*w); return TRUE;
+        case IDC_RELOAD: {
+            std::wstring error;
+            if (!w->model.Changes().empty() &&
+                MessageBoxW(dialog, L"Read the file again and drop the unsaved changes?",
+                            L"Tolvanier settings", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+                return TRUE;
+            if (!w->model.Reload(false, error))
+                MessageBoxW(dialog, error.c_str(), L"Tolvanier settings", MB_ICONERROR);
+            w->changedElsewhere = false;
+            w->saved.clear();
+            w->report = w->model.Report({});
+            Refresh(*w);
+            return TRUE;
+        }
+        case IDOK:
+            // Enter in the list edits its selected row; elsewhere it does nothing.
+            if (w->page && GetFocus() == GetDlgItem(w->page, IDC_APPLIST)) EditSelected(*w);
+            return TRUE;
+        case IDCANCEL: CloseWindow(*w); return TRUE;
+        }
+        return FALSE;
+    case WM_CLOSE:
+        if (w) CloseWindow(*w);
+        return TRUE;
+    case WM_DESTROY: PostQuitMessage(0); return TRUE;
+    }
+    return FALSE;
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab (and Ctrl+PgDn, Ctrl+PgUp) go from page to page, as in property sheets.
+bool SwitchPageByKey(Window& w, const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || !(GetKeyState(VK_CONTROL) & 0x8000)) return false;
+    int step = 0;
+    if (msg.wParam == VK_TAB) step = (GetKeyState(VK_SHIFT) & 0x8000) ? -1 : 1;
+    if (msg.wParam == VK_NEXT) step = 1;
+    if (msg.wParam == VK_PRIOR) step = -1;
+    if (step == 0) return false;
+    ShowPage(w, (w.pageIndex + step + kPageCount) % kPageCount);
+    SetFocus(GetDlgItem(w.dialog, IDC_TABS));
+    return true;
+}
+
+} // namespace
+
+int RunSettingsWindow(HINSTANCE instance, SettingsModel& model, int show) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
+                                                        ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    Window w(instance, model);
+    const HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, WindowProc,
+                                           reinterpret_cast<LPARAM>(&w));
+    if (!dialog) return 2;
+    ShowWindow(dialog, show);
+    // Through the dialog manager, which then knows the focus (and the default button) as its own.
+    SendMessageW(w.page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(w.page, IDC_APPLIST)), TRUE);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (SwitchPageByKey(w, msg)) continue;
+        if (IsDialogMessageW(dialog, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
+} // namespace settings

@@ -1,0 +1,19 @@
+// The settings window: a resizable dialog with a page per tab (applications, where the plugin acts,
+// options, hotkeys, the checker's report), and the dialog that edits one application.
+#pragma once
+
+#include <windows.h>
+
+#include "settings/model.h"
+
+namespace settings {
+
+// Shows the window on model and runs its message loop until it is closed; returns the exit status.
+int RunSettingsWindow(HINSTANCE instance, SettingsModel& model, int show);
+
+// The edit dialog of row (nullptr: a new one), or of the default editor. On OK its writes are applied
+// to the model (nothing is saved); returns whether they were.
+bool EditEntry(HINSTANCE instance, HWND owner, SettingsModel& model, const EditorRow* row,
+               bool defaultEditor);
+
+} // namespace settings

@@ -1,0 +1,478 @@
+// The settings window: the rules of its rows and writes, its model over real files (reading the
+// entries, writing keys while everything else stays, converting UTF-8, another program's change), and
+// the program itself, driven through its controls' messages.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "checker/check.h"
+#include "config/ini.h"
+#include "config/options.h"
+#include "settings/entries.h"
+#include "settings/model.h"
+#include "settings/resource.h"
+#include "shared/state.h"
+#include "tests/support/test_support.h"
+#include "tests/support/viewing_session.h"
+#include "win/handles.h"
+
+using namespace settings;
+using namespace testing_support;
+
+namespace {
+
+std::vector<checker::IniEntry> EditorEntries(const std::wstring& lines) {
+    const checker::ParsedIni ini = checker::ParseIni(L"[Editor]\n" + lines);
+    return ini.entries;
+}
+
+std::wstring Decoded(const std::string& bytes) {
+    return checker::DecodeIniFile(bytes).text;
+}
+
+const KnownKey& Key(const wchar_t* name) {
+    for (const KnownKey& k : KnownKeys())
+        if (std::wstring(k.name) == name) return k;
+    ADD_FAILURE() << "no key " << WideToUtf8(name);
+    return KnownKeys().front();
+}
+
+} // namespace
+
+TEST(SettingsRows, TemplatesGoWithTheirApplicationsAsTheModeReadsThem) {
+    const std::wstring lines = L"txt,log=ed.exe\npdf=C:\\pdf.exe\nTXT,LOG_params=-multi\nC:\\pdf.exe=/p %1\n"
+                               L"doc_params=-d\n;pdf=commented\n";
+    std::vector<EditorRow> rows = RowsOfEditor(EditorEntries(lines), 1);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].appKey, L"txt,log");
+    EXPECT_EQ(rows[0].templateKey, L"TXT,LOG_params"); // the platform matches names in any case
+    EXPECT_EQ(rows[1].templateKey, L"");
+    EXPECT_TRUE(rows[2].forApplication && rows[2].templateText == L"/p %1");
+    EXPECT_TRUE(rows[3].appKey.empty() && rows[3].keys == L"doc");
+
+    // Templates per application belong to the path the plugin finds for the application.
+    rows = RowsOfEditor(EditorEntries(lines), 0);
+    ASSERT_EQ(rows.size(), 5u);
+    rows[1].foundPath = L"c:\\PDF.exe";
+    AttachApplicationTemplates(rows);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[1].templateKey, L"C:\\pdf.exe");
+    EXPECT_EQ(rows[0].templateKey, L"");
+}
+
+TEST(SettingsRows, AnEditWritesOnlyWhatChangedAndRemovesARenamedRowsLines) {
+    EditorRow row;
+    row.keys = row.appKey = L"TXT,log";
+    row.application = L"ed.exe";
+    row.templateKey = L"TXT,log_params";
+    row.templateText = L"-m";
+    auto text = [](const std::vector<KeyWrite>& writes) {
+        std::wstring all;
+        for (const KeyWrite& w : writes)
+            all += w.key + (w.value ? L"=" + *w.value : L" removed") + (w.recreate ? L" anew" : L"") + L"; ";
+        return all;
+    };
+    EXPECT_EQ(text(WritesForEntry(row, {L"TXT,log", L"ed.exe", L"-m"}, L"TXT,log_params")), L"");
+    EXPECT_EQ(text(WritesForEntry(row, {L"TXT,log", L" ed2.exe ", L"-m"}, L"TXT,log_params")),
+              L"TXT,log=ed2.exe; ");
+    EXPECT_EQ(text(WritesForEntry(row, {L"txt,log", L"ed.exe", L"-m"}, TemplateKeyFor(L"txt,log", 1, L""))),
+              L"TXT,log removed; txt,log=ed.exe anew; TXT,log_params removed; txt,log_params=-m anew; ");
+    EXPECT_EQ(text(WritesForEntry(row, {L"TXT,log", L"ed.exe", L""}, L"TXT,log_params")),
+              L"TXT,log_params removed; ");
+    // ParamsMode 0: the template goes to the path found; one keyed by another path may serve other rows.
+    row.templateKey = L"C:\\ed.exe";
+    EXPECT_EQ(text(WritesForEntry(row, {L"TXT,log", L"ed2.exe", L"-m"}, L"C:\\ed2.exe")),
+              L"TXT,log=ed2.exe; C:\\ed2.exe=-m anew; ");
+    EXPECT_EQ(text(WritesForRemoval(row)), L"TXT,log removed; ");
+}
+
+TEST(SettingsRows, TheDialogRefusesWhatThePluginWouldNeverMatch) {
+    EditorRow existing;
+    existing.appKey = L"pdf";
+    existing.line = 7;
+    const struct {
+        EntryFields fields;
+        const wchar_t* says; // empty: accepted
+    } cases[] = {
+        {{L"txt,log", L"ed.exe", L"-m %1"}, L""},
+        {{L",conf", L"ed.exe", L""}, L""},
+        {{L":dir", L"browse.exe", L""}, L""},
+        {{L"txt, log", L"ed.exe", L""}, L"Write txt,log."},
+        {{L"TXT,.Log", L"ed.exe", L""}, L"Write txt,log."},
+        {{L"txt,,log", L"ed.exe", L""}, L"Write txt,log."},
+        {{L".pdf", L"ed.exe", L""}, L"Write pdf."},
+        {{L"report.pdf", L"ed.exe", L""}, L"no dot unless"},
+        {{L"pdf", L"ed.exe", L""}, L"has a line pdf already (line 7)"},
+        {{L"txt", L"", L""}, L"Give the application"},
+        {{L"", L"ed.exe", L""}, L"Give the extension keys"},
+        {{L"a=b", L"ed.exe", L""}, L"no \"=\""},
+        {{L"txt", L"ed.exe", L"/open \"%1\""}, L"remove the quotes around %1"},
+        {{L"txt", L"ed.exe\r\n[Options]", L""}, L"line breaks"},
+    };
+    for (const auto& c : cases) {
+        const std::optional<std::wstring> problem = ProblemWithEntry(c.fields, {existing}, true);
+        if (!*c.says)
+            EXPECT_FALSE(problem) << WideToUtf8(c.fields.keys) << ": " << WideToUtf8(problem.value_or(L""));
+        else
+            EXPECT_NE(problem.value_or(L"").find(c.says), std::wstring::npos)
+                << WideToUtf8(c.fields.keys) << ": " << WideToUtf8(problem.value_or(L"(accepted)"));
+    }
+}
+
+TEST(SettingsText, HotkeysMnemonicsAndWhatASaveTakesEffectOn) {
+    for (unsigned flags = 0; flags < 8; ++flags)
+        EXPECT_EQ(ModifierFlags(ModifierLetters(flags)), flags);
+    EXPECT_EQ(ModifierLetters(kCtrl | kShift), L"SC");
+    EXPECT_EQ(ModifierFlags(L"sc"), 0u); // upper case only, as the plugin reads it
+    EXPECT_EQ(DescribeHotkey(115, L"SC"), L"Shift+Ctrl+F4");
+
+    std::wstring taken = L"sl";
+    EXPECT_EQ(WithMnemonic(L"Save the list", taken), L"Save &the list");
+    EXPECT_EQ(WithMnemonic(L"Templates", taken), L"T&emplates");
+    EXPECT_EQ(taken, L"slte");
+
+    const std::vector<KeyWrite> written = {{L"Editor", L"txt", L"ed.exe"},
+                                           {L"Options", L"QuickView", L"1"},
+                                           {L"Options", L"DefaultEditor", L"ed.exe"},
+                                           {L"HotKeys", L"AppFromLister_key", L"115"},
+                                           {L"HotKeys", L"DefSysAppFromLister_key", L"116"}};
+    EXPECT_EQ(EffectOfSave(written, false, {L"DefSysAppFromLister_key"}),
+              L"In effect at once: [Editor], DefaultEditor, AppFromLister_key. At the file "
+              L"manager's next start: QuickView, DefSysAppFromLister_key (or set ReadOptionsEveryTime=1).");
+    EXPECT_EQ(EffectOfSave({written[1]}, true, {}), L"In effect at once: QuickView.");
+}
+
+// The table's defaults are the ones the plugin's option reader takes for keys it does not find.
+TEST(SettingsText, TheKeyTablesDefaultsAreThePluginsOwn) {
+    TempDir dir(L"settings_defaults");
+    ASSERT_TRUE(WriteUtf16File(dir / L"empty.ini", L"[Options]\r\n"));
+    const TTolvanierOptions o = config::ReadOptionBlock((dir / L"empty.ini").c_str());
+    const std::pair<const wchar_t*, int> read[] = {{L"ScrollLockControl", o.ScrollLockControl},
+                                                   {L"ModalOnly", o.ModalOnly},
+                                                   {L"FindFiles", o.FindFiles},
+                                                   {L"SyncDirs", o.SyncDirs},
+                                                   {L"TCWindow", o.TCWindow},
+                                                   {L"QuickView", o.QuickView},
+                                                   {L"Lister4", o.Lister4},
+                                                   {L"ListerDirectly", o.ListerDirectly},
+                                                   {L"OverWrite", o.OverWrite},
+                                                   {L"IfIsExtOnly", o.IfIsExtOnly},
+                                                   {L"NextPlugin", o.NextPlugin},
+                                                   {L"UseTCExtensions", o.UseTCExtensions},
+                                                   {L"CopySearchTextToClip", o.CopySearchTextToClip},
+                                                   {L"ParamsMode", o.ParamsMode},
+                                                   {L"ParamsByExtMode", o.ParamsByExtMode},
+                                                   {L"ListerState", o.ListerState}};
+    for (const auto& [name, value] : read)
+        EXPECT_EQ(std::to_wstring(value), Key(name).defaultText) << WideToUtf8(name);
+}
+
+namespace {
+
+const wchar_t kSample[] = L"; Tolvanier.ini, with comments\r\n"
+                          L"[Options]\r\n"
+                          L"; where it acts\r\n"
+                          L"QuickView=0\r\n"
+                          L"Unknown=kept\r\n"
+                          L"\r\n"
+                          L"[HotKeys]\r\n"
+                          L"AppFromLister_key=\r\n"
+                          L"[Editor]\r\n"
+                          L"; applications\r\n";
+
+struct SettingsModelTest : testing::Test {
+    TempDir dir{L"settings_model"};
+    std::wstring ini = dir / L"Tolvanier.ini";
+    std::wstring app = ViewAppPath();
+    SettingsModel model{BuildDir()};
+
+    void TearDown() override { OptionsIniName[0] = TCIniName[0] = L'\0'; }
+    void Open(const std::wstring& text) {
+        ASSERT_TRUE(WriteUtf16File(ini, text));
+        AgeFile(ini, 5);
+        std::wstring error;
+        ASSERT_TRUE(model.Open({ini, L"given with --ini", true}, error)) << WideToUtf8(error);
+    }
+    std::wstring FileText() { return Decoded(ReadFileBytes(ini)); }
+    // The lines of text that are neither blank nor in drop (the platform's writer may drop blank lines).
+    static std::vector<std::wstring> Lines(const std::wstring& text) {
+        std::vector<std::wstring> lines;
+        for (size_t at = 0; at < text.size();) {
+            size_t end = text.find(L"\r\n", at);
+            if (end == std::wstring::npos) end = text.size();
+            if (end > at) lines.push_back(text.substr(at, end - at));
+            at = end + 2;
+        }
+        return lines;
+    }
+};
+
+} // namespace
+
+TEST_F(SettingsModelTest, ReadsTheEntriesWithWhatThePluginFindsForThem) {
+    Open(std::wstring(kSample) + L"txt,log=" + app + L"\r\ntxt_params=-v %1\r\ndoc, rtf=" + app +
+         L"\r\nxyz=C:\\nowhere\\ed.exe\r\n");
+    const std::vector<EditorRow>& rows = model.Rows();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].status, app);
+    EXPECT_FALSE(rows[0].problem);
+    EXPECT_TRUE(rows[1].appKey.empty() && rows[1].keys == L"txt"); // not the key of the txt,log line
+    EXPECT_TRUE(rows[2].problem &&
+                rows[2].status.find(L"the item \" rtf\" never matches") != std::wstring::npos)
+        << WideToUtf8(rows[2].status);
+    EXPECT_NE(rows[3].status.find(L"Application not found: C:\\nowhere\\ed.exe"), std::wstring::npos)
+        << WideToUtf8(rows[3].status);
+    EXPECT_EQ(model.HeaderLine(),
+              L"settings: " + ini + L" (given with --ini; UTF-16 LE with byte-order mark)");
+
+    // The live line: what the plugin would start for an example file of the first key, or why not.
+    SettingsModel::Preview preview = model.PreviewEntry({}, {L"tolv,md", app, L"-x %1 -y"}, false);
+    EXPECT_NE(preview.text.find(L"start: " + Quoted(app) + L" -x \""), std::wstring::npos)
+        << WideToUtf8(preview.text);
+    EXPECT_NE(preview.text.find(L"example.tolv\" -y"), std::wstring::npos) << WideToUtf8(preview.text);
+    EXPECT_EQ(preview.templateKey, L"tolv,md_params");
+    preview = model.PreviewEntry({}, {L"tolv", L"C:\\nowhere\\x.exe", L""}, false);
+    EXPECT_NE(preview.text.find(L"message: Application not found: C:\\nowhere\\x.exe"), std::wstring::npos)
+        << WideToUtf8(preview.text);
+    EXPECT_EQ(model.Changes().size(), 0u); // a preview writes nothing
+}
+
+TEST_F(SettingsModelTest, SavingWritesOnlyTheChangedKeysAndKeepsEverythingElse) {
+    Open(kSample);
+    const std::string before = ReadFileBytes(ini);
+    model.Set(Key(L"QuickView"), L"1");
+    model.Set(Key(L"QuickView"), L"0");
+    model.Set(Key(L"ListerState"), L"1"); // the default, not written: no change
+    EXPECT_TRUE(model.Changes().empty());
+    EXPECT_TRUE(model.Save(false).saved);
+    EXPECT_EQ(ReadFileBytes(ini), before) << "a file nobody changed stays as it was";
+
+    model.Set(Key(L"QuickView"), L"1");
+    model.Set(Key(L"AppFromLister_key"), L"115");
+    model.Set(Key(L"AppFromLister_mod"), L"C");
+    model.Apply(WritesForEntry({}, {L"tolv", app, L"-v %1"}, L"tolv_params"));
+    EXPECT_EQ(ReadFileBytes(ini), before) << "nothing is written before Save";
+    const SettingsModel::SaveResult saved = model.Save(false);
+    ASSERT_TRUE(saved.saved) << WideToUtf8(saved.error);
+    EXPECT_EQ(saved.written, 5u);
+    EXPECT_NE(saved.effect.find(L"next start: QuickView, AppFromLister_key"), std::wstring::npos)
+        << WideToUtf8(saved.effect);
+
+    const std::string after = ReadFileBytes(ini);
+    ASSERT_EQ(after.substr(0, 2), "\xFF\xFE") << "UTF-16 LE stays";
+    std::vector<std::wstring> expected = Lines(kSample);
+    expected[3] = L"QuickView=1";
+    expected[6] = L"AppFromLister_key=115";
+    expected.insert(expected.begin() + 7, L"AppFromLister_mod=C");
+    expected.push_back(L"tolv=" + app);
+    expected.push_back(L"tolv_params=-v %1");
+    EXPECT_EQ(Lines(Decoded(after)), expected) << WideToUtf8(Decoded(after));
+
+    // The checker finds nothing wrong in what was written; the unknown key stays, and stays its finding.
+    checker::Arguments args;
+    args.ini = ini;
+    std::wstring report;
+    checker::RunCheck(args, BuildDir(), report);
+    EXPECT_NE(report.find(L"\nproblem: [Options] Unknown (line 5)"), std::wstring::npos)
+        << WideToUtf8(report);
+    EXPECT_NE(report.find(L"\nresult: 1 problem (exit status 1)"), std::wstring::npos) << WideToUtf8(report);
+}
+
+TEST_F(SettingsModelTest, AUtf8FileIsConvertedToUtf16WithEveryLineWhenTheUserAgrees) {
+    const std::string utf8 =
+        "; B\xC3\xBCro comment\r\n[Editor]\r\npdf=C:\\B\xC3\xBCro\\pdf.exe\r\n\r\n[Options]\r\n";
+    ASSERT_TRUE(WriteTextFile(ini, utf8));
+    std::wstring error;
+    ASSERT_TRUE(model.Open({ini, L"given with --ini", true}, error));
+    EXPECT_NE(model.ConversionReason().find(L"UTF-8 and holds non-ASCII text"), std::wstring::npos);
+    EXPECT_TRUE(model.CanSave());
+    // What the window shows is what the plugin reads after the save: the path as written.
+    ASSERT_EQ(model.Rows().size(), 1u);
+    EXPECT_EQ(model.Rows()[0].application, L"C:\\B\u00FCro\\pdf.exe");
+
+    model.Set(Key(L"QuickView"), L"1");
+    EXPECT_FALSE(model.Save(false).saved);
+    EXPECT_EQ(ReadFileBytes(ini), utf8) << "not converted without the user's agreement";
+    const SettingsModel::SaveResult saved = model.Save(true);
+    ASSERT_TRUE(saved.saved && saved.converted) << WideToUtf8(saved.error);
+    const std::string after = ReadFileBytes(ini);
+    EXPECT_EQ(after.substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(Lines(Decoded(after)),
+              (std::vector<std::wstring>{L"; B\u00FCro comment", L"[Editor]", L"pdf=C:\\B\u00FCro\\pdf.exe",
+                                         L"[Options]", L"QuickView=1"}))
+        << WideToUtf8(Decoded(after));
+    EXPECT_EQ(config::IniReadString(ini.c_str(), L"Editor", L"pdf", L""), L"C:\\B\u00FCro\\pdf.exe");
+    EXPECT_TRUE(model.ConversionReason().empty());
+
+    // An ASCII file that gets a non-ASCII value is converted too, so that Windows keeps it.
+    ASSERT_TRUE(WriteTextFile(ini, "[Options]\r\n"));
+    ASSERT_TRUE(model.Reload(false, error));
+    EXPECT_TRUE(model.ConversionReason().empty());
+    model.Set(Key(L"DefaultEditor"), L"C:\\B\u00FCro\\ed.exe");
+    EXPECT_NE(model.ConversionReason().find(L"changes hold non-ASCII text"), std::wstring::npos);
+}
+
+TEST_F(SettingsModelTest, AnotherProgramsChangeIsNeverOverwrittenSilently) {
+    Open(kSample);
+    model.Set(Key(L"QuickView"), L"1");
+    EXPECT_FALSE(model.ChangedOnDisk());
+    const std::wstring edited = std::wstring(kSample) + L"txt=" + app + L"\r\n";
+    ASSERT_TRUE(WriteUtf16File(ini, edited));
+    EXPECT_TRUE(model.ChangedOnDisk());
+    const SettingsModel::SaveResult refused = model.Save(false);
+    EXPECT_FALSE(refused.saved);
+    EXPECT_NE(refused.error.find(L"Another program changed"), std::wstring::npos);
+    EXPECT_EQ(Decoded(ReadFileBytes(ini)), edited);
+
+    std::wstring error;
+    ASSERT_TRUE(model.Reload(true, error)); // read again, the change kept
+    EXPECT_EQ(model.Rows().size(), 1u);
+    ASSERT_TRUE(model.Save(false).saved);
+    const std::wstring text = FileText();
+    EXPECT_NE(text.find(L"QuickView=1"), std::wstring::npos);
+    EXPECT_NE(text.find(L"txt=" + app), std::wstring::npos);
+    EXPECT_FALSE(model.ChangedOnDisk());
+}
+
+// ---- The program, end to end.
+
+namespace {
+
+struct WindowOf {
+    DWORD pid;
+    const wchar_t* title;
+    HWND found;
+};
+
+HWND FindProcessWindow(DWORD pid, const wchar_t* title, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    do {
+        WindowOf search{pid, title, nullptr};
+        EnumWindows(
+            [](HWND w, LPARAM l) -> BOOL {
+                auto* s = reinterpret_cast<WindowOf*>(l);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                wchar_t text[256] = L"";
+                GetWindowTextW(w, text, 256);
+                if (owner != s->pid || !IsWindowVisible(w) || std::wstring(text) != s->title) return TRUE;
+                s->found = w;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        Sleep(50);
+    } while (GetTickCount64() < deadline);
+    return nullptr;
+}
+
+// The first descendant of parent with the control id.
+HWND FindControl(HWND parent, int id) {
+    struct Search {
+        int id;
+        HWND found;
+    } search{id, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND w, LPARAM l) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(l);
+            if (GetDlgCtrlID(w) != s->id) return TRUE;
+            s->found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring TextOf(HWND control) {
+    wchar_t text[4096] = L"";
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        &ignored);
+    return text;
+}
+
+void SetText(HWND control, const std::wstring& text) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                        5000, &ignored);
+}
+
+// Waits until the text of control holds part.
+bool WaitForText(HWND control, const std::wstring& part, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (TextOf(control).find(part) == std::wstring::npos)
+        if (GetTickCount64() > deadline)
+            return false;
+        else
+            Sleep(50);
+    return true;
+}
+
+} // namespace
+
+TEST(SettingsWindow, AnApplicationAddedThroughTheDialogIsSavedAndCheckedClean) {
+    TempDir dir(L"settings_window");
+    const std::wstring ini = dir / L"Tolvanier.ini", app = ViewAppPath();
+    std::wstring sample = kSample;
+    sample.erase(sample.find(L"Unknown=kept\r\n"), 14); // the checker would report it
+    ASSERT_TRUE(WriteUtf16File(ini, sample));
+    ASSERT_TRUE(WriteTextFile(dir / L"a.tolv", "x"));
+
+    std::wstring commandLine = Quoted(BuildDir() + L"TolvanierSettings.exe") + L" --ini " + Quoted(ini);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    const win::UniqueProcessInfo process(pi);
+    const HWND window = FindProcessWindow(pi.dwProcessId, L"Tolvanier settings", 20000);
+    ASSERT_NE(window, nullptr) << "no settings window";
+    EXPECT_TRUE(WaitForText(FindControl(window, IDC_HEADER), L"UTF-16 LE with byte-order mark", 5000));
+
+    // Add...: the dialog is a real window of its own; it is filled and confirmed by its controls.
+    const HWND add = FindControl(window, IDC_ADD);
+    ASSERT_NE(add, nullptr);
+    PostMessageW(GetParent(add), WM_COMMAND, MAKEWPARAM(IDC_ADD, BN_CLICKED), reinterpret_cast<LPARAM>(add));
+    const HWND dialog = FindProcessWindow(pi.dwProcessId, L"Application", 10000);
+    ASSERT_NE(dialog, nullptr) << "no edit dialog";
+    SetText(GetDlgItem(dialog, IDC_KEYS), L"tolv,md");
+    SetText(GetDlgItem(dialog, IDC_APP), app);
+    SetText(GetDlgItem(dialog, IDC_PARAMS), L"-v %1");
+    EXPECT_TRUE(WaitForText(GetDlgItem(dialog, IDC_PREVIEW), L"start: " + Quoted(app) + L" -v ", 10000))
+        << WideToUtf8(TextOf(GetDlgItem(dialog, IDC_PREVIEW)));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    for (int i = 0; i < 100 && IsWindow(dialog); ++i)
+        Sleep(50);
+    EXPECT_FALSE(IsWindow(dialog)) << "the dialog did not close";
+    EXPECT_TRUE(WaitForText(FindControl(window, IDC_STATUS), L"2 unsaved changes", 5000))
+        << WideToUtf8(TextOf(FindControl(window, IDC_STATUS)));
+    EXPECT_EQ(Decoded(ReadFileBytes(ini)), sample) << "nothing is written before Save";
+
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_SAVE, BN_CLICKED), 0);
+    EXPECT_TRUE(WaitForText(FindControl(window, IDC_STATUS), L"Saved. In effect at once: [Editor].", 10000))
+        << WideToUtf8(TextOf(FindControl(window, IDC_STATUS)));
+    const std::wstring text = Decoded(ReadFileBytes(ini));
+    EXPECT_NE(text.find(L"; applications\r\ntolv,md=" + app + L"\r\ntolv,md_params=-v %1\r\n"),
+              std::wstring::npos)
+        << WideToUtf8(text);
+    EXPECT_NE(text.find(L"; Tolvanier.ini, with comments\r\n[Options]\r\n; where it acts\r\n"),
+              std::wstring::npos);
+
+    // The checker reports the saved settings clean and starts the application for a .tolv file.
+    checker::Arguments args;
+    args.ini = ini;
+    args.files = {dir / L"a.tolv"};
+    std::wstring report;
+    EXPECT_EQ(checker::RunCheck(args, BuildDir(), report), 0) << WideToUtf8(report);
+    EXPECT_NE(report.find(L"no problem found in the settings"), std::wstring::npos);
+    EXPECT_NE(report.find(L"start: " + Quoted(app) + L" -v " + Quoted(dir / L"a.tolv")), std::wstring::npos)
+        << WideToUtf8(report);
+    OptionsIniName[0] = TCIniName[0] = L'\0';
+
+    // Nothing left to save: the window closes at once and the program ends.
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(process.process.Get(), 10000), WAIT_OBJECT_0);
+    DWORD status = 1;
+    GetExitCodeProcess(process.process.Get(), &status);
+    EXPECT_EQ(status, 0u);
+}
