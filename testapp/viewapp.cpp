@@ -5,6 +5,7 @@
 //   TOLVANIER_VIEWAPP_MODE   "exit": log and end at once, no window;
 //                            "busy": log, then never pump messages (never idle) until the time is up;
 //                            "hidden": a window that is never shown;
+//                            "hung": a window shown, then never a message pumped until the time is up;
 //                            "slow": log, then busy for TOLVANIER_VIEWAPP_DELAY_MS before the window
 //                            exists (a splash-less start that takes a while);
 //                            "splash": log, show a window of class "ViewAppSplash" for
@@ -200,6 +201,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         CreateWindowExW(0, className.c_str(), mode == L"single" ? L"viewapp" : GetCommandLineW(),
                         WS_OVERLAPPEDWINDOW, 200, 150, 520, 200, nullptr, nullptr, instance, nullptr);
     if (mode != L"hidden") ShowWindow(window, SW_SHOW);
+    if (mode == L"hung") {
+        Sleep(lifetime);
+        return 0;
+    }
     if (mode == L"single") ShowFileLater(window, GetCommandLineW());
     if (mode == L"windows") {
         const int count = _wtoi(Env(L"TOLVANIER_VIEWAPP_WINDOWS", L"100").c_str());
