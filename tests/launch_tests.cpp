@@ -642,6 +642,9 @@ TEST_F(Launch, WatchesAreBoundedAndEndWithTheModule) {
     for (size_t i = 0; i < kMaxApplicationWatches; ++i)
         ASSERT_TRUE(WatchApplication(listers[i], self(), GetCurrentProcessId()));
     EXPECT_FALSE(WatchApplication(listers.back(), self(), GetCurrentProcessId()));
+    EXPECT_FALSE(WatchCopyByTitle(listers.back(), L"C:\\tmp\\_tc\\a.txt"));
+    EXPECT_TRUE(WatchCopyByTitle(listers.front(), L"C:\\tmp\\_tc\\a.txt"))
+        << "a running watch looks by title too";
     EXPECT_EQ(RunningApplicationWatches(), kMaxApplicationWatches);
     EXPECT_TRUE(IsWatchedApplicationAlive(listers.front()));
     EXPECT_FALSE(IsWatchedApplicationAlive(listers.back()));
@@ -655,6 +658,34 @@ TEST_F(Launch, WatchesAreBoundedAndEndWithTheModule) {
     DetachPlugin();
     EXPECT_EQ(RunningApplicationWatches(), 0u);
     EXPECT_EQ(CountOpenHandles(), handlesBefore);
+}
+
+// A program that never answers a message: the watch reads its window's title without asking it.
+TEST_F(Launch, TheTitleOfAHungProgramIsReadWithoutWaitingForIt) {
+    const std::wstring copy = L"C:\\tmp\\_tc\\hung.txt";
+    SetEnv(L"TOLVANIER_VIEWAPP_MODE", L"hung");
+    SetEnv(L"TOLVANIER_VIEWAPP_CLASS", L"LaunchTestHung");
+    SetEnv(L"TOLVANIER_VIEWAPP_MS", L"8000");
+    const win::UniqueProcessInfo hung = StartCommandLine(ViewApp(L"\"" + copy + L"\""));
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitUntil(5000, [&] {
+        window = FindWindowW(L"LaunchTestHung", nullptr);
+        return window && IsWindowVisible(window);
+    }));
+    HWND lister = host->CreateLister();
+    AppWindowsByListerWindow[lister];
+    ASSERT_TRUE(WatchCopyByTitle(lister, copy));
+    DWORD longest = 0;
+    // A loaded machine may spread the look at the windows over a few ticks.
+    for (int tick = 0; tick < 20 && RecordedWindows(lister) == 0; ++tick) {
+        const DWORD start = GetTickCount();
+        ApplicationWatchTimerProc(nullptr, WM_TIMER, 0, 0);
+        longest = std::max(longest, GetTickCount() - start);
+    }
+    EXPECT_LT(longest, 500u);
+    ASSERT_EQ(RecordedWindows(lister), 1u);
+    EXPECT_EQ(AppWindowsByListerWindow[lister][0].hwApp, window);
+    TerminateProcess(hung.process.Get(), 0);
 }
 
 TEST_F(Launch, CleanUpClosesOnlyHiddenListersWithoutALiveRecordedWindow) {
