@@ -311,7 +311,7 @@ void TickWatches() {
     }
     search.found.assign(search.processIds.size(), nullptr);
     search.titled.resize(watches.size());
-    search.title.reserve(kTitleCapacity);
+    if (search.anyByTitle) search.title.reserve(kTitleCapacity);
     if (pass.next >= pass.windows.size()) BeginWindowPass();
     while (pass.next < pass.windows.size()) {
         InspectWindow(pass.windows[pass.next++], search);
