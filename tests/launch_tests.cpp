@@ -319,6 +319,8 @@ TEST_F(Launch, ListerDispositionByStateCopyAndActiveWindow) {
             EXPECT_EQ(!IsWindowVisible(lister), c.hidden);
         }
         EXPECT_EQ(AppWindowsByListerWindow.count(lister) != 0, c.kept);
+        // No process was started: a kept Lister is watched by the titles that name its copy.
+        EXPECT_EQ(RunningApplicationWatches(), c.kept ? 1u : 0u);
         EXPECT_EQ(TimerToHideListerID, 0u);
     }
 }
