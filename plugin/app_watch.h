@@ -1,9 +1,13 @@
 // The watch of the applications started for a copy from an archive. The host's thread never waits for
-// them: a timer without a window, on that thread, records their windows as they appear and follows a
-// launcher to the processes it started, for a bounded time after the load.
+// them: a timer without a window, on that thread, records their windows as they appear, follows a
+// launcher to the processes it started, and records the windows of other programs whose title names
+// the copy (a program may hand the file to a copy of itself already running), for a bounded time
+// after the load.
 #pragma once
 
 #include <windows.h>
+
+#include <string>
 
 #include "win/handles.h"
 
@@ -18,12 +22,18 @@ constexpr UINT kApplicationWatchTickMs = 100;
 // Returns false when it is not watched (the bound of watches or processes reached, no timer, no memory);
 // the handle is then closed at once and the Lister is left to what was recorded.
 bool WatchApplication(HWND lister, win::UniqueHandle process, DWORD processId);
+// Begins, or begins anew, the watch of lister for the copy at copyPath: while it runs it records every
+// visible top-level window of another process than the host's whose title names the copy
+// (copy_titles.h), whether or not a process was started for it. Returns false when it is not watched
+// (the bound of watches reached, no timer, no memory).
+bool WatchCopyByTitle(HWND lister, const std::wstring& copyPath);
 // Follows every watched process that has ended to the processes it started (a launcher hands over to
 // them), with one look at the running processes for all watches. The clean-up calls it once before it
 // asks IsWatchedApplicationAlive about each Lister.
 void FollowEndedApplications();
-// Whether the watch of lister still runs and a process it watches (the started one, or one that a
-// started process left behind when it ended) was alive when last followed.
+// Whether the watch of lister still runs and either a process it watches (the started one, or one that
+// a started process left behind when it ended) was alive when last followed, or, looking by title, it
+// has recorded no window yet: the processes may have handed the file to another program.
 bool IsWatchedApplicationAlive(HWND lister);
 // Ends the watch of lister, closing its handles.
 void StopWatchingApplications(HWND lister);

@@ -98,7 +98,9 @@ HWND StartApplicationsAndDisposeLister(const std::vector<std::wstring>& commandL
         }
         // Nothing here waits for the application: its process handle goes to the watch, which runs from
         // the host's message loop; the thread handle (and an unwatched process handle) is closed when this
-        // returns.
+        // returns. The watch also looks for the copy's name in the titles of other programs: the started
+        // one may hand the file to a copy of itself already running, and the shell may name no process.
+        WatchCopyByTitle(hwLister, _FileToLoad);
         for (win::UniqueProcessInfo& process : processes)
             WatchApplication(hwLister, std::move(process.process), process.processId);
     }

@@ -48,7 +48,8 @@ void CleanUpHiddenListers() {
         const HWND lister = it->first;
         const auto& apps = it->second;
         // An application still starting may have shown no window yet: while its watch runs, a live
-        // process keeps the Lister as a live window does.
+        // process keeps the Lister as a live window does, and so does one that ended without a window
+        // (it may have handed the file to a program whose title names it later).
         if (IsWindowVisible(lister) || std::any_of(apps.begin(), apps.end(), IsApplicationOpen) ||
             IsWatchedApplicationAlive(lister)) {
             ++it;

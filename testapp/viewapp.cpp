@@ -5,14 +5,24 @@
 //   TOLVANIER_VIEWAPP_MODE   "exit": log and end at once, no window;
 //                            "busy": log, then never pump messages (never idle) until the time is up;
 //                            "hidden": a window that is never shown;
+//                            "hung": a window shown, then never a message pumped until the time is up;
 //                            "slow": log, then busy for TOLVANIER_VIEWAPP_DELAY_MS before the window
 //                            exists (a splash-less start that takes a while);
 //                            "splash": log, show a window of class "ViewAppSplash" for
 //                            TOLVANIER_VIEWAPP_DELAY_MS, close it, then show the main window;
 //                            "launcher": start a copy of itself with the same command line in mode
 //                            TOLVANIER_VIEWAPP_CHILD_MODE (default: the window) and end at once,
-//                            without logging: the copy logs.
+//                            without logging: the copy logs;
+//                            "single": a program that runs once: when a copy of it already runs (a
+//                            window of class "ViewAppRunning"), log, hand it the command line and end
+//                            at once, without a window; otherwise be that copy: its window, titled
+//                            "viewapp", shows "<file name> - viewapp" TOLVANIER_VIEWAPP_DELAY_MS (default
+//                            1500) after it got a file (its own first argument, or one handed to it);
+//                            "windows": log, show TOLVANIER_VIEWAPP_WINDOWS (default 100) windows titled
+//                            "window <n> - viewapp".
 #include <windows.h>
+// After windows.h.
+#include <shellapi.h>
 
 #include <string>
 
@@ -45,9 +55,47 @@ void AppendLine(const std::wstring& path, const std::wstring& line) {
     }
 }
 
+constexpr wchar_t kRunningClass[] = L"ViewAppRunning";
+constexpr UINT_PTR kLifetimeTimer = 1;
+constexpr UINT_PTR kTitleTimer = 2;
+std::wstring titleToShow;
+
+// The last part of the first argument of commandLine, as an editor names the file it shows.
+std::wstring FileNameOfFirstArgument(const std::wstring& commandLine) {
+    int n = 0;
+    LPWSTR* argv = CommandLineToArgvW(commandLine.c_str(), &n);
+    std::wstring name = argv && n > 1 ? argv[1] : L"";
+    LocalFree(argv);
+    const size_t slash = name.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? name : name.substr(slash + 1);
+}
+
+// The running copy names a file in its title a while after it got it, as a program that loads it first.
+void ShowFileLater(HWND hwnd, const std::wstring& commandLine) {
+    const std::wstring name = FileNameOfFirstArgument(commandLine);
+    if (name.empty()) return;
+    titleToShow = name + L" - viewapp";
+    SetTimer(hwnd, kTitleTimer, static_cast<UINT>(_wtoi(Env(L"TOLVANIER_VIEWAPP_DELAY_MS", L"1500").c_str())),
+             nullptr);
+}
+
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_TIMER: DestroyWindow(hwnd); return 0;
+    case WM_TIMER:
+        if (wParam == kTitleTimer) {
+            KillTimer(hwnd, kTitleTimer);
+            SetWindowTextW(hwnd, titleToShow.c_str());
+        } else {
+            DestroyWindow(hwnd);
+        }
+        return 0;
+    case WM_COPYDATA: {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (data->lpData)
+            ShowFileLater(hwnd, std::wstring(static_cast<const wchar_t*>(data->lpData),
+                                             data->cbData / sizeof(wchar_t)));
+        return TRUE;
+    }
     case WM_PAINT: {
         // Shows what it was started with, so a screenshot tells the application apart.
         PAINTSTRUCT ps;
@@ -108,6 +156,20 @@ void ShowSplash(HINSTANCE instance, DWORD ms) {
     DestroyWindow(splash);
 }
 
+// Hands the command line to the copy already running, as a program that runs once does. Returns
+// false when none runs.
+bool HandToRunningCopy() {
+    HWND running = FindWindowW(kRunningClass, nullptr);
+    if (!running) return false;
+    const std::wstring commandLine = GetCommandLineW();
+    COPYDATASTRUCT data{0, static_cast<DWORD>((commandLine.size() + 1) * sizeof(wchar_t)),
+                        const_cast<wchar_t*>(commandLine.c_str())};
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000,
+                        &result);
+    return true;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -126,17 +188,33 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const DWORD delay = static_cast<DWORD>(_wtoi(Env(L"TOLVANIER_VIEWAPP_DELAY_MS", L"0").c_str()));
     if (mode == L"slow") Sleep(delay);
     if (mode == L"splash") ShowSplash(instance, delay);
-    const std::wstring className = Env(L"TOLVANIER_VIEWAPP_CLASS", L"ViewAppWindow");
+    if (mode == L"single" && HandToRunningCopy()) return 0;
+    const std::wstring className =
+        mode == L"single" ? kRunningClass : Env(L"TOLVANIER_VIEWAPP_CLASS", L"ViewAppWindow");
     WNDCLASSW wc{};
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
     wc.lpszClassName = className.c_str();
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     RegisterClassW(&wc);
-    HWND window = CreateWindowExW(0, className.c_str(), GetCommandLineW(), WS_OVERLAPPEDWINDOW, 200, 150, 520,
-                                  200, nullptr, nullptr, instance, nullptr);
+    HWND window =
+        CreateWindowExW(0, className.c_str(), mode == L"single" ? L"viewapp" : GetCommandLineW(),
+                        WS_OVERLAPPEDWINDOW, 200, 150, 520, 200, nullptr, nullptr, instance, nullptr);
     if (mode != L"hidden") ShowWindow(window, SW_SHOW);
-    SetTimer(window, 1, lifetime, nullptr);
+    if (mode == L"hung") {
+        Sleep(lifetime);
+        return 0;
+    }
+    if (mode == L"single") ShowFileLater(window, GetCommandLineW());
+    if (mode == L"windows") {
+        const int count = _wtoi(Env(L"TOLVANIER_VIEWAPP_WINDOWS", L"100").c_str());
+        for (int i = 1; i < count; ++i) {
+            const std::wstring title = L"window " + std::to_wstring(i) + L" - viewapp";
+            CreateWindowExW(0, className.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10 + i,
+                            10 + i, 300, 100, nullptr, nullptr, instance, nullptr);
+        }
+    }
+    SetTimer(window, kLifetimeTimer, lifetime, nullptr);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);

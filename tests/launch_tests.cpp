@@ -8,6 +8,7 @@
 #include "config/options.h"
 #include "hoststub/host_standin.h"
 #include "plugin/app_watch.h"
+#include "plugin/copy_titles.h"
 #include "plugin/exports.h"
 #include "plugin/launch.h"
 #include "plugin/listers.h"
@@ -318,6 +319,8 @@ TEST_F(Launch, ListerDispositionByStateCopyAndActiveWindow) {
             EXPECT_EQ(!IsWindowVisible(lister), c.hidden);
         }
         EXPECT_EQ(AppWindowsByListerWindow.count(lister) != 0, c.kept);
+        // No process was started: a kept Lister is watched by the titles that name its copy.
+        EXPECT_EQ(RunningApplicationWatches(), c.kept ? 1u : 0u);
         EXPECT_EQ(TimerToHideListerID, 0u);
     }
 }
@@ -502,8 +505,10 @@ TEST_F(Launch, KeptListerIsHiddenOnceShownAndClosedWhenTheApplicationIsGone) {
 }
 
 // The load never waits for the application. Its watch keeps the Lister while a slow application has
-// no window yet (8 s), follows a launcher that ends at once to the copy it started, and gives up on
-// one that never gets ready at its bound; what it recorded then decides, as for any kept Lister.
+// no window yet (8 s), follows a launcher that ends at once to the copy it started, finds by its title
+// the window of a copy already running that the started one handed the file to, and gives up on one
+// that never gets ready at its bound; what it recorded then decides, as for any kept Lister. A visible
+// viewer of the host titled with the copy's name is never taken for the application's window.
 TEST_F(Launch, WatchKeepsTheListerOfLateAndLauncherApplicationsUntilTheirWindowCloses) {
     struct Case {
         const char* what;
@@ -513,18 +518,24 @@ TEST_F(Launch, WatchKeepsTheListerOfLateAndLauncherApplicationsUntilTheirWindowC
         ULONGLONG watchMs;
         bool showsWindow;
         size_t windowsAt2s;
+        bool handOff = false; // a copy started by the test runs first
+        const wchar_t* windowClass = L"LaunchTestApp";
     };
     const Case cases[] = {
         {"window after 8 s", L"slow", nullptr, L"30000", 60000, true, 0},
         {"launcher", L"launcher", L"slow", L"30000", 60000, true, 0},
         // The splash screen is recorded at once; the main window that replaces it after 8 s counts too.
         {"splash screen, then the main window", L"splash", nullptr, L"30000", 60000, true, 1},
+        // The running copy names the file 8 s after it was handed it.
+        {"handed to a copy already running", L"single", nullptr, L"30000", 60000, true, 0, true,
+         L"ViewAppRunning"},
         {"never ready", L"busy", nullptr, L"7000", 4000, false, 0},
     };
     LoadFilesFromTemp = true;
     SetEnv(L"TOLVANIER_VIEWAPP_CLASS", L"LaunchTestApp");
     SetEnv(L"TOLVANIER_VIEWAPP_DELAY_MS", L"8000");
-    loadCommandLines = {ViewApp(L"watched")};
+    const std::wstring copy = L"C:\\tmp\\_tc\\a.txt";
+    loadCommandLines = {ViewApp(L"\"" + copy + L"\"")};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SetEnv(L"TOLVANIER_VIEWAPP_MODE", c.mode);
@@ -536,9 +547,21 @@ TEST_F(Launch, WatchKeepsTheListerOfLateAndLauncherApplicationsUntilTheirWindowC
         for (int attempt = 0; attempt < 2 && !ran; ++attempt) {
             ResetState();
             NewHost();
+            win::UniqueProcessInfo running;
+            if (c.handOff) {
+                if (HWND left = FindWindowW(L"ViewAppRunning", nullptr))
+                    WaitForProcessOfWindowToEnd(left, 5000);
+                SetEnv(L"TOLVANIER_VIEWAPP_LOG", nullptr); // the log is the plugin's starts only
+                running = StartCommandLine(ViewApp(L"running"));
+                SetEnv(L"TOLVANIER_VIEWAPP_LOG", appLog.c_str());
+                if (!WaitUntil(5000, [] { return FindWindowW(L"ViewAppRunning", nullptr) != nullptr; }))
+                    continue;
+            }
+            HWND viewer = host->CreateTopLevel(L"TLister", L"Lister - [" + copy + L"]");
             HWND lister = host->CreateLister();
+            SetWindowTextW(lister, (L"Lister - [" + copy + L"]").c_str());
             const DWORD start = GetTickCount();
-            ASSERT_NE(host->ViewFile(lister, L"C:\\tmp\\_tc\\a.txt"), nullptr);
+            ASSERT_NE(host->ViewFile(lister, copy), nullptr);
             EXPECT_LT(GetTickCount() - start, 1500u) << "the load waited for the application";
             ran = WaitUntil(5000, [&] { return !ReadLogLines(appLog).empty(); });
             if (!ran) continue;
@@ -553,10 +576,12 @@ TEST_F(Launch, WatchKeepsTheListerOfLateAndLauncherApplicationsUntilTheirWindowC
             if (c.showsWindow) {
                 ASSERT_TRUE(WaitUntil(15000, [&] {
                     return RecordedWindows(lister) != 0 &&
-                           AppWindowsByListerWindow[lister].back().ClassName == L"LaunchTestApp";
+                           AppWindowsByListerWindow[lister].back().ClassName == c.windowClass;
                 }));
                 const TWindowProperties app = AppWindowsByListerWindow[lister].back();
-                EXPECT_EQ(app.ClassName, L"LaunchTestApp");
+                EXPECT_EQ(app.ClassName, c.windowClass);
+                for (const TWindowProperties& recorded : AppWindowsByListerWindow[lister])
+                    EXPECT_TRUE(recorded.hwApp != viewer && recorded.hwApp != lister);
                 CleanUpHiddenListers(); // a load after the window appeared
                 host->Pump(100);
                 ASSERT_TRUE(IsWindow(lister));
@@ -578,6 +603,33 @@ TEST_F(Launch, WatchKeepsTheListerOfLateAndLauncherApplicationsUntilTheirWindowC
     }
 }
 
+TEST(CopyTitles, ATitleNamesTheCopyByItsWholeNameOrItsLongerStem) {
+    const struct {
+        const wchar_t* title;
+        const wchar_t* copy;
+        bool names;
+    } cases[] = {
+        {L"a.txt - Editor", L"C:\\tmp\\_tc\\a.txt", true},
+        {L"*A.TXT - Editor", L"C:\\tmp\\_tc\\a.txt", true},
+        {L"Editor - [C:/tmp/_tc/a.txt]", L"C:/tmp/_tc/a.txt", true},
+        {L"a.txt", L"a.txt", true},
+        {L"data.txt - Editor", L"C:\\tmp\\a.txt", false},
+        {L"a.txt2 - Editor", L"C:\\tmp\\a.txt", false},
+        {L"data.txt, a.txt - Editor", L"C:\\tmp\\a.txt", true}, // the second one counts
+        {L"a - Editor", L"C:\\tmp\\a.txt", false},              // a stem under 4 characters
+        {L"Report - Word", L"C:\\tmp\\report.docx", true},
+        {L"abcd - Viewer", L"C:\\tmp\\abcd.png", true},
+        {L"abc - Viewer", L"C:\\tmp\\abc.png", false},
+        {L"Reports - Word", L"C:\\tmp\\report.docx", false},
+        {L"readme - Editor", L"C:\\tmp\\README", true},
+        {L"", L"C:\\tmp\\a.txt", false},
+        {L"tmp - Explorer", L"C:\\tmp\\", false}, // no file name
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TitleNamesCopy(c.title, c.copy), c.names)
+            << WideToUtf8(c.title) << " / " << WideToUtf8(c.copy);
+}
+
 // One watch more than the bound records nothing and closes its handle at once; unloading the module
 // ends every watch with its handles. This process stands in for a started one: it lives.
 TEST_F(Launch, WatchesAreBoundedAndEndWithTheModule) {
@@ -592,6 +644,9 @@ TEST_F(Launch, WatchesAreBoundedAndEndWithTheModule) {
     for (size_t i = 0; i < kMaxApplicationWatches; ++i)
         ASSERT_TRUE(WatchApplication(listers[i], self(), GetCurrentProcessId()));
     EXPECT_FALSE(WatchApplication(listers.back(), self(), GetCurrentProcessId()));
+    EXPECT_FALSE(WatchCopyByTitle(listers.back(), L"C:\\tmp\\_tc\\a.txt"));
+    EXPECT_TRUE(WatchCopyByTitle(listers.front(), L"C:\\tmp\\_tc\\a.txt"))
+        << "a running watch looks by title too";
     EXPECT_EQ(RunningApplicationWatches(), kMaxApplicationWatches);
     EXPECT_TRUE(IsWatchedApplicationAlive(listers.front()));
     EXPECT_FALSE(IsWatchedApplicationAlive(listers.back()));
@@ -605,6 +660,34 @@ TEST_F(Launch, WatchesAreBoundedAndEndWithTheModule) {
     DetachPlugin();
     EXPECT_EQ(RunningApplicationWatches(), 0u);
     EXPECT_EQ(CountOpenHandles(), handlesBefore);
+}
+
+// A program that never answers a message: the watch reads its window's title without asking it.
+TEST_F(Launch, TheTitleOfAHungProgramIsReadWithoutWaitingForIt) {
+    const std::wstring copy = L"C:\\tmp\\_tc\\hung.txt";
+    SetEnv(L"TOLVANIER_VIEWAPP_MODE", L"hung");
+    SetEnv(L"TOLVANIER_VIEWAPP_CLASS", L"LaunchTestHung");
+    SetEnv(L"TOLVANIER_VIEWAPP_MS", L"8000");
+    const win::UniqueProcessInfo hung = StartCommandLine(ViewApp(L"\"" + copy + L"\""));
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitUntil(5000, [&] {
+        window = FindWindowW(L"LaunchTestHung", nullptr);
+        return window && IsWindowVisible(window);
+    }));
+    HWND lister = host->CreateLister();
+    AppWindowsByListerWindow[lister];
+    ASSERT_TRUE(WatchCopyByTitle(lister, copy));
+    DWORD longest = 0;
+    // A loaded machine may spread the look at the windows over a few ticks.
+    for (int tick = 0; tick < 20 && RecordedWindows(lister) == 0; ++tick) {
+        const DWORD start = GetTickCount();
+        ApplicationWatchTimerProc(nullptr, WM_TIMER, 0, 0);
+        longest = std::max(longest, GetTickCount() - start);
+    }
+    EXPECT_LT(longest, 500u);
+    ASSERT_EQ(RecordedWindows(lister), 1u);
+    EXPECT_EQ(AppWindowsByListerWindow[lister][0].hwApp, window);
+    TerminateProcess(hung.process.Get(), 0);
 }
 
 TEST_F(Launch, CleanUpClosesOnlyHiddenListersWithoutALiveRecordedWindow) {
@@ -649,6 +732,7 @@ TEST_F(Launch, CleanUpClosesOnlyHiddenListersWithoutALiveRecordedWindow) {
 
 TEST_F(Launch, NoWindowRecordedForAnApplicationWithoutOneYetTheListerIsClosedLater) {
     LoadFilesFromTemp = true;
+    ApplicationWatchMs = 3000;
     SetEnv(L"TOLVANIER_VIEWAPP_MODE", L"exit");
     loadCommandLines = {ViewApp(L"gone at once")};
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -658,7 +742,13 @@ TEST_F(Launch, NoWindowRecordedForAnApplicationWithoutOneYetTheListerIsClosedLat
         ASSERT_NE(host->ViewFile(lister, L"C:\\tmp\\_tc\\a.txt"), nullptr);
         if (ReadLogLines(appLog, 1, 2000).empty()) continue;
         ASSERT_EQ(AppWindowsByListerWindow.count(lister), 1u);
-        // Its process gone, its watch ends early with nothing recorded.
+        // Its process gone without a window, it may have handed the file to another program: the
+        // watch looks for the copy's name in titles for its whole time, and keeps the Lister.
+        PumpFor(1000);
+        EXPECT_EQ(RunningApplicationWatches(), 1u);
+        CleanUpHiddenListers();
+        host->Pump(100);
+        EXPECT_TRUE(IsWindow(lister));
         EXPECT_TRUE(WaitUntil(5000, [] { return RunningApplicationWatches() == 0; }));
         EXPECT_TRUE(AppWindowsByListerWindow[lister].empty());
         EXPECT_FALSE(IsWindowVisible(lister));
@@ -782,6 +872,8 @@ TEST_F(Launch, RepeatedStartsAndClosesLeaveNoHandlesOrWindows) {
     // must stay exactly flat.)
     const std::vector<std::wstring> realStart = {ViewApp(L"cycle")};
     const std::vector<std::wstring> failedStart = {L"\"Z:\\no\\such\\folder\\app.exe\" cycle"};
+    // A copy whose application ended without a window is kept while its watch looks by title.
+    ApplicationWatchMs = 1500;
     size_t realStarts = 0;
     auto cycle = [&](int i) {
         LoadFilesFromTemp = i % 10 == 9;
