@@ -217,16 +217,17 @@ void FillGenerated(Window& w) {
         const KnownKey& key = Keys()[i];
         if (KindOf(key.page) != kind) continue;
         switch (key.kind) {
-        case KeyKind::Flag:
+        case checker::ValueKind::Flag:
             CheckDlgButton(w.page, GeneratedId(i, kMain), w.model.Number(key) ? BST_CHECKED : BST_UNCHECKED);
             break;
-        case KeyKind::Choice: {
+        case checker::ValueKind::Ranged: {
             const HWND combo = GetDlgItem(w.page, GeneratedId(i, kSecond));
             const int value = w.model.Number(key);
             SendMessageW(combo, CB_RESETCONTENT, 0, 0);
             int current = -1;
             for (const Meaning& m : key.meanings) {
-                const LRESULT at = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m.text));
+                const LRESULT at =
+                    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m.text.c_str()));
                 SendMessageW(combo, CB_SETITEMDATA, at, m.value);
                 if (m.value == value) current = static_cast<int>(at);
             }
@@ -239,7 +240,7 @@ void FillGenerated(Window& w) {
             SendMessageW(combo, CB_SETCURSEL, current, 0);
             break;
         }
-        case KeyKind::KeyCode: {
+        case checker::ValueKind::KeyCode: {
             const KnownKey* mod = FindKnownKey(key.section, ModifierKeyOf(key.name));
             const int vk = w.model.Text(key).empty() ? 0 : w.model.Number(key);
             unsigned flags = mod ? ModifierFlags(w.model.Text(*mod)) : 0;
@@ -271,7 +272,7 @@ void InitGenerated(Window& w) {
     };
     for (size_t i = 0; i < Keys().size(); ++i) {
         const KnownKey& key = Keys()[i];
-        if (KindOf(key.page) != kind || key.kind == KeyKind::Modifiers) continue;
+        if (KindOf(key.page) != kind || key.kind == checker::ValueKind::Modifiers) continue;
         if (!group || std::wstring(group) != key.group) {
             closeGroup();
             group = key.group;
@@ -283,14 +284,14 @@ void InitGenerated(Window& w) {
         }
         const std::wstring name = key.name;
         switch (key.kind) {
-        case KeyKind::Flag:
+        case checker::ValueKind::Flag:
             MakeControl(w.page, WC_BUTTON, WithMnemonic(key.explanation, taken), BS_AUTOCHECKBOX | WS_TABSTOP,
                         GeneratedId(i, kMain), DialogUnits(w.page, 12, y, 300, 10));
             MakeControl(w.page, WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState),
                         DialogUnits(w.page, 318, y + 1, 94, 9));
             y += 12;
             break;
-        case KeyKind::Choice:
+        case checker::ValueKind::Ranged:
             MakeControl(w.page, WC_STATIC, WithMnemonic(key.explanation, taken) + L":", 0,
                         GeneratedId(i, kMain), DialogUnits(w.page, 12, y + 2, 110, 9));
             MakeControl(w.page, WC_COMBOBOX, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
@@ -299,7 +300,7 @@ void InitGenerated(Window& w) {
                         DialogUnits(w.page, 318, y + 2, 94, 9));
             y += 16;
             break;
-        case KeyKind::KeyCode:
+        case checker::ValueKind::KeyCode:
             MakeControl(w.page, WC_STATIC, WithMnemonic(key.group, taken) + L":", 0, GeneratedId(i, kMain),
                         DialogUnits(w.page, 4, y + 2, 96, 9));
             MakeControl(w.page, HOTKEY_CLASSW, L"", WS_BORDER | WS_TABSTOP, GeneratedId(i, kSecond),
@@ -331,19 +332,19 @@ void OnGeneratedCommand(Window& w, int id, int code) {
     Part part = kMain;
     if (!GeneratedOf(id, index, part)) return;
     const KnownKey& key = Keys()[index];
-    if (key.kind == KeyKind::Flag && part == kMain && code == BN_CLICKED) {
+    if (key.kind == checker::ValueKind::Flag && part == kMain && code == BN_CLICKED) {
         w.model.Set(key, IsDlgButtonChecked(w.page, id) == BST_CHECKED ? L"1" : L"0");
-    } else if (key.kind == KeyKind::Choice && part == kSecond && code == CBN_SELCHANGE) {
+    } else if (key.kind == checker::ValueKind::Ranged && part == kSecond && code == CBN_SELCHANGE) {
         const HWND combo = GetDlgItem(w.page, id);
         const LRESULT at = SendMessageW(combo, CB_GETCURSEL, 0, 0);
         if (at != CB_ERR) w.model.Set(key, std::to_wstring(SendMessageW(combo, CB_GETITEMDATA, at, 0)));
-    } else if (key.kind == KeyKind::KeyCode && part == kSecond && code == EN_CHANGE) {
+    } else if (key.kind == checker::ValueKind::KeyCode && part == kSecond && code == EN_CHANGE) {
         const LRESULT hotkey = SendDlgItemMessageW(w.page, id, HKM_GETHOTKEY, 0, 0);
         const int vk = LOBYTE(LOWORD(hotkey));
         const KnownKey* mod = FindKnownKey(key.section, ModifierKeyOf(key.name));
         w.model.Set(key, vk ? std::to_wstring(vk) : L"");
         if (vk && mod) w.model.Set(*mod, ModifierLetters(HIBYTE(LOWORD(hotkey)) & (kShift | kCtrl | kAlt)));
-    } else if (key.kind == KeyKind::KeyCode && part == kOff && code == BN_CLICKED) {
+    } else if (key.kind == checker::ValueKind::KeyCode && part == kOff && code == BN_CLICKED) {
         if (IsDlgButtonChecked(w.page, id) == BST_CHECKED) {
             SendDlgItemMessageW(w.page, GeneratedId(index, kSecond), HKM_SETHOTKEY, 0, 0);
             w.model.Set(key, L"");

@@ -3,6 +3,10 @@
 // the program itself, driven through its controls' messages.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h.
+#include <commctrl.h>
+
+#include <algorithm>
 
 #include "checker/check.h"
 #include "config/ini.h"
@@ -130,15 +134,64 @@ TEST(SettingsText, HotkeysMnemonicsAndWhatASaveTakesEffectOn) {
     EXPECT_EQ(WithMnemonic(L"Templates", taken), L"T&emplates");
     EXPECT_EQ(taken, L"slte");
 
+    // The option cache (and whether a hotkey is on at all) is filled when a file is viewed: at the file
+    // manager's first, or at each with ReadOptionsEveryTime=1; the rest is read at each use.
     const std::vector<KeyWrite> written = {{L"Editor", L"txt", L"ed.exe"},
                                            {L"Options", L"QuickView", L"1"},
                                            {L"Options", L"DefaultEditor", L"ed.exe"},
                                            {L"HotKeys", L"AppFromLister_key", L"115"},
-                                           {L"HotKeys", L"DefSysAppFromLister_key", L"116"}};
-    EXPECT_EQ(EffectOfSave(written, false, {L"DefSysAppFromLister_key"}),
-              L"In effect at once: [Editor], DefaultEditor, AppFromLister_key. At the file "
-              L"manager's next start: QuickView, DefSysAppFromLister_key (or set ReadOptionsEveryTime=1).");
-    EXPECT_EQ(EffectOfSave({written[1]}, true, {}), L"In effect at once: QuickView.");
+                                           {L"HotKeys", L"DefSysAppFromLister_key", L"116"},
+                                           {L"Options", L"UseSystemAssociations", L"1"},
+                                           {L"HotKeys", L"ChooseAppFromLister_key", L"117"},
+                                           {L"HotKeys", L"ChooseAppFromLister_mod", L"S"},
+                                           {L"HotKeys", L"AppFromLister_mod", L"C"}};
+    const struct {
+        bool everyTime;
+        std::vector<std::wstring> switched;
+        const wchar_t* says;
+    } cases[] = {
+        {false,
+         {L"DefSysAppFromLister_key", L"ChooseAppFromLister_key"},
+         L"In effect at once: [Editor], DefaultEditor, AppFromLister_key, AppFromLister_mod. At the file "
+         L"manager's next start: QuickView, DefSysAppFromLister_key, UseSystemAssociations, "
+         L"ChooseAppFromLister_key, ChooseAppFromLister_mod (or set ReadOptionsEveryTime=1)."},
+        {true,
+         {L"ChooseAppFromLister_key"},
+         L"In effect at once: [Editor], DefaultEditor, AppFromLister_key, DefSysAppFromLister_key, "
+         L"AppFromLister_mod. At the next file viewed: QuickView, UseSystemAssociations, "
+         L"ChooseAppFromLister_key, ChooseAppFromLister_mod."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(EffectOfSave(written, c.everyTime, c.switched), c.says);
+    EXPECT_EQ(EffectOfSave({written[1]}, true, {}), L"At the next file viewed: QuickView.");
+}
+
+// The window shows every key of [Options] and [HotKeys] the checker knows, and takes their kinds and
+// ranges from the checker's table: a drop-down lists exactly the values the checker accepts.
+TEST(SettingsText, TheKeyTableIsTheCheckersOwn) {
+    for (const KnownKey& k : KnownKeys()) {
+        const checker::KnownKey* rule = checker::FindKnownKey(k.section, k.name);
+        ASSERT_NE(rule, nullptr) << WideToUtf8(k.name) << " is unknown to the checker";
+        EXPECT_EQ(k.kind, rule->kind) << WideToUtf8(k.name);
+        if (k.kind == checker::ValueKind::Ranged) {
+            ASSERT_EQ(k.meanings.size(), static_cast<size_t>(rule->high - rule->low + 1))
+                << WideToUtf8(k.name);
+            EXPECT_EQ(k.meanings.front().value, rule->low);
+            EXPECT_EQ(k.meanings.back().text.substr(0, 2), std::to_wstring(rule->high) + L":");
+            EXPECT_STRNE(k.otherValues, L"") << WideToUtf8(k.name);
+        } else {
+            EXPECT_TRUE(k.meanings.empty()) << WideToUtf8(k.name);
+        }
+        if (k.kind == checker::ValueKind::KeyCode) {
+            EXPECT_NE(FindKnownKey(k.section, ModifierKeyOf(k.name)), nullptr) << WideToUtf8(k.name);
+        }
+    }
+    for (const wchar_t* section : {L"Options", L"HotKeys"})
+        for (const std::wstring& name : checker::KnownKeyNames(section))
+            EXPECT_NE(FindKnownKey(section, name), nullptr) << WideToUtf8(name) << " is not in the window";
+    EXPECT_EQ(checker::FindKnownKey(L"options", L"LISTERSTATE"),
+              checker::FindKnownKey(L"Options", L"ListerState"));
+    EXPECT_EQ(checker::FindKnownKey(L"Editor", L"txt"), nullptr);
 }
 
 // The table's defaults are the ones the plugin's option reader takes for keys it does not find.
@@ -185,7 +238,10 @@ struct SettingsModelTest : testing::Test {
     std::wstring app = ViewAppPath();
     SettingsModel model{BuildDir()};
 
-    void TearDown() override { OptionsIniName[0] = TCIniName[0] = L'\0'; }
+    void TearDown() override {
+        OptionsIniName[0] = TCIniName[0] = L'\0';
+        SetEnv(L"COMMANDER_INI", nullptr);
+    }
     void Open(const std::wstring& text) {
         ASSERT_TRUE(WriteUtf16File(ini, text));
         AgeFile(ini, 5);
@@ -331,6 +387,48 @@ TEST_F(SettingsModelTest, AnotherProgramsChangeIsNeverOverwrittenSilently) {
     EXPECT_NE(text.find(L"QuickView=1"), std::wstring::npos);
     EXPECT_NE(text.find(L"txt=" + app), std::wstring::npos);
     EXPECT_FALSE(model.ChangedOnDisk());
+}
+
+// Whatever the controls let the user pick, the checker finds nothing wrong in what is written: every
+// flag off and on, each value of each drop-down, each hotkey with every set of modifiers, and off.
+TEST_F(SettingsModelTest, EveryValueTheWindowWritesIsCleanToTheChecker) {
+    std::wstring sample = kSample;
+    sample.erase(sample.find(L"Unknown=kept\r\n"), 14);
+    Open(sample);
+    // UseTCExtensions=1 needs the file manager's INI, as under the file manager.
+    ASSERT_TRUE(WriteUtf16File(dir / L"wincmd.ini", L"[Configuration]\r\n[Extensions]\r\n"));
+    SetEnv(L"COMMANDER_INI", (dir / L"wincmd.ini").c_str());
+    for (int round = 0; round < 8; ++round) {
+        int code = 112 + round;
+        for (const KnownKey& k : KnownKeys()) {
+            switch (k.kind) {
+            case checker::ValueKind::Flag: model.Set(k, round % 2 ? L"1" : L"0"); break;
+            case checker::ValueKind::Ranged:
+                model.Set(k,
+                          std::to_wstring(k.meanings[static_cast<size_t>(round) % k.meanings.size()].value));
+                break;
+            case checker::ValueKind::KeyCode:
+                // Off in the last round, as the Off box writes it.
+                model.Set(k, round == 7 ? L"" : std::to_wstring(code++));
+                break;
+            case checker::ValueKind::Modifiers:
+                model.Set(k, ModifierLetters(static_cast<unsigned>(round + code) % 8));
+                break;
+            case checker::ValueKind::Text: model.Set(k, app); break;
+            case checker::ValueKind::Template: model.Set(k, round % 2 ? L"-v %1" : L""); break;
+            default: break;
+            }
+        }
+        const SettingsModel::SaveResult saved = model.Save(false);
+        ASSERT_TRUE(saved.saved) << WideToUtf8(saved.error);
+        checker::Arguments args;
+        args.ini = ini;
+        std::wstring report;
+        EXPECT_EQ(checker::RunCheck(args, BuildDir(), report), 0) << "round " << round << "\n"
+                                                                  << WideToUtf8(report);
+        EXPECT_EQ(config::IniReadString(ini.c_str(), L"HotKeys", L"AppFromLister_key", L"?"),
+                  round == 7 ? L"" : std::to_wstring(112 + round));
+    }
 }
 
 // ---- The program, end to end.
