@@ -92,16 +92,7 @@ std::wstring DecodeUtf16(const std::string& bytes, size_t from, bool bigEndian) 
     return text;
 }
 
-// What the plugin does with each key of the three fixed sections.
-enum class Kind { Flag, Number, Ranged, KeyCode, Modifiers, Text, Template };
-
-struct KnownKey {
-    const wchar_t* name;
-    Kind kind;
-    int low = 0;
-    int high = 0;
-    const wchar_t* outside = L""; // what the plugin does with a value outside low..high
-};
+using Kind = ValueKind;
 
 struct KnownSection {
     const wchar_t* name;
@@ -159,6 +150,23 @@ const KnownKey* FindKey(const KnownSection& section, const std::wstring& key) {
         if (SameName(k.name, key)) return &k;
     return nullptr;
 }
+
+} // namespace
+
+const KnownKey* FindKnownKey(const std::wstring& section, const std::wstring& key) {
+    const KnownSection* known = FindSection(section);
+    return known ? FindKey(*known, key) : nullptr;
+}
+
+std::vector<std::wstring> KnownKeyNames(const std::wstring& section) {
+    std::vector<std::wstring> names;
+    if (const KnownSection* known = FindSection(section))
+        for (const KnownKey& k : known->keys)
+            names.emplace_back(k.name);
+    return names;
+}
+
+namespace {
 
 // The profile functions strip one pair of quotes around a value.
 std::wstring Unquoted(const std::wstring& value) {

@@ -58,6 +58,29 @@ TextFindings FindTextProblems(const ParsedIni& ini);
 // A UTF-8 file with non-ASCII text (which Windows reads as ANSI), or UTF-16 without its mark.
 std::optional<Problem> FindEncodingProblem(const DecodedIni& decoded, const ParsedIni& ini);
 
+// What the plugin does with the value of a key of a fixed section ([Options], [HotKeys], [TCPos]).
+enum class ValueKind {
+    Flag,      // any number but 0 is on
+    Number,    // any decimal number
+    Ranged,    // low..high; outside says what the plugin does with any other value
+    KeyCode,   // a virtual-key code; empty: the hotkey is off
+    Modifiers, // the letters S, C and A
+    Text,      // an application
+    Template,  // a parameter template
+};
+struct KnownKey {
+    const wchar_t* name;
+    ValueKind kind;
+    int low = 0;
+    int high = 0;
+    const wchar_t* outside = L"";
+};
+// The one table of the keys the plugin reads: nullptr for a key it does not read, and for every key
+// of [Editor], which has no fixed keys. Names match without regard to letter case.
+const KnownKey* FindKnownKey(const std::wstring& section, const std::wstring& key);
+// The names of a section's fixed keys, in the table's order.
+std::vector<std::wstring> KnownKeyNames(const std::wstring& section);
+
 // The known key of the list nearest to name (edit distance, letter case ignored); the first wins a tie.
 std::wstring NearestName(const std::wstring& name, const std::vector<std::wstring>& known);
 // The virtual-key code of a key name such as F2, Enter, PgDn or VK_F4 (letter case and blanks ignored).

@@ -4,17 +4,21 @@
 # have their frames.
 #   --output DIR     where the PNGs go (default: docs/)
 #   --scale PERCENT  the screen's density, 100 (default) or more; the names get a -PERCENT suffix
-#   --display N      the X display number (default 95)
+#   --display N      the X display number (default: $TOLVANIER_SCREENSHOT_DISPLAY, else 95)
+#   --pages          also every page of the main window, and the window made larger:
+#                    settings-page-N.png (N from 1) and settings-large.png
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 output=$ROOT/docs
 scale=100
-display=95
+display=${TOLVANIER_SCREENSHOT_DISPLAY:-95}
+pages=0
 while [ $# -gt 0 ]; do
     case $1 in
         --output) output=$2; shift 2 ;;
         --scale) scale=$2; shift 2 ;;
         --display) display=$2; shift 2 ;;
-        *) echo "usage: $0 [--output DIR] [--scale PERCENT] [--display N]" >&2; exit 2 ;;
+        --pages) pages=1; shift ;;
+        *) echo "usage: $0 [--output DIR] [--scale PERCENT] [--display N] [--pages]" >&2; exit 2 ;;
     esac
 done
 PACKAGES+=("${SCREENSHOT_PACKAGES[@]}")
@@ -69,14 +73,32 @@ window() {
     echo "no window \"$1\"" >&2
     exit 1
 }
-shoot() { import -frame -window "$1" "$2"; echo "screenshot: $2"; }
+# The pointer in the screen's corner, off the windows: a button under it is drawn hot (Xvfb puts it in
+# the middle of the screen, over the main window's buttons).
+shoot() { xdotool mousemove 0 "$(($(xdotool getdisplaygeometry | cut -d' ' -f2) - 1))"; sleep 0.3
+          import -frame -window "$1" "$2"; echo "screenshot: $2"; }
 
 wine "$BUILD_DIR/TolvanierSettings.exe" --ini "$(winepath -w "$work/Tolvanier.ini" 2>/dev/null)" &
+program=$!
 main=$(window "Tolvanier settings")
 sleep 2
 xdotool key --window "$main" Down
 sleep 1
 shoot "$main" "$output/settings-window$suffix.png"
+if [ "$pages" = 1 ]; then
+    # Ctrl+Tab goes from page to page; the fifth comes back to the first.
+    for n in 2 3 4 5 1; do
+        xdotool key --window "$main" ctrl+Tab
+        sleep 1
+        shoot "$main" "$output/settings-page-$n$suffix.png"
+    done
+    geometry=$(xdotool getwindowgeometry "$main" | sed -n 's/.*Geometry: //p')
+    xdotool windowsize "$main" $((${geometry%x*} * 3 / 2)) $((${geometry#*x} * 5 / 4))
+    sleep 2
+    shoot "$main" "$output/settings-large$suffix.png"
+    xdotool windowsize "$main" "${geometry%x*}" "${geometry#*x}"
+    sleep 1
+fi
 # Add...: the dialog that edits an application, filled in as a user types.
 xdotool key alt+d
 dialog=$(window "Application")
@@ -91,7 +113,8 @@ shoot "$dialog" "$output/settings-edit$suffix.png"
 xdotool key Escape
 sleep 1
 xdotool key Escape
-wait
+# The program only: Xvfb and the window manager run until the trap ends them.
+wait $program
 if [ "$scale" != 100 ]; then
     wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
 fi

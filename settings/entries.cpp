@@ -240,21 +240,25 @@ std::wstring DescribeHotkey(int code, const std::wstring& letters) {
 
 std::wstring EffectOfSave(const std::vector<KeyWrite>& written, bool readOptionsEveryTime,
                           const std::vector<std::wstring>& switchedHotkeys) {
-    std::vector<std::wstring> now, atStart;
+    std::vector<std::wstring> now, nextFile, atStart;
     auto add = [](std::vector<std::wstring>& list, const std::wstring& name) {
         if (std::find(list.begin(), list.end(), name) == list.end()) list.push_back(name);
     };
+    // The option cache is filled when a file is viewed, not at a hotkey's key press.
+    std::vector<std::wstring>& cached = readOptionsEveryTime ? nextFile : atStart;
     for (const KeyWrite& w : written) {
         const KnownKey* known = FindKnownKey(w.section, w.key);
-        const bool switched = std::any_of(switchedHotkeys.begin(), switchedHotkeys.end(),
-                                          [&](const std::wstring& k) { return checker::SameName(k, w.key); });
-        if (!known) {
+        // A hotkey's modifiers go with its code when it is switched on or off.
+        const bool switched =
+            std::any_of(switchedHotkeys.begin(), switchedHotkeys.end(), [&](const std::wstring& k) {
+                return checker::SameName(k, w.key) || checker::SameName(ModifierKeyOf(k), w.key);
+            });
+        if (!known)
             add(now, L"[" + w.section + L"]");
-        } else if (known->read == ReadTime::OptionCache || switched) {
-            add(readOptionsEveryTime ? now : atStart, known->name);
-        } else {
+        else if (known->read == ReadTime::OptionCache || switched)
+            add(cached, known->name);
+        else
             add(now, known->name);
-        }
     }
     auto join = [](const std::vector<std::wstring>& names) {
         std::wstring text;
@@ -264,10 +268,13 @@ std::wstring EffectOfSave(const std::vector<KeyWrite>& written, bool readOptions
         return text;
     };
     std::wstring text;
-    if (!now.empty()) text = L"In effect at once: " + join(now) + L".";
-    if (!atStart.empty())
-        text += (text.empty() ? L"" : L" ") + std::wstring(L"At the file manager's next start: ") +
-                join(atStart) + L" (or set ReadOptionsEveryTime=1).";
+    auto say = [&](const std::vector<std::wstring>& names, const wchar_t* when, const wchar_t* after) {
+        if (names.empty()) return;
+        text += (text.empty() ? L"" : L" ") + std::wstring(when) + join(names) + after;
+    };
+    say(now, L"In effect at once: ", L".");
+    say(nextFile, L"At the next file viewed: ", L".");
+    say(atStart, L"At the file manager's next start: ", L" (or set ReadOptionsEveryTime=1).");
     return text;
 }
 

@@ -84,8 +84,9 @@ unsigned ModifierFlags(const std::wstring& letters);
 // "Ctrl+Shift+F4" for a code and modifier letters.
 std::wstring DescribeHotkey(int code, const std::wstring& letters);
 
-// What a save makes of the written keys, for the window to say: what the plugin takes at the next file
-// viewed and what at the file manager's next start. switchedHotkeys: hotkey code keys turned on or off.
+// What a save makes of the written keys, for the window to say: what the plugin takes at its next use
+// of them, what at the next file viewed (options, with ReadOptionsEveryTime=1) and what at the file
+// manager's next start. switchedHotkeys: hotkey code keys turned on or off, which the option cache holds.
 std::wstring EffectOfSave(const std::vector<KeyWrite>& written, bool readOptionsEveryTime,
                           const std::vector<std::wstring>& switchedHotkeys);
 

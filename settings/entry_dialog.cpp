@@ -53,9 +53,10 @@ void UpdatePreview(HWND dialog, EntryDialog& d) {
     const bool noKeys = !d.defaultEditor && !d.before.forApplication && checker::Trim(fields.keys).empty();
     d.preview = d.model.PreviewEntry(d.before, fields, d.defaultEditor);
     const std::wstring first = FirstItem(fields.keys);
-    const std::wstring example = d.defaultEditor    ? L"a file with nothing configured, by the first hotkey"
-                                 : first == L":dir" ? L"a folder"
-                                                    : L"example" + (first.empty() ? L"" : L"." + first);
+    const std::wstring example = d.defaultEditor ? L"a file with nothing configured, by the first hotkey"
+                                 : first == L":dir"
+                                     ? L"a folder"
+                                     : L"the file example" + (first.empty() ? L"" : L"." + first);
     const std::wstring text =
         noKeys ? L"Give the extension keys." : L"For " + example + L":\n" + d.preview.text;
     SetDlgItemTextW(dialog, IDC_PREVIEW, WithWindowsLineEnds(text).c_str());

@@ -1,95 +1,104 @@
 #include "settings/keys.h"
 
-#include "checker/ini_check.h"
-
 namespace settings {
+namespace {
 
-const std::vector<KnownKey>& KnownKeys() {
-    using K = KeyKind;
+std::vector<KnownKey> PresentedKeys() {
     using R = ReadTime;
     static const wchar_t* const kWhere = L"Where the plugin takes a file";
     static const wchar_t* const kOpens = L"What opens a file";
     static const wchar_t* const kViewer = L"The viewer window";
     static const wchar_t* const kOther = L"Reading and the clipboard";
-    static const std::vector<KnownKey> keys = {
-        {L"Options", L"ScrollLockControl", K::Flag, L"0", R::OptionCache, Page::WhereItActs, kWhere,
+    return {
+        {L"Options", L"ScrollLockControl", L"0", R::OptionCache, Page::WhereItActs, kWhere,
          L"Only while Scroll Lock is on"},
-        {L"Options", L"ModalOnly", K::Flag, L"0", R::OptionCache, Page::WhereItActs, kWhere,
+        {L"Options", L"ModalOnly", L"0", R::OptionCache, Page::WhereItActs, kWhere,
          L"Only from the Find Files, Synchronize Directories and overwrite dialogs"},
-        {L"Options", L"FindFiles", K::Flag, L"1", R::OptionCache, Page::WhereItActs, kWhere,
+        {L"Options", L"FindFiles", L"1", R::OptionCache, Page::WhereItActs, kWhere,
          L"Files viewed from the Find Files dialog"},
-        {L"Options", L"SyncDirs", K::Flag, L"1", R::OptionCache, Page::WhereItActs, kWhere,
+        {L"Options", L"SyncDirs", L"1", R::OptionCache, Page::WhereItActs, kWhere,
          L"Files viewed from Synchronize Directories"},
-        {L"Options", L"TCWindow", K::Flag, L"1", R::OptionCache, Page::WhereItActs, kWhere,
+        {L"Options", L"TCWindow", L"1", R::OptionCache, Page::WhereItActs, kWhere,
          L"A separate viewer window opened from the main window"},
-        {L"Options", L"QuickView", K::Flag, L"0", R::OptionCache, Page::WhereItActs, kWhere,
-         L"The quick-view panel"},
-        {L"Options", L"Lister4", K::Flag, L"0", R::OptionCache, Page::WhereItActs, kWhere,
+        {L"Options", L"QuickView", L"0", R::OptionCache, Page::WhereItActs, kWhere, L"The quick-view panel"},
+        {L"Options", L"Lister4", L"0", R::OptionCache, Page::WhereItActs, kWhere,
          L"An open viewer window switched to the plugin"},
-        {L"Options", L"ListerDirectly", K::Flag, L"0", R::OptionCache, Page::WhereItActs, kWhere,
+        {L"Options", L"ListerDirectly", L"0", R::OptionCache, Page::WhereItActs, kWhere,
          L"No window of the file manager active"},
-        {L"Options", L"OverWrite", K::Flag, L"1", R::OptionCache, Page::WhereItActs, kWhere,
+        {L"Options", L"OverWrite", L"1", R::OptionCache, Page::WhereItActs, kWhere,
          L"Files viewed from the overwrite dialog"},
-        {L"Options", L"IfIsExtOnly", K::Flag, L"0", R::OptionCache, Page::Options, kOpens,
+        {L"Options", L"IfIsExtOnly", L"0", R::OptionCache, Page::Options, kOpens,
          L"Leave unconfigured extensions to the viewer, not the default editor"},
-        {L"Options", L"UseTCExtensions", K::Flag, L"0", R::OptionCache, Page::Options, kOpens,
+        {L"Options", L"UseTCExtensions", L"0", R::OptionCache, Page::Options, kOpens,
          L"Take applications from the file manager's [Extensions]"},
-        {L"Options", L"UseSystemAssociations", K::Flag, L"0", R::OptionCache, Page::Options, kOpens,
+        {L"Options", L"UseSystemAssociations", L"0", R::OptionCache, Page::Options, kOpens,
          L"Open unconfigured extensions in the application Windows associates"},
         {L"Options",
          L"ParamsMode",
-         K::Choice,
          L"1",
          R::OptionCache,
          Page::Options,
          kOpens,
          L"Templates",
-         {{0, L"0: per application ([Editor] path=template)"},
-          {1, L"1: per extension (ext_params=template)"}},
-         L"nothing is opened"},
+         {L"per application ([Editor] path=template)", L"per extension (ext_params=template)"}},
         {L"Options",
          L"ParamsByExtMode",
-         K::Choice,
          L"0",
          R::OptionCache,
          Page::Options,
          kOpens,
          L"Commands, with ParamsMode 1",
-         {{0, L"0: one per application"}, {1, L"1: one per extension"}, {2, L"2: one per file"}},
-         L"nothing is opened"},
+         {L"one per application", L"one per extension", L"one per file"}},
         {L"Options",
          L"ListerState",
-         K::Choice,
          L"1",
          R::OptionCache,
          Page::Options,
          kViewer,
          L"After the start",
-         {{0, L"0: left open"}, {1, L"1: closed (a copy from an archive: kept hidden)"}, {2, L"2: closed"}},
-         L"left open"},
-        {L"Options", L"NextPlugin", K::Flag, L"1", R::OptionCache, Page::Options, kViewer,
+         {L"left open", L"closed (a copy from an archive: kept hidden)", L"closed"}},
+        {L"Options", L"NextPlugin", L"1", R::OptionCache, Page::Options, kViewer,
          L"A viewer that stays open moves on to its next plugin"},
-        {L"Options", L"CopySearchTextToClip", K::Flag, L"1", R::OptionCache, Page::Options, kOther,
+        {L"Options", L"CopySearchTextToClip", L"1", R::OptionCache, Page::Options, kOther,
          L"The Find Files dialog's search text goes to the clipboard"},
-        {L"Options", L"ReadOptionsEveryTime", K::Flag, L"0", R::AtUse, Page::Options, kOther,
+        {L"Options", L"ReadOptionsEveryTime", L"0", R::AtUse, Page::Options, kOther,
          L"Re-read these options at every file, not once per start"},
-        {L"Options", L"DefaultEditor", K::Application, L"notepad", R::AtUse, Page::Applications,
-         L"Default editor", L"The application for extensions with nothing configured"},
-        {L"Options", L"DefaultEditor_params", K::Template, L"", R::AtUse, Page::Applications,
-         L"Default editor", L"Its template, with ParamsMode=0"},
-        {L"HotKeys", L"AppFromLister_key", K::KeyCode, L"", R::PresenceCached, Page::Hotkeys,
-         L"Configured application", L"Opens the viewed file in its configured application"},
-        {L"HotKeys", L"AppFromLister_mod", K::Modifiers, L"", R::AtUse, Page::Hotkeys,
-         L"Configured application", L"Its modifiers"},
-        {L"HotKeys", L"DefSysAppFromLister_key", K::KeyCode, L"", R::PresenceCached, Page::Hotkeys,
+        {L"Options", L"DefaultEditor", L"notepad", R::AtUse, Page::Applications, L"Default editor",
+         L"The application for extensions with nothing configured"},
+        {L"Options", L"DefaultEditor_params", L"", R::AtUse, Page::Applications, L"Default editor",
+         L"Its template, with ParamsMode=0"},
+        {L"HotKeys", L"AppFromLister_key", L"", R::PresenceCached, Page::Hotkeys, L"Configured application",
+         L"Opens the viewed file in its configured application"},
+        {L"HotKeys", L"AppFromLister_mod", L"", R::AtUse, Page::Hotkeys, L"Configured application",
+         L"Its modifiers"},
+        {L"HotKeys", L"DefSysAppFromLister_key", L"", R::PresenceCached, Page::Hotkeys,
          L"System's association", L"Opens it in the application Windows associates with it"},
-        {L"HotKeys", L"DefSysAppFromLister_mod", K::Modifiers, L"", R::AtUse, Page::Hotkeys,
-         L"System's association", L"Its modifiers"},
-        {L"HotKeys", L"ChooseAppFromLister_key", K::KeyCode, L"", R::PresenceCached, Page::Hotkeys,
+        {L"HotKeys", L"DefSysAppFromLister_mod", L"", R::AtUse, Page::Hotkeys, L"System's association",
+         L"Its modifiers"},
+        {L"HotKeys", L"ChooseAppFromLister_key", L"", R::PresenceCached, Page::Hotkeys,
          L"Menu of applications", L"Shows a menu of applications for the file"},
-        {L"HotKeys", L"ChooseAppFromLister_mod", K::Modifiers, L"", R::AtUse, Page::Hotkeys,
-         L"Menu of applications", L"Its modifiers"},
+        {L"HotKeys", L"ChooseAppFromLister_mod", L"", R::AtUse, Page::Hotkeys, L"Menu of applications",
+         L"Its modifiers"},
     };
+}
+
+} // namespace
+
+const std::vector<KnownKey>& KnownKeys() {
+    static const std::vector<KnownKey> keys = [] {
+        std::vector<KnownKey> presented = PresentedKeys();
+        for (KnownKey& k : presented) {
+            const checker::KnownKey* rule = checker::FindKnownKey(k.section, k.name);
+            if (!rule) continue; // stays a text no page shows; the tests hold both tables to each other
+            k.kind = rule->kind;
+            k.otherValues = rule->outside;
+            for (size_t i = 0; i < k.meaningTexts.size(); ++i) {
+                const int value = rule->low + static_cast<int>(i);
+                k.meanings.push_back({value, std::to_wstring(value) + L": " + k.meaningTexts[i]});
+            }
+        }
+        return presented;
+    }();
     return keys;
 }
 

@@ -1,20 +1,15 @@
-// Every settings key the settings window shows, in one table: where it lies, what kind of value it
-// takes, what its values mean and when the plugin reads it. No platform call here.
+// Every settings key the settings window shows, in one table: where it stands on which page, its
+// explanation, the meanings of its values and when the plugin reads it. What kind of value a key takes,
+// its range and what the plugin does outside it come from the checker's table of the keys the plugin
+// reads. No platform call here.
 #pragma once
 
 #include <string>
 #include <vector>
 
-namespace settings {
+#include "checker/ini_check.h"
 
-enum class KeyKind {
-    Flag,        // 0 or 1, shown as a check box
-    Choice,      // one of a few numbers, shown as a drop-down of their meanings
-    Application, // a program, edited in the application dialog
-    Template,    // a parameter template, edited beside its application
-    KeyCode,     // a hotkey's decimal virtual-key code; empty: the hotkey is off
-    Modifiers,   // a hotkey's modifier letters S, C and A
-};
+namespace settings {
 
 // When the plugin reads a key, which decides when a saved change takes effect.
 enum class ReadTime {
@@ -26,7 +21,7 @@ enum class ReadTime {
 
 struct Meaning {
     int value;
-    const wchar_t* text;
+    std::wstring text; // "1: closed"
 };
 
 enum class Page { Applications, WhereItActs, Options, Hotkeys };
@@ -34,14 +29,16 @@ enum class Page { Applications, WhereItActs, Options, Hotkeys };
 struct KnownKey {
     const wchar_t* section;
     const wchar_t* name;
-    KeyKind kind;
     const wchar_t* defaultText; // what the plugin's reader takes when the key is not written
     ReadTime read;
     Page page;
     const wchar_t* group;       // the heading it stands under on its page
     const wchar_t* explanation; // the guide's one line: what the checked box, the drop-down or the key does
-    std::vector<Meaning> meanings = {}; // Choice: the values the plugin acts on
-    const wchar_t* otherValues = L"";   // Choice: what the plugin does with any other value
+    std::vector<const wchar_t*> meaningTexts = {}; // Ranged: what low, low + 1, ... high do
+    // From the checker's table.
+    checker::ValueKind kind = checker::ValueKind::Text;
+    std::vector<Meaning> meanings = {}; // Ranged: the values the plugin acts on, low to high
+    const wchar_t* otherValues = L"";   // Ranged: what the plugin does with any other value
 };
 
 const std::vector<KnownKey>& KnownKeys();

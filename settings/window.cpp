@@ -7,6 +7,7 @@
 #include <shellapi.h>
 #include <uxtheme.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,7 @@ struct Window {
     std::wstring saved; // what the last save said, until the next change
     size_t changesAtSave = 0;
     bool changedElsewhere = false;
+    int selectedRow = -1; // of the applications list, while another page is shown
 };
 
 const std::vector<KnownKey>& Keys() {
@@ -75,9 +77,11 @@ RECT DialogUnits(HWND dialog, int x, int y, int w, int h) {
     return r;
 }
 
+// Without the copy of the old contents: a control moved while its old place is not painted yet would
+// show that place (seen under Wine: the status line blank after the window grew).
 void Place(HWND dialog, int id, const RECT& r) {
     SetWindowPos(GetDlgItem(dialog, id), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
 // The client size of a dialog in dialog units.
@@ -101,9 +105,42 @@ HWND MakeControl(HWND page, const wchar_t* cls, const std::wstring& text, DWORD 
 
 // ---- The applications page.
 
+// The status line under the list, which shows the selected row's status whole, in dialog units.
+constexpr int kStatusLineHeight = 27;
+
+const EditorRow* SelectedRow(Window& w) {
+    const int selected = ListView_GetNextItem(GetDlgItem(w.page, IDC_APPLIST), -1, LVNI_SELECTED);
+    const std::vector<EditorRow>& rows = w.model.Rows();
+    return selected >= 0 && static_cast<size_t>(selected) < rows.size() ? &rows[static_cast<size_t>(selected)]
+                                                                        : nullptr;
+}
+
+void OnSelectionChanged(Window& w) {
+    const EditorRow* row = SelectedRow(w);
+    EnableWindow(GetDlgItem(w.page, IDC_EDIT), row != nullptr);
+    EnableWindow(GetDlgItem(w.page, IDC_REMOVE), row != nullptr);
+    const std::wstring text =
+        row ? row->keys + L": " + row->status : L"Select a line to read its whole status here.";
+    SetDlgItemTextW(w.page, IDC_APP_STATUS, text.c_str());
+}
+
+// The status column takes the width the others leave, with room for a vertical scroll bar, so that the
+// list scrolls sideways only when the window is too narrow for its least width.
+void FitStatusColumn(HWND page) {
+    const HWND list = GetDlgItem(page, IDC_APPLIST);
+    RECT inside;
+    GetClientRect(list, &inside);
+    int rest = inside.right;
+    if (!(GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL)) rest -= GetSystemMetrics(SM_CXVSCROLL);
+    for (int column = 0; column < 3; ++column)
+        rest -= ListView_GetColumnWidth(list, column);
+    ListView_SetColumnWidth(list, 3, std::max<int>(rest, DialogUnits(page, 0, 0, 100, 1).right));
+}
+
 void FillApplications(Window& w) {
     const HWND list = GetDlgItem(w.page, IDC_APPLIST);
-    const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    const int selected =
+        ListView_GetItemCount(list) > 0 ? ListView_GetNextItem(list, -1, LVNI_SELECTED) : w.selectedRow;
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(list);
     int index = 0;
@@ -119,12 +156,13 @@ void FillApplications(Window& w) {
             ListView_SetItemText(list, index, column, texts[column - 1].data());
         ++index;
     }
-    if (selected >= 0 && selected < index)
+    if (selected >= 0 && selected < index) {
         ListView_SetItemState(list, selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_EnsureVisible(list, selected, FALSE);
+    }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    const bool any = ListView_GetNextItem(list, -1, LVNI_SELECTED) >= 0;
-    EnableWindow(GetDlgItem(w.page, IDC_EDIT), any);
-    EnableWindow(GetDlgItem(w.page, IDC_REMOVE), any);
+    FitStatusColumn(w.page);
+    OnSelectionChanged(w);
 
     const EditorRow editor = w.model.DefaultEditorRow();
     const std::wstring params = editor.templateText.empty() ? L"" : L", template " + editor.templateText;
@@ -160,8 +198,10 @@ void InitApplications(Window& w) {
 void LayoutApplications(HWND page) {
     const SIZE s = ClientUnits(page);
     const int groupTop = s.cy - 4 - 50, buttonsTop = groupTop - 6 - 14;
+    const int statusTop = buttonsTop - 4 - kStatusLineHeight;
     Place(page, IDC_APPS_LABEL, DialogUnits(page, 4, 4, s.cx - 8, 9));
-    Place(page, IDC_APPLIST, DialogUnits(page, 4, 15, s.cx - 8, buttonsTop - 4 - 15));
+    Place(page, IDC_APPLIST, DialogUnits(page, 4, 15, s.cx - 8, statusTop - 3 - 15));
+    Place(page, IDC_APP_STATUS, DialogUnits(page, 4, statusTop, s.cx - 8, kStatusLineHeight));
     Place(page, IDC_ADD, DialogUnits(page, 4, buttonsTop, 50, 14));
     Place(page, IDC_EDIT, DialogUnits(page, 58, buttonsTop, 50, 14));
     Place(page, IDC_REMOVE, DialogUnits(page, 112, buttonsTop, 50, 14));
@@ -170,13 +210,7 @@ void LayoutApplications(HWND page) {
     Place(page, IDC_DEFAULT_TEXT, DialogUnits(page, 10, groupTop + 13, s.cx - 102, 9));
     Place(page, IDC_DEFAULT_STATUS, DialogUnits(page, 10, groupTop + 24, s.cx - 102, 20));
     Place(page, IDC_DEFAULT_EDIT, DialogUnits(page, s.cx - 86, groupTop + 11, 76, 14));
-}
-
-const EditorRow* SelectedRow(Window& w) {
-    const int selected = ListView_GetNextItem(GetDlgItem(w.page, IDC_APPLIST), -1, LVNI_SELECTED);
-    const std::vector<EditorRow>& rows = w.model.Rows();
-    return selected >= 0 && static_cast<size_t>(selected) < rows.size() ? &rows[static_cast<size_t>(selected)]
-                                                                        : nullptr;
+    FitStatusColumn(page);
 }
 
 // ---- The pages made from the key table.
@@ -217,16 +251,17 @@ void FillGenerated(Window& w) {
         const KnownKey& key = Keys()[i];
         if (KindOf(key.page) != kind) continue;
         switch (key.kind) {
-        case KeyKind::Flag:
+        case checker::ValueKind::Flag:
             CheckDlgButton(w.page, GeneratedId(i, kMain), w.model.Number(key) ? BST_CHECKED : BST_UNCHECKED);
             break;
-        case KeyKind::Choice: {
+        case checker::ValueKind::Ranged: {
             const HWND combo = GetDlgItem(w.page, GeneratedId(i, kSecond));
             const int value = w.model.Number(key);
             SendMessageW(combo, CB_RESETCONTENT, 0, 0);
             int current = -1;
             for (const Meaning& m : key.meanings) {
-                const LRESULT at = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m.text));
+                const LRESULT at =
+                    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m.text.c_str()));
                 SendMessageW(combo, CB_SETITEMDATA, at, m.value);
                 if (m.value == value) current = static_cast<int>(at);
             }
@@ -239,7 +274,7 @@ void FillGenerated(Window& w) {
             SendMessageW(combo, CB_SETCURSEL, current, 0);
             break;
         }
-        case KeyKind::KeyCode: {
+        case checker::ValueKind::KeyCode: {
             const KnownKey* mod = FindKnownKey(key.section, ModifierKeyOf(key.name));
             const int vk = w.model.Text(key).empty() ? 0 : w.model.Number(key);
             unsigned flags = mod ? ModifierFlags(w.model.Text(*mod)) : 0;
@@ -256,58 +291,72 @@ void FillGenerated(Window& w) {
     }
 }
 
-void InitGenerated(Window& w) {
-    const PageKind kind = kPages[w.pageIndex].kind;
+// A control of a page made from the key table, placed in dialog units.
+struct GeneratedControl {
+    const wchar_t* cls;
+    std::wstring text;
+    DWORD style;
+    int id;
+    RECT units;
+};
+
+struct GeneratedPage {
+    std::vector<GeneratedControl> controls;
+    SIZE units{}; // what the page needs
+};
+
+// The controls of a page in the table's order, which is the order of Tab; a group box comes before
+// what it holds. Laid out once: these pages are as tall as their keys, and the window never gets
+// smaller than the tallest (MinimumTrackSize).
+GeneratedPage LayOutGenerated(PageKind kind) {
+    GeneratedPage page;
     std::wstring taken = kWindowMnemonics;
     int y = 4;
     const wchar_t* group = nullptr;
-    int groupTop = 0;
-    HWND groupBox = nullptr;
+    size_t groupBox = SIZE_MAX;
+    auto add = [&](const wchar_t* cls, const std::wstring& text, DWORD style, int id, int x, int top,
+                   int width, int height) {
+        page.controls.push_back({cls, text, style, id, {x, top, x + width, top + height}});
+    };
     auto closeGroup = [&]() {
-        if (!groupBox) return;
-        const RECT r = DialogUnits(w.page, 4, groupTop, 412, y - groupTop + 2);
-        SetWindowPos(groupBox, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER);
+        if (groupBox == SIZE_MAX) return;
+        page.controls[groupBox].units.bottom = y + 2;
+        groupBox = SIZE_MAX;
         y += 8;
     };
     for (size_t i = 0; i < Keys().size(); ++i) {
         const KnownKey& key = Keys()[i];
-        if (KindOf(key.page) != kind || key.kind == KeyKind::Modifiers) continue;
+        if (KindOf(key.page) != kind || key.kind == checker::ValueKind::Modifiers) continue;
         if (!group || std::wstring(group) != key.group) {
             closeGroup();
             group = key.group;
-            groupTop = y;
-            groupBox = kind == PageKind::Hotkeys ? nullptr
-                                                 : MakeControl(w.page, WC_BUTTON, group, BS_GROUPBOX, -1,
-                                                               DialogUnits(w.page, 4, y, 412, 20));
-            y += kind == PageKind::Hotkeys ? 0 : 12;
+            if (kind != PageKind::Hotkeys) {
+                groupBox = page.controls.size();
+                add(WC_BUTTON, group, BS_GROUPBOX, -1, 4, y, 412, 20);
+                y += 12;
+            }
         }
         const std::wstring name = key.name;
         switch (key.kind) {
-        case KeyKind::Flag:
-            MakeControl(w.page, WC_BUTTON, WithMnemonic(key.explanation, taken), BS_AUTOCHECKBOX | WS_TABSTOP,
-                        GeneratedId(i, kMain), DialogUnits(w.page, 12, y, 300, 10));
-            MakeControl(w.page, WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState),
-                        DialogUnits(w.page, 318, y + 1, 94, 9));
+        case checker::ValueKind::Flag:
+            add(WC_BUTTON, WithMnemonic(key.explanation, taken), BS_AUTOCHECKBOX | WS_TABSTOP,
+                GeneratedId(i, kMain), 12, y, 300, 10);
+            add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState), 318, y + 1, 94, 9);
             y += 12;
             break;
-        case KeyKind::Choice:
-            MakeControl(w.page, WC_STATIC, WithMnemonic(key.explanation, taken) + L":", 0,
-                        GeneratedId(i, kMain), DialogUnits(w.page, 12, y + 2, 110, 9));
-            MakeControl(w.page, WC_COMBOBOX, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
-                        GeneratedId(i, kSecond), DialogUnits(w.page, 124, y, 188, 80));
-            MakeControl(w.page, WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState),
-                        DialogUnits(w.page, 318, y + 2, 94, 9));
+        case checker::ValueKind::Ranged:
+            add(WC_STATIC, WithMnemonic(key.explanation, taken) + L":", 0, GeneratedId(i, kMain), 12, y + 2,
+                110, 9);
+            add(WC_COMBOBOX, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, GeneratedId(i, kSecond), 124, y,
+                188, 80);
+            add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState), 318, y + 2, 94, 9);
             y += 16;
             break;
-        case KeyKind::KeyCode:
-            MakeControl(w.page, WC_STATIC, WithMnemonic(key.group, taken) + L":", 0, GeneratedId(i, kMain),
-                        DialogUnits(w.page, 4, y + 2, 96, 9));
-            MakeControl(w.page, HOTKEY_CLASSW, L"", WS_BORDER | WS_TABSTOP, GeneratedId(i, kSecond),
-                        DialogUnits(w.page, 102, y, 110, 12));
-            MakeControl(w.page, WC_BUTTON, L"Off", BS_AUTOCHECKBOX | WS_TABSTOP, GeneratedId(i, kOff),
-                        DialogUnits(w.page, 218, y + 1, 40, 10));
-            MakeControl(w.page, WC_STATIC, L"", SS_NOPREFIX, GeneratedId(i, kState),
-                        DialogUnits(w.page, 102, y + 15, 310, 18));
+        case checker::ValueKind::KeyCode:
+            add(WC_STATIC, WithMnemonic(key.group, taken) + L":", 0, GeneratedId(i, kMain), 4, y + 2, 96, 9);
+            add(HOTKEY_CLASSW, L"", WS_BORDER | WS_TABSTOP, GeneratedId(i, kSecond), 102, y, 110, 12);
+            add(WC_BUTTON, L"Off", BS_AUTOCHECKBOX | WS_TABSTOP, GeneratedId(i, kOff), 218, y + 1, 40, 10);
+            add(WC_STATIC, L"", SS_NOPREFIX, GeneratedId(i, kState), 102, y + 15, 310, 18);
             y += 38;
             break;
         default: break;
@@ -317,12 +366,21 @@ void InitGenerated(Window& w) {
     const wchar_t* note =
         kind == PageKind::Hotkeys
             ? L"Click a box and press the keys, or tick Off. The hotkeys work while a viewer window is "
-              L"active. "
-              L"A new key takes effect at once; a hotkey switched on or off at the file manager's next start "
-              L"(or with ReadOptionsEveryTime=1)."
+              L"active. A new key takes effect at once; a hotkey switched on or off at the file manager's "
+              L"next start, or at the next file viewed with ReadOptionsEveryTime=1."
             : L"These options take effect at the file manager's next start, or at the next file viewed with "
               L"ReadOptionsEveryTime=1.";
-    MakeControl(w.page, WC_STATIC, note, SS_NOPREFIX, -1, DialogUnits(w.page, 4, y, 412, 18));
+    add(WC_STATIC, note, SS_NOPREFIX, -1, 4, y, 412, 18);
+    page.units = {4 + 412 + 4, y + 18 + 4};
+    return page;
+}
+
+void InitGenerated(Window& w) {
+    for (const GeneratedControl& c : LayOutGenerated(kPages[w.pageIndex].kind).controls) {
+        const RECT& u = c.units;
+        MakeControl(w.page, c.cls, c.text, c.style, c.id,
+                    DialogUnits(w.page, u.left, u.top, u.right - u.left, u.bottom - u.top));
+    }
     FillGenerated(w);
 }
 
@@ -331,23 +389,30 @@ void OnGeneratedCommand(Window& w, int id, int code) {
     Part part = kMain;
     if (!GeneratedOf(id, index, part)) return;
     const KnownKey& key = Keys()[index];
-    if (key.kind == KeyKind::Flag && part == kMain && code == BN_CLICKED) {
+    if (key.kind == checker::ValueKind::Flag && part == kMain && code == BN_CLICKED) {
         w.model.Set(key, IsDlgButtonChecked(w.page, id) == BST_CHECKED ? L"1" : L"0");
-    } else if (key.kind == KeyKind::Choice && part == kSecond && code == CBN_SELCHANGE) {
+    } else if (key.kind == checker::ValueKind::Ranged && part == kSecond && code == CBN_SELCHANGE) {
         const HWND combo = GetDlgItem(w.page, id);
         const LRESULT at = SendMessageW(combo, CB_GETCURSEL, 0, 0);
         if (at != CB_ERR) w.model.Set(key, std::to_wstring(SendMessageW(combo, CB_GETITEMDATA, at, 0)));
-    } else if (key.kind == KeyKind::KeyCode && part == kSecond && code == EN_CHANGE) {
+    } else if (key.kind == checker::ValueKind::KeyCode && part == kSecond && code == EN_CHANGE) {
         const LRESULT hotkey = SendDlgItemMessageW(w.page, id, HKM_GETHOTKEY, 0, 0);
         const int vk = LOBYTE(LOWORD(hotkey));
+        const unsigned flags = HIBYTE(LOWORD(hotkey)) & (kShift | kCtrl | kAlt);
+        // Modifiers alone: the user is still pressing the keys; filling the box again would lose them.
+        if (!vk && flags) return;
         const KnownKey* mod = FindKnownKey(key.section, ModifierKeyOf(key.name));
         w.model.Set(key, vk ? std::to_wstring(vk) : L"");
-        if (vk && mod) w.model.Set(*mod, ModifierLetters(HIBYTE(LOWORD(hotkey)) & (kShift | kCtrl | kAlt)));
-    } else if (key.kind == KeyKind::KeyCode && part == kOff && code == BN_CLICKED) {
-        if (IsDlgButtonChecked(w.page, id) == BST_CHECKED) {
-            SendDlgItemMessageW(w.page, GeneratedId(index, kSecond), HKM_SETHOTKEY, 0, 0);
-            w.model.Set(key, L"");
+        if (vk && mod) w.model.Set(*mod, ModifierLetters(flags));
+    } else if (key.kind == checker::ValueKind::KeyCode && part == kOff && code == BN_CLICKED) {
+        const HWND box = GetDlgItem(w.page, GeneratedId(index, kSecond));
+        if (IsDlgButtonChecked(w.page, id) != BST_CHECKED) {
+            // On again: the hotkey needs its key first.
+            SendMessageW(w.page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
+            return;
         }
+        SendMessageW(box, HKM_SETHOTKEY, 0, 0);
+        w.model.Set(key, L"");
     } else {
         return;
     }
@@ -426,7 +491,33 @@ void LayoutWindow(Window& w) {
     MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&r), 2);
     TabCtrl_AdjustRect(tabs, FALSE, &r);
     // Above the tab control in the z-order, which clips it: the page's controls come first with Tab.
-    SetWindowPos(w.page, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
+    SetWindowPos(w.page, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOACTIVATE | SWP_NOCOPYBITS);
+}
+
+// Pages whose lists grow with the window need room for a few lines of them, in dialog units.
+constexpr SIZE kApplicationsLeast = {300, 15 + 30 + 3 + kStatusLineHeight + 4 + 14 + 6 + 50 + 4};
+constexpr SIZE kCheckLeast = {4 + 3 * 64, 15 + 40 + 5 + 14 + 4};
+
+// The least window size at which no page's controls overlap or are cut: the pages made from the key
+// table are as large as their layout, the others as large as their least. Zero before the tabs exist.
+SIZE MinimumTrackSize(HWND dialog) {
+    const HWND tabs = GetDlgItem(dialog, IDC_TABS);
+    if (!tabs) return {};
+    SIZE page = kApplicationsLeast;
+    for (const SIZE need :
+         {kCheckLeast, LayOutGenerated(PageKind::WhereItActs).units, LayOutGenerated(PageKind::Options).units,
+          LayOutGenerated(PageKind::Hotkeys).units}) {
+        page.cx = std::max(page.cx, need.cx);
+        page.cy = std::max(page.cy, need.cy);
+    }
+    RECT r = DialogUnits(dialog, 0, 0, page.cx, page.cy);
+    TabCtrl_AdjustRect(tabs, TRUE, &r); // the tab control around that page
+    const RECT margins = DialogUnits(dialog, 0, 0, 7 + 7, 30 + 12 + 14 + 7);
+    RECT window = {0, 0, r.right - r.left + margins.right, r.bottom - r.top + margins.bottom};
+    AdjustWindowRectEx(&window, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
+    return {window.right - window.left, window.bottom - window.top};
 }
 
 INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
@@ -435,6 +526,8 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 // otherwise answer their mnemonics.
 void ShowPage(Window& w, int index) {
     if (w.page) {
+        if (kPages[w.pageIndex].kind == PageKind::Applications)
+            w.selectedRow = ListView_GetNextItem(GetDlgItem(w.page, IDC_APPLIST), -1, LVNI_SELECTED);
         DestroyWindow(w.page);
         w.page = nullptr;
     }
@@ -581,10 +674,8 @@ bool OnPageNotify(Window& w, const NMHDR& n) {
         EditSelected(w);
     } else if (n.code == LVN_KEYDOWN && reinterpret_cast<const NMLVKEYDOWN&>(n).wVKey == VK_DELETE) {
         OnPageCommand(w, IDC_REMOVE, BN_CLICKED);
-    } else if (n.code == LVN_ITEMCHANGED) {
-        const bool any = ListView_GetNextItem(n.hwndFrom, -1, LVNI_SELECTED) >= 0;
-        EnableWindow(GetDlgItem(w.page, IDC_EDIT), any);
-        EnableWindow(GetDlgItem(w.page, IDC_REMOVE), any);
+    } else if (n.code == LVN_ITEMCHANGED && (reinterpret_cast<const NMLISTVIEW&>(n).uChanged & LVIF_STATE)) {
+        OnSelectionChanged(w);
     }
     return true;
 }
@@ -641,10 +732,9 @@ INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         if (w) LayoutWindow(*w);
         return TRUE;
     case WM_GETMINMAXINFO: {
-        RECT r = DialogUnits(dialog, 0, 0, 430, 290);
-        AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
+        const SIZE least = MinimumTrackSize(dialog);
+        if (least.cx <= 0) return FALSE;
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {least.cx, least.cy};
         return TRUE;
     }
     case WM_DPICHANGED: {
@@ -687,11 +777,13 @@ INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
             Refresh(*w);
             return TRUE;
         }
-        case IDOK:
-            // Enter in the list edits its selected row; elsewhere it does nothing.
-            if (w->page && GetFocus() == GetDlgItem(w->page, IDC_APPLIST)) EditSelected(*w);
-            return TRUE;
+        case IDOK: return TRUE; // Enter does nothing but in the list and on buttons
         case IDCANCEL: CloseWindow(*w); return TRUE;
+        }
+        // Enter on a focused button of the page: the dialog manager sends its click to the top dialog.
+        if (const HWND from = reinterpret_cast<HWND>(lParam); w->page && from && GetParent(from) == w->page) {
+            SendMessageW(w->page, WM_COMMAND, wParam, lParam);
+            return TRUE;
         }
         return FALSE;
     case WM_CLOSE:
@@ -700,6 +792,16 @@ INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_DESTROY: PostQuitMessage(0); return TRUE;
     }
     return FALSE;
+}
+
+// Enter in the list edits its selected row. Taken before the dialog manager, which sends Enter to the
+// default button, and which under Wine keeps a button of the page as the default once it had the focus.
+bool EditByEnter(Window& w, const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN || !w.page ||
+        msg.hwnd != GetDlgItem(w.page, IDC_APPLIST))
+        return false;
+    EditSelected(w);
+    return true;
 }
 
 // Ctrl+Tab and Ctrl+Shift+Tab (and Ctrl+PgDn, Ctrl+PgUp) go from page to page, as in property sheets.
@@ -730,7 +832,7 @@ int RunSettingsWindow(HINSTANCE instance, SettingsModel& model, int show) {
     SendMessageW(w.page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(w.page, IDC_APPLIST)), TRUE);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (SwitchPageByKey(w, msg)) continue;
+        if (SwitchPageByKey(w, msg) || EditByEnter(w, msg)) continue;
         if (IsDialogMessageW(dialog, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);

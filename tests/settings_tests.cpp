@@ -3,6 +3,10 @@
 // the program itself, driven through its controls' messages.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h.
+#include <commctrl.h>
+
+#include <algorithm>
 
 #include "checker/check.h"
 #include "config/ini.h"
@@ -27,6 +31,18 @@ std::vector<checker::IniEntry> EditorEntries(const std::wstring& lines) {
 
 std::wstring Decoded(const std::string& bytes) {
     return checker::DecodeIniFile(bytes).text;
+}
+
+// The checker's report on the file with files as one selection, and its exit status.
+std::wstring CheckerReport(const std::wstring& ini, int& status,
+                           const std::vector<std::wstring>& files = {}) {
+    checker::Arguments args;
+    args.ini = ini;
+    args.files = files;
+    std::wstring report;
+    status = checker::RunCheck(args, BuildDir(), report);
+    OptionsIniName[0] = TCIniName[0] = L'\0';
+    return report;
 }
 
 const KnownKey& Key(const wchar_t* name) {
@@ -130,15 +146,64 @@ TEST(SettingsText, HotkeysMnemonicsAndWhatASaveTakesEffectOn) {
     EXPECT_EQ(WithMnemonic(L"Templates", taken), L"T&emplates");
     EXPECT_EQ(taken, L"slte");
 
+    // The option cache (and whether a hotkey is on at all) is filled when a file is viewed: at the file
+    // manager's first, or at each with ReadOptionsEveryTime=1; the rest is read at each use.
     const std::vector<KeyWrite> written = {{L"Editor", L"txt", L"ed.exe"},
                                            {L"Options", L"QuickView", L"1"},
                                            {L"Options", L"DefaultEditor", L"ed.exe"},
                                            {L"HotKeys", L"AppFromLister_key", L"115"},
-                                           {L"HotKeys", L"DefSysAppFromLister_key", L"116"}};
-    EXPECT_EQ(EffectOfSave(written, false, {L"DefSysAppFromLister_key"}),
-              L"In effect at once: [Editor], DefaultEditor, AppFromLister_key. At the file "
-              L"manager's next start: QuickView, DefSysAppFromLister_key (or set ReadOptionsEveryTime=1).");
-    EXPECT_EQ(EffectOfSave({written[1]}, true, {}), L"In effect at once: QuickView.");
+                                           {L"HotKeys", L"DefSysAppFromLister_key", L"116"},
+                                           {L"Options", L"UseSystemAssociations", L"1"},
+                                           {L"HotKeys", L"ChooseAppFromLister_key", L"117"},
+                                           {L"HotKeys", L"ChooseAppFromLister_mod", L"S"},
+                                           {L"HotKeys", L"AppFromLister_mod", L"C"}};
+    const struct {
+        bool everyTime;
+        std::vector<std::wstring> switched;
+        const wchar_t* says;
+    } cases[] = {
+        {false,
+         {L"DefSysAppFromLister_key", L"ChooseAppFromLister_key"},
+         L"In effect at once: [Editor], DefaultEditor, AppFromLister_key, AppFromLister_mod. At the file "
+         L"manager's next start: QuickView, DefSysAppFromLister_key, UseSystemAssociations, "
+         L"ChooseAppFromLister_key, ChooseAppFromLister_mod (or set ReadOptionsEveryTime=1)."},
+        {true,
+         {L"ChooseAppFromLister_key"},
+         L"In effect at once: [Editor], DefaultEditor, AppFromLister_key, DefSysAppFromLister_key, "
+         L"AppFromLister_mod. At the next file viewed: QuickView, UseSystemAssociations, "
+         L"ChooseAppFromLister_key, ChooseAppFromLister_mod."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(EffectOfSave(written, c.everyTime, c.switched), c.says);
+    EXPECT_EQ(EffectOfSave({written[1]}, true, {}), L"At the next file viewed: QuickView.");
+}
+
+// The window shows every key of [Options] and [HotKeys] the checker knows, and takes their kinds and
+// ranges from the checker's table: a drop-down lists exactly the values the checker accepts.
+TEST(SettingsText, TheKeyTableIsTheCheckersOwn) {
+    for (const KnownKey& k : KnownKeys()) {
+        const checker::KnownKey* rule = checker::FindKnownKey(k.section, k.name);
+        ASSERT_NE(rule, nullptr) << WideToUtf8(k.name) << " is unknown to the checker";
+        EXPECT_EQ(k.kind, rule->kind) << WideToUtf8(k.name);
+        if (k.kind == checker::ValueKind::Ranged) {
+            ASSERT_EQ(k.meanings.size(), static_cast<size_t>(rule->high - rule->low + 1))
+                << WideToUtf8(k.name);
+            EXPECT_EQ(k.meanings.front().value, rule->low);
+            EXPECT_EQ(k.meanings.back().text.substr(0, 2), std::to_wstring(rule->high) + L":");
+            EXPECT_STRNE(k.otherValues, L"") << WideToUtf8(k.name);
+        } else {
+            EXPECT_TRUE(k.meanings.empty()) << WideToUtf8(k.name);
+        }
+        if (k.kind == checker::ValueKind::KeyCode) {
+            EXPECT_NE(FindKnownKey(k.section, ModifierKeyOf(k.name)), nullptr) << WideToUtf8(k.name);
+        }
+    }
+    for (const wchar_t* section : {L"Options", L"HotKeys"})
+        for (const std::wstring& name : checker::KnownKeyNames(section))
+            EXPECT_NE(FindKnownKey(section, name), nullptr) << WideToUtf8(name) << " is not in the window";
+    EXPECT_EQ(checker::FindKnownKey(L"options", L"LISTERSTATE"),
+              checker::FindKnownKey(L"Options", L"ListerState"));
+    EXPECT_EQ(checker::FindKnownKey(L"Editor", L"txt"), nullptr);
 }
 
 // The table's defaults are the ones the plugin's option reader takes for keys it does not find.
@@ -185,7 +250,10 @@ struct SettingsModelTest : testing::Test {
     std::wstring app = ViewAppPath();
     SettingsModel model{BuildDir()};
 
-    void TearDown() override { OptionsIniName[0] = TCIniName[0] = L'\0'; }
+    void TearDown() override {
+        OptionsIniName[0] = TCIniName[0] = L'\0';
+        SetEnv(L"COMMANDER_INI", nullptr);
+    }
     void Open(const std::wstring& text) {
         ASSERT_TRUE(WriteUtf16File(ini, text));
         AgeFile(ini, 5);
@@ -268,10 +336,8 @@ TEST_F(SettingsModelTest, SavingWritesOnlyTheChangedKeysAndKeepsEverythingElse) 
     EXPECT_EQ(Lines(Decoded(after)), expected) << WideToUtf8(Decoded(after));
 
     // The checker finds nothing wrong in what was written; the unknown key stays, and stays its finding.
-    checker::Arguments args;
-    args.ini = ini;
-    std::wstring report;
-    checker::RunCheck(args, BuildDir(), report);
+    int status = 0;
+    const std::wstring report = CheckerReport(ini, status);
     EXPECT_NE(report.find(L"\nproblem: [Options] Unknown (line 5)"), std::wstring::npos)
         << WideToUtf8(report);
     EXPECT_NE(report.find(L"\nresult: 1 problem (exit status 1)"), std::wstring::npos) << WideToUtf8(report);
@@ -333,6 +399,46 @@ TEST_F(SettingsModelTest, AnotherProgramsChangeIsNeverOverwrittenSilently) {
     EXPECT_FALSE(model.ChangedOnDisk());
 }
 
+// Whatever the controls let the user pick, the checker finds nothing wrong in what is written: every
+// flag off and on, each value of each drop-down, each hotkey with every set of modifiers, and off.
+TEST_F(SettingsModelTest, EveryValueTheWindowWritesIsCleanToTheChecker) {
+    std::wstring sample = kSample;
+    sample.erase(sample.find(L"Unknown=kept\r\n"), 14);
+    Open(sample);
+    // UseTCExtensions=1 needs the file manager's INI, as under the file manager.
+    ASSERT_TRUE(WriteUtf16File(dir / L"wincmd.ini", L"[Configuration]\r\n[Extensions]\r\n"));
+    SetEnv(L"COMMANDER_INI", (dir / L"wincmd.ini").c_str());
+    for (int round = 0; round < 8; ++round) {
+        int code = 112 + round;
+        for (const KnownKey& k : KnownKeys()) {
+            switch (k.kind) {
+            case checker::ValueKind::Flag: model.Set(k, round % 2 ? L"1" : L"0"); break;
+            case checker::ValueKind::Ranged:
+                model.Set(k,
+                          std::to_wstring(k.meanings[static_cast<size_t>(round) % k.meanings.size()].value));
+                break;
+            case checker::ValueKind::KeyCode:
+                // Off in the last round, as the Off box writes it.
+                model.Set(k, round == 7 ? L"" : std::to_wstring(code++));
+                break;
+            case checker::ValueKind::Modifiers:
+                model.Set(k, ModifierLetters(static_cast<unsigned>(round + code) % 8));
+                break;
+            case checker::ValueKind::Text: model.Set(k, app); break;
+            case checker::ValueKind::Template: model.Set(k, round % 2 ? L"-v %1" : L""); break;
+            default: break;
+            }
+        }
+        const SettingsModel::SaveResult saved = model.Save(false);
+        ASSERT_TRUE(saved.saved) << WideToUtf8(saved.error);
+        int status = 1;
+        const std::wstring report = CheckerReport(ini, status);
+        EXPECT_EQ(status, 0) << "round " << round << "\n" << WideToUtf8(report);
+        EXPECT_EQ(config::IniReadString(ini.c_str(), L"HotKeys", L"AppFromLister_key", L"?"),
+                  round == 7 ? L"" : std::to_wstring(112 + round));
+    }
+}
+
 // ---- The program, end to end.
 
 namespace {
@@ -340,13 +446,15 @@ namespace {
 struct WindowOf {
     DWORD pid;
     const wchar_t* title;
+    HWND except;
     HWND found;
 };
 
-HWND FindProcessWindow(DWORD pid, const wchar_t* title, DWORD timeoutMs) {
+// A visible top-level window of the process with the title, other than except.
+HWND FindProcessWindow(DWORD pid, const wchar_t* title, DWORD timeoutMs, HWND except = nullptr) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     do {
-        WindowOf search{pid, title, nullptr};
+        WindowOf search{pid, title, except, nullptr};
         EnumWindows(
             [](HWND w, LPARAM l) -> BOOL {
                 auto* s = reinterpret_cast<WindowOf*>(l);
@@ -354,7 +462,9 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* title, DWORD timeoutMs) {
                 GetWindowThreadProcessId(w, &owner);
                 wchar_t text[256] = L"";
                 GetWindowTextW(w, text, 256);
-                if (owner != s->pid || !IsWindowVisible(w) || std::wstring(text) != s->title) return TRUE;
+                if (owner != s->pid || w == s->except || !IsWindowVisible(w) ||
+                    std::wstring(text) != s->title)
+                    return TRUE;
                 s->found = w;
                 return FALSE;
             },
@@ -391,10 +501,14 @@ std::wstring TextOf(HWND control) {
     return text;
 }
 
+LRESULT Send(HWND control, UINT message, WPARAM wParam, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(control, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    return static_cast<LRESULT>(result);
+}
+
 void SetText(HWND control, const std::wstring& text) {
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
-                        5000, &ignored);
+    Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 // Waits until the text of control holds part.
@@ -408,32 +522,111 @@ bool WaitForText(HWND control, const std::wstring& part, DWORD timeoutMs) {
     return true;
 }
 
+bool WaitForClosed(HWND window) {
+    for (int i = 0; i < 100 && IsWindow(window); ++i)
+        Sleep(50);
+    return !IsWindow(window);
+}
+
+// The id of a control made from the key table: four per key, then the part.
+int GeneratedId(const wchar_t* name, int part) {
+    const std::vector<KnownKey>& keys = KnownKeys();
+    for (size_t i = 0; i < keys.size(); ++i)
+        if (std::wstring(keys[i].name) == name) return IDC_GENERATED + 4 * static_cast<int>(i) + part;
+    ADD_FAILURE() << "no key " << WideToUtf8(name);
+    return 0;
+}
+constexpr int kMain = 0, kSecond = 1, kOff = 2, kState = 3;
+
+RECT RectOf(HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    return r;
+}
+
+// TolvanierSettings.exe on a prepared file, driven through its controls' messages as the dialog
+// manager and the controls send them.
+struct SettingsWindowTest : testing::Test {
+    TempDir dir{L"settings_window"};
+    std::wstring ini = dir / L"Tolvanier.ini", app = ViewAppPath();
+    win::UniqueProcessInfo process;
+    HWND window = nullptr;
+
+    static std::wstring Sample() {
+        std::wstring sample = kSample;
+        return sample.erase(sample.find(L"Unknown=kept\r\n"), 14); // the checker would report it
+    }
+    void Start() {
+        std::wstring commandLine = Quoted(BuildDir() + L"TolvanierSettings.exe") + L" --ini " + Quoted(ini);
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &si, &pi));
+        process = win::UniqueProcessInfo(pi);
+        window = FindProcessWindow(pi.dwProcessId, L"Tolvanier settings", 20000);
+        ASSERT_NE(window, nullptr) << "no settings window";
+        ASSERT_TRUE(WaitForText(Control(IDC_HEADER), L"settings: ", 5000));
+    }
+    void TearDown() override {
+        OptionsIniName[0] = TCIniName[0] = L'\0';
+        if (!process.process) return;
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        // Unsaved changes: the window asks first; they are dropped.
+        if (WaitForSingleObject(process.process.Get(), 3000) != WAIT_OBJECT_0)
+            if (const HWND box = Box(2000)) PostMessageW(box, WM_COMMAND, IDNO, 0);
+        if (WaitForSingleObject(process.process.Get(), 10000) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "the program did not end";
+            TerminateProcess(process.process.Get(), 1);
+        }
+    }
+    HWND Control(int id) { return FindControl(window, id); }
+    // A notification as the control sends it to its parent: handled when this returns.
+    void Notify(int id, int code) {
+        const HWND control = Control(id);
+        ASSERT_NE(control, nullptr) << id;
+        Send(GetParent(control), WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+    }
+    void Tick(const wchar_t* name) {
+        Send(Control(GeneratedId(name, kMain)), BM_SETCHECK, BST_CHECKED);
+        Notify(GeneratedId(name, kMain), BN_CLICKED);
+    }
+    void Key(int id, WORD vk) { PostMessageW(Control(id), WM_KEYDOWN, vk, 1); }
+    // The next page, as the arrow key in the tabs reaches it; waits for one of its controls.
+    void NextPage(int controlOfPage) {
+        Key(IDC_TABS, VK_RIGHT);
+        for (int i = 0; i < 100 && !Control(controlOfPage); ++i)
+            Sleep(50);
+        ASSERT_NE(Control(controlOfPage), nullptr);
+    }
+    bool StatusSays(const std::wstring& part) {
+        const bool says = WaitForText(Control(IDC_STATUS), part, 10000);
+        if (!says) ADD_FAILURE() << "status: " << WideToUtf8(TextOf(Control(IDC_STATUS)));
+        return says;
+    }
+    void Save() { PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_SAVE, BN_CLICKED), 0); }
+    // A message box of the window (its caption is the window's title).
+    HWND Box(DWORD timeoutMs = 10000) {
+        return FindProcessWindow(process.processId, L"Tolvanier settings", timeoutMs, window);
+    }
+    std::wstring FileText() { return Decoded(ReadFileBytes(ini)); }
+};
+
 } // namespace
 
-TEST(SettingsWindow, AnApplicationAddedThroughTheDialogIsSavedAndCheckedClean) {
-    TempDir dir(L"settings_window");
-    const std::wstring ini = dir / L"Tolvanier.ini", app = ViewAppPath();
-    std::wstring sample = kSample;
-    sample.erase(sample.find(L"Unknown=kept\r\n"), 14); // the checker would report it
+TEST_F(SettingsWindowTest, AnApplicationAddedThroughTheDialogIsSavedAndCheckedClean) {
+    const std::wstring sample = Sample();
     ASSERT_TRUE(WriteUtf16File(ini, sample));
     ASSERT_TRUE(WriteTextFile(dir / L"a.tolv", "x"));
+    Start();
+    EXPECT_TRUE(WaitForText(Control(IDC_HEADER), L"UTF-16 LE with byte-order mark", 5000));
 
-    std::wstring commandLine = Quoted(BuildDir() + L"TolvanierSettings.exe") + L" --ini " + Quoted(ini);
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(
-        CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    const win::UniqueProcessInfo process(pi);
-    const HWND window = FindProcessWindow(pi.dwProcessId, L"Tolvanier settings", 20000);
-    ASSERT_NE(window, nullptr) << "no settings window";
-    EXPECT_TRUE(WaitForText(FindControl(window, IDC_HEADER), L"UTF-16 LE with byte-order mark", 5000));
-
-    // Add...: the dialog is a real window of its own; it is filled and confirmed by its controls.
-    const HWND add = FindControl(window, IDC_ADD);
+    // Add... by Enter on the focused button: the dialog manager sends the click to the top window.
+    const HWND add = Control(IDC_ADD);
     ASSERT_NE(add, nullptr);
-    PostMessageW(GetParent(add), WM_COMMAND, MAKEWPARAM(IDC_ADD, BN_CLICKED), reinterpret_cast<LPARAM>(add));
-    const HWND dialog = FindProcessWindow(pi.dwProcessId, L"Application", 10000);
+    PostMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(add), TRUE);
+    PostMessageW(add, WM_KEYDOWN, VK_RETURN, 1);
+    const HWND dialog = FindProcessWindow(process.processId, L"Application", 10000);
     ASSERT_NE(dialog, nullptr) << "no edit dialog";
     SetText(GetDlgItem(dialog, IDC_KEYS), L"tolv,md");
     SetText(GetDlgItem(dialog, IDC_APP), app);
@@ -441,17 +634,13 @@ TEST(SettingsWindow, AnApplicationAddedThroughTheDialogIsSavedAndCheckedClean) {
     EXPECT_TRUE(WaitForText(GetDlgItem(dialog, IDC_PREVIEW), L"start: " + Quoted(app) + L" -v ", 10000))
         << WideToUtf8(TextOf(GetDlgItem(dialog, IDC_PREVIEW)));
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    for (int i = 0; i < 100 && IsWindow(dialog); ++i)
-        Sleep(50);
-    EXPECT_FALSE(IsWindow(dialog)) << "the dialog did not close";
-    EXPECT_TRUE(WaitForText(FindControl(window, IDC_STATUS), L"2 unsaved changes", 5000))
-        << WideToUtf8(TextOf(FindControl(window, IDC_STATUS)));
-    EXPECT_EQ(Decoded(ReadFileBytes(ini)), sample) << "nothing is written before Save";
+    EXPECT_TRUE(WaitForClosed(dialog)) << "the dialog did not close";
+    StatusSays(L"2 unsaved changes");
+    EXPECT_EQ(FileText(), sample) << "nothing is written before Save";
 
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_SAVE, BN_CLICKED), 0);
-    EXPECT_TRUE(WaitForText(FindControl(window, IDC_STATUS), L"Saved. In effect at once: [Editor].", 10000))
-        << WideToUtf8(TextOf(FindControl(window, IDC_STATUS)));
-    const std::wstring text = Decoded(ReadFileBytes(ini));
+    Save();
+    StatusSays(L"Saved. In effect at once: [Editor].");
+    const std::wstring text = FileText();
     EXPECT_NE(text.find(L"; applications\r\ntolv,md=" + app + L"\r\ntolv,md_params=-v %1\r\n"),
               std::wstring::npos)
         << WideToUtf8(text);
@@ -459,20 +648,180 @@ TEST(SettingsWindow, AnApplicationAddedThroughTheDialogIsSavedAndCheckedClean) {
               std::wstring::npos);
 
     // The checker reports the saved settings clean and starts the application for a .tolv file.
-    checker::Arguments args;
-    args.ini = ini;
-    args.files = {dir / L"a.tolv"};
-    std::wstring report;
-    EXPECT_EQ(checker::RunCheck(args, BuildDir(), report), 0) << WideToUtf8(report);
+    int status = 1;
+    const std::wstring report = CheckerReport(ini, status, {dir / L"a.tolv"});
+    EXPECT_EQ(status, 0) << WideToUtf8(report);
     EXPECT_NE(report.find(L"no problem found in the settings"), std::wstring::npos);
     EXPECT_NE(report.find(L"start: " + Quoted(app) + L" -v " + Quoted(dir / L"a.tolv")), std::wstring::npos)
         << WideToUtf8(report);
-    OptionsIniName[0] = TCIniName[0] = L'\0';
 
     // Nothing left to save: the window closes at once and the program ends.
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(process.process.Get(), 10000), WAIT_OBJECT_0);
-    DWORD status = 1;
-    GetExitCodeProcess(process.process.Get(), &status);
-    EXPECT_EQ(status, 0u);
+    DWORD exitStatus = 1;
+    GetExitCodeProcess(process.process.Get(), &exitStatus);
+    EXPECT_EQ(exitStatus, 0u);
+}
+
+// The line under the list shows the selected row's status whole; Enter edits the row, Delete removes it.
+TEST_F(SettingsWindowTest, TheSelectedRowsWholeStatusEnterEditsDeleteRemoves) {
+    ASSERT_TRUE(
+        WriteUtf16File(ini, Sample() + L"pdf=C:\\nowhere\\PDF viewer\\pdfview.exe\r\ntxt=" + app + L"\r\n"));
+    std::wstring error;
+    SettingsModel expected(BuildDir());
+    ASSERT_TRUE(expected.Open({ini, L"", true}, error));
+    ASSERT_EQ(expected.Rows().size(), 2u);
+    const std::wstring pdfStatus = expected.Rows()[0].status;
+    ASSERT_GT(pdfStatus.size(), 150u) << "long enough for the list to cut it";
+    Start();
+
+    const HWND line = Control(IDC_APP_STATUS);
+    EXPECT_TRUE(WaitForText(line, L"Select a line", 5000)) << WideToUtf8(TextOf(line));
+    Key(IDC_APPLIST, VK_DOWN);
+    EXPECT_TRUE(WaitForText(line, L"pdf: " + pdfStatus, 5000)) << WideToUtf8(TextOf(line));
+
+    // Enter in the list, after Tab took the focus over a button: still the row's edit dialog.
+    PostMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(IDC_DEFAULT_EDIT)), TRUE);
+    PostMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(IDC_APPLIST)), TRUE);
+    Key(IDC_APPLIST, VK_RETURN);
+    const HWND dialog = FindProcessWindow(process.processId, L"Application", 10000);
+    ASSERT_NE(dialog, nullptr) << "Enter opened no edit dialog";
+    EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_KEYS)), L"pdf");
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(WaitForClosed(dialog));
+
+    Key(IDC_APPLIST, VK_DELETE);
+    EXPECT_TRUE(WaitForText(line, L"txt: " + app, 5000)) << WideToUtf8(TextOf(line));
+    EXPECT_EQ(Send(Control(IDC_APPLIST), LVM_GETITEMCOUNT, 0), 1);
+    Save();
+    StatusSays(L"Saved. In effect at once: [Editor].");
+    const std::wstring text = FileText();
+    EXPECT_EQ(text.find(L"pdf="), std::wstring::npos) << WideToUtf8(text);
+    EXPECT_NE(text.find(L"txt=" + app), std::wstring::npos) << WideToUtf8(text);
+}
+
+// A check box, a drop-down and the hotkey boxes write the plugin's values; the window says when each
+// takes effect, and the checker finds the result clean.
+TEST_F(SettingsWindowTest, OptionsAndHotkeysWriteWhatThePluginReads) {
+    std::wstring sample = Sample();
+    sample.replace(sample.find(L"AppFromLister_key=\r\n"), 20,
+                   L"AppFromLister_key=115\r\nAppFromLister_mod=C\r\n");
+    ASSERT_TRUE(WriteUtf16File(ini, sample));
+    Start();
+
+    NextPage(GeneratedId(L"QuickView", kMain));
+    NextPage(GeneratedId(L"ListerState", kSecond));
+    Tick(L"UseSystemAssociations");
+    Send(Control(GeneratedId(L"ListerState", kSecond)), CB_SETCURSEL, 2); // the third meaning: 2
+    Notify(GeneratedId(L"ListerState", kSecond), CBN_SELCHANGE);
+    StatusSays(L"2 unsaved changes");
+
+    NextPage(GeneratedId(L"ChooseAppFromLister_key", kSecond));
+    const HWND appState = Control(GeneratedId(L"AppFromLister_key", kState));
+    EXPECT_TRUE(WaitForText(appState, L"Now Ctrl+F4 (AppFromLister_key=115, AppFromLister_mod=C)", 5000))
+        << WideToUtf8(TextOf(appState));
+    // Ctrl held, no key yet: nothing changes until the key comes.
+    Send(Control(GeneratedId(L"AppFromLister_key", kSecond)), HKM_SETHOTKEY, MAKEWORD(0, HOTKEYF_CONTROL));
+    Notify(GeneratedId(L"AppFromLister_key", kSecond), EN_CHANGE);
+    Send(Control(GeneratedId(L"ChooseAppFromLister_key", kSecond)), HKM_SETHOTKEY,
+         MAKEWORD(VK_F6, HOTKEYF_SHIFT | HOTKEYF_ALT));
+    Notify(GeneratedId(L"ChooseAppFromLister_key", kSecond), EN_CHANGE);
+    const HWND chooseState = Control(GeneratedId(L"ChooseAppFromLister_key", kState));
+    EXPECT_TRUE(WaitForText(
+        chooseState, L"Now Shift+Alt+F6 (ChooseAppFromLister_key=117, ChooseAppFromLister_mod=SA)", 5000))
+        << WideToUtf8(TextOf(chooseState));
+    EXPECT_NE(TextOf(appState).find(L"Now Ctrl+F4"), std::wstring::npos) << WideToUtf8(TextOf(appState));
+    Send(Control(GeneratedId(L"AppFromLister_key", kOff)), BM_SETCHECK, BST_CHECKED);
+    Notify(GeneratedId(L"AppFromLister_key", kOff), BN_CLICKED);
+    EXPECT_TRUE(WaitForText(appState, L"Off (AppFromLister_key is empty)", 5000))
+        << WideToUtf8(TextOf(appState));
+
+    Save();
+    StatusSays(L"Saved. At the file manager's next start: UseSystemAssociations, ListerState, "
+               L"ChooseAppFromLister_key, ChooseAppFromLister_mod, AppFromLister_key (or set "
+               L"ReadOptionsEveryTime=1).");
+    const std::vector<std::wstring> lines = SettingsModelTest::Lines(FileText());
+    for (const wchar_t* written :
+         {L"UseSystemAssociations=1", L"ListerState=2", L"ChooseAppFromLister_key=117",
+          L"ChooseAppFromLister_mod=SA", L"AppFromLister_key=", L"AppFromLister_mod=C"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), written), lines.end()) << WideToUtf8(written);
+    int status = 1;
+    const std::wstring report = CheckerReport(ini, status);
+    EXPECT_EQ(status, 0) << WideToUtf8(report);
+    EXPECT_NE(report.find(L"hotkey ChooseAppFromLister (a menu of applications): on: Shift+Alt+F6"),
+              std::wstring::npos)
+        << WideToUtf8(report);
+}
+
+// Saving asks before it converts the file or reads another program's change; refused, it writes nothing.
+TEST_F(SettingsWindowTest, ARefusedSaveWritesNothing) {
+    ASSERT_TRUE(WriteUtf16File(ini, Sample()));
+    Start();
+    NextPage(GeneratedId(L"QuickView", kMain));
+    Tick(L"QuickView");
+    StatusSays(L"1 unsaved change");
+
+    // Another program saves the file as UTF-8, with a folder name that ANSI would turn into another.
+    const std::string utf8 = "[Options]\r\n[Editor]\r\npdf=C:\\B\xC3\xBCro\\pdf.exe\r\n";
+    ASSERT_TRUE(WriteTextFile(ini, utf8));
+    Save();
+    HWND box = Box();
+    ASSERT_NE(box, nullptr) << "no question";
+    EXPECT_NE(TextOf(GetDlgItem(box, 0xFFFF)).find(L"Another program changed"), std::wstring::npos);
+    PostMessageW(box, WM_COMMAND, IDNO, 0);
+    EXPECT_TRUE(WaitForClosed(box));
+    EXPECT_EQ(ReadFileBytes(ini), utf8);
+
+    Save();
+    box = Box();
+    ASSERT_NE(box, nullptr);
+    PostMessageW(box, WM_COMMAND, IDYES, 0); // read it again, the change kept
+    EXPECT_TRUE(WaitForText(Control(IDC_HEADER), L"; UTF-8)", 5000))
+        << WideToUtf8(TextOf(Control(IDC_HEADER)));
+    Save();
+    box = Box();
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(TextOf(GetDlgItem(box, 0xFFFF)).find(L"Convert " + ini + L" to UTF-16 LE"), std::wstring::npos)
+        << WideToUtf8(TextOf(GetDlgItem(box, 0xFFFF)));
+    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitForClosed(box));
+    StatusSays(L"1 unsaved change");
+    EXPECT_EQ(ReadFileBytes(ini), utf8) << "not converted, nothing written";
+}
+
+// The list and the line under it take the room a larger window gives; the bottom buttons keep to the
+// corner; the window gets no smaller than its pages need.
+TEST_F(SettingsWindowTest, TheControlsFollowTheWindowsSize) {
+    ASSERT_TRUE(WriteUtf16File(ini, Sample()));
+    Start();
+    const RECT before = RectOf(window), list = RectOf(Control(IDC_APPLIST)),
+               line = RectOf(Control(IDC_APP_STATUS)), save = RectOf(Control(IDC_SAVE));
+    const int dx = 200, dy = 150;
+    SetWindowPos(window, nullptr, 0, 0, before.right - before.left + dx, before.bottom - before.top + dy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT grownList = RectOf(Control(IDC_APPLIST)), grownLine = RectOf(Control(IDC_APP_STATUS)),
+               grownSave = RectOf(Control(IDC_SAVE));
+    // Placed in dialog units: within a unit of the pixels.
+    EXPECT_NEAR(grownSave.left - save.left, dx, 3);
+    EXPECT_NEAR(grownSave.top - save.top, dy, 3);
+    EXPECT_NEAR(grownList.bottom - grownList.top, list.bottom - list.top + dy, 3);
+    EXPECT_NEAR(grownList.right - grownList.left, list.right - list.left + dx, 3);
+    EXPECT_NEAR(grownLine.top - line.top, dy, 3);
+    EXPECT_NEAR(grownLine.right - grownLine.left, line.right - line.left + dx, 3);
+
+    SetWindowPos(window, nullptr, 0, 0, 50, 50, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT least = RectOf(window);
+    EXPECT_GT(least.right - least.left, 50);
+    const RECT small[] = {RectOf(Control(IDC_APPLIST)), RectOf(Control(IDC_APP_STATUS)),
+                          RectOf(Control(IDC_ADD)), RectOf(Control(IDC_DEFAULT_GROUP))};
+    for (size_t i = 1; i < std::size(small); ++i)
+        EXPECT_LE(small[i - 1].bottom, small[i].top) << "overlap at the least size, control " << i;
+    // The tallest page made from the key table fits whole.
+    NextPage(GeneratedId(L"QuickView", kMain));
+    NextPage(GeneratedId(L"ReadOptionsEveryTime", kMain));
+    const RECT page = RectOf(GetParent(Control(GeneratedId(L"ReadOptionsEveryTime", kMain))));
+    const RECT last = RectOf(Control(GeneratedId(L"ReadOptionsEveryTime", kState)));
+    EXPECT_LE(last.right, page.right);
+    EXPECT_LE(last.bottom, page.bottom);
+    EXPECT_LE(RectOf(Control(IDC_TABS)).bottom, RectOf(Control(IDC_SAVE)).top);
 }
