@@ -67,18 +67,11 @@ void UpdatePreview(HWND dialog, EntryDialog& d) {
 // The system's Open dialog, programs first.
 void BrowseForApplication(HWND dialog) {
     std::wstring file(win::kLongPathCapacity, L'\0');
-    const std::wstring current = ItemText(dialog, IDC_APP);
-    const std::wstring folder = win::DirectoryOf(current);
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = L"Programs (*.exe;*.com;*.bat;*.cmd)\0*.exe;*.com;*.bat;*.cmd\0All files (*.*)\0*.*\0";
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-    ofn.lpstrTitle = L"Application";
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_DONTADDTORECENT;
-    if (!GetOpenFileNameW(&ofn)) return;
+    const std::wstring folder = win::DirectoryOf(ItemText(dialog, IDC_APP));
+    if (!AskForFiles(dialog, L"Application",
+                     L"Programs (*.exe;*.com;*.bat;*.cmd)\0*.exe;*.com;*.bat;*.cmd\0All files (*.*)\0*.*\0",
+                     folder, OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, file))
+        return;
     file.resize(wcslen(file.c_str()));
     SetDlgItemTextW(dialog, IDC_APP, file.c_str());
 }

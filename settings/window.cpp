@@ -602,16 +602,9 @@ void CloseWindow(Window& w) {
 
 std::vector<std::wstring> PickFiles(HWND owner) {
     std::wstring buffer(65536, L'\0');
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = L"All files (*.*)\0*.*\0";
-    ofn.lpstrFile = buffer.data();
-    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-    ofn.lpstrTitle = L"Files to try";
-    ofn.Flags =
-        OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_DONTADDTORECENT;
-    if (!GetOpenFileNameW(&ofn)) return {};
+    if (!AskForFiles(owner, L"Files to try", L"All files (*.*)\0*.*\0", {},
+                     OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST, buffer))
+        return {};
     // One name is the whole path; several are the folder, then each name, each terminated.
     std::vector<std::wstring> parts;
     for (const wchar_t* p = buffer.c_str(); *p; p += wcslen(p) + 1)
@@ -838,6 +831,21 @@ int RunSettingsWindow(HINSTANCE instance, SettingsModel& model, int show) {
         DispatchMessageW(&msg);
     }
     return 0;
+}
+
+bool AskForFiles(HWND owner, const wchar_t* title, const wchar_t* filter, const std::wstring& initialFolder,
+                 DWORD flags, std::wstring& buffer) {
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter;
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+    ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
+    ofn.lpstrTitle = title;
+    // Picked files are the user's to try, not documents they opened: the recent list stays as it is.
+    ofn.Flags = flags | OFN_EXPLORER | OFN_HIDEREADONLY | OFN_DONTADDTORECENT;
+    return GetOpenFileNameW(&ofn) != FALSE;
 }
 
 } // namespace settings

@@ -16,4 +16,10 @@ int RunSettingsWindow(HINSTANCE instance, SettingsModel& model, int show);
 bool EditEntry(HINSTANCE instance, HWND owner, SettingsModel& model, const EditorRow* row,
                bool defaultEditor);
 
+// The system's Open dialog over owner, with title, filter (pairs of terminated texts) and flags, in
+// initialFolder when it is given. buffer's size is the room for the names picked; false when the user
+// cancelled.
+bool AskForFiles(HWND owner, const wchar_t* title, const wchar_t* filter, const std::wstring& initialFolder,
+                 DWORD flags, std::wstring& buffer);
+
 } // namespace settings
