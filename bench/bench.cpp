@@ -27,6 +27,7 @@
 #include "plugin/exports.h"
 #include "shared/process.h"
 #include "shared/state.h"
+#include "tests/support/message_boxes.h"
 #include "tests/support/test_support.h"
 #include "win/handles.h"
 #include "win/paths.h"
@@ -40,6 +41,19 @@ const int kSelections[] = {10, 100, 1000, 10000};
 const int kExtensionCounts[] = {1, 10, 50};
 
 bool quick = false;
+
+// Wine now and then fails a process start ("Internal error"); the plugin then says so in a message
+// box, which nobody would press here. Every box is pressed as it comes, and a run that showed one is
+// run again, so that a failed start neither hangs the benchmark nor enters its figures.
+MessageBoxDismisser* startFailures = nullptr;
+size_t failuresSeen = 0;
+
+bool StartFailedSinceLastLook() {
+    const size_t now = startFailures->Count();
+    const bool failed = now != failuresSeen;
+    failuresSeen = now;
+    return failed;
+}
 
 double NowMs() {
     static LARGE_INTEGER frequency = [] {
@@ -352,19 +366,37 @@ void HookTable(hoststub::HostStandIn& host) {
     const int n = quick ? 200 : 1000;
     std::printf("\nKey event that is no hotkey, in an active Lister%s (ms per event):\n",
                 active ? "" : " (NOT ACTIVE: figures do not apply)");
+    // Every hook passes the event on with CallNextHookEx, which is a request to the Wine server here
+    // and whose cost drifts with the server's state; each run times the hook and then that call alone,
+    // and the plugin's own part is the median of the runs' differences.
+    auto perEvent = [&](const std::function<void()>& event) {
+        const double start = NowMs();
+        for (int i = 0; i < n; ++i)
+            event();
+        return (NowMs() - start) / n;
+    };
     for (int enabled = 1; enabled >= 0; --enabled) {
         TolvanierOptions.AppFromLister_key = enabled != 0;
         TolvanierOptions.DefSysAppFromLister_key = enabled != 0;
+        TolvanierOptions.ChooseAppFromLister_key = enabled != 0;
         const unsigned long long readsBefore = config::IniPlatformReads();
-        const double ms = MedianMs(5, [&] {
-            for (int i = 0; i < n; ++i) {
+        std::vector<double> hook, passOn, own;
+        for (int run = 0; run < 5; ++run) {
+            hook.push_back(perEvent([] {
                 ctLastHotKeyFromLister = ClockNow() - 5000;
                 HookKeyboardProc(HC_ACTION, 'A', 0x001E0001);
-            }
-        });
+            }));
+            passOn.push_back(perEvent([] {
+                ctLastHotKeyFromLister = ClockNow() - 5000;
+                CallNextHookEx(nullptr, HC_ACTION, 'A', 0x001E0001);
+            }));
+            own.push_back(hook.back() - passOn.back());
+        }
         const double reads = static_cast<double>(config::IniPlatformReads() - readsBefore) / (5.0 * n);
-        std::printf("  %-28s %8.4f ms   INI reads per event %.2f\n",
-                    enabled ? "both hotkeys enabled" : "no hotkey enabled", ms / n, reads);
+        std::printf("  %-26s hook %7.4f | CallNextHookEx alone %7.4f | own part %7.4f   INI reads per "
+                    "event %.2f\n",
+                    enabled ? "all three hotkeys enabled" : "no hotkey enabled", Median(hook), Median(passOn),
+                    Median(own), reads);
     }
     host.CloseLister(lister);
 }
@@ -668,17 +700,30 @@ void TemporaryCopyTable(hoststub::HostStandIn& host, const TempDir& root, const 
         SetEnv(L"TOLVANIER_VIEWAPP_MS", kind.lifetimeMs);
         double held = 0, bare = 0, step = 0;
         bool taken = true;
+        int retried = 0;
         for (int i = 0; i < runs; ++i) {
             WaitForChildrenToEnd(appName);
+            StartFailedSinceLastLook();
             bool ok = false;
-            held = std::max(
-                held, TimedView(host, copy, &ok, [&] { step = std::max(step, PumpTimingTimers(2500)); }));
+            double runStep = 0;
+            const double runHeld = TimedView(host, copy, &ok, [&] { runStep = PumpTimingTimers(2500); });
+            if (StartFailedSinceLastLook() && retried < runs) {
+                ++retried;
+                --i;
+                continue;
+            }
+            held = std::max(held, runHeld);
+            step = std::max(step, runStep);
             taken = ok && taken;
             WaitForChildrenToEnd(appName);
             bare = std::max(bare, BareStart(L"\"" + app + L"\" \"" + copy + L"\""));
         }
-        std::printf("  %-38ls %9.1f ms %9.1f ms %6.2fx %9.2f ms%s\n", kind.label, held, bare, held / bare,
-                    step, taken ? "" : " (NOT TAKEN)");
+        std::printf("  %-38ls %9.1f ms %9.1f ms %6.2fx %9.2f ms%s", kind.label, held, bare, held / bare, step,
+                    taken ? "" : " (NOT TAKEN)");
+        if (retried)
+            std::printf(" (%d run(s) again: the start failed: %ls)", retried,
+                        MessageBoxDismisser::LastText().c_str());
+        std::printf("\n");
         EndOwnCopy(windows);
         EndOwnCopy(running);
     }
@@ -707,9 +752,17 @@ void SingleFileAndTemporaryCopy(const TempDir& root, const std::wstring& app) {
     const int runs = quick ? 9 : 41;
     std::vector<double> loads, bare, differences;
     const std::wstring appName = app.substr(app.find_last_of(L'\\') + 1);
+    int retried = 0;
     for (int i = 0; i < runs; ++i) {
         WaitForChildrenToEnd(appName);
-        loads.push_back(TimedView(host, m.file, &taken));
+        StartFailedSinceLastLook();
+        const double load = TimedView(host, m.file, &taken);
+        if (StartFailedSinceLastLook() && retried < runs) {
+            ++retried;
+            --i;
+            continue;
+        }
+        loads.push_back(load);
         WaitForChildrenToEnd(appName);
         bare.push_back(BareStart(L"\"" + app + L"\" \"" + m.file + L"\""));
         differences.push_back(loads.back() - bare.back());
@@ -721,6 +774,7 @@ void SingleFileAndTemporaryCopy(const TempDir& root, const std::wstring& app) {
     std::printf("  ListLoadW %8.2f ms | bare CreateProcessW %8.2f ms | overhead %7.2f ms = %5.1f %% of the "
                 "bare start%s\n",
                 load, start, overhead, 100 * overhead / start, taken ? "" : " (NOT TAKEN)");
+    if (retried) std::printf("  (%d view(s) again: the start failed)\n", retried);
 
     // Where the overhead goes: the command list of the file, and a window made and put into a Lister
     // as the plugin's window is (linked code, same platform calls).
@@ -758,6 +812,8 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::wcscmp(argv[i], L"--quick") == 0) quick = true;
 
+    MessageBoxDismisser dismisser;
+    startFailures = &dismisser;
     TempDir root(L"bench");
     const std::wstring app = root / L"benchapp.exe";
     CopyFileW(ViewAppPath().c_str(), app.c_str(), FALSE);
