@@ -448,8 +448,10 @@ void MenuTable(hoststub::HostStandIn& host, const TempDir& root) {
 
     const int runs = quick ? 3 : 7;
     size_t listed = 0, itemsShown = 0;
-    const double list = MedianMs(runs, [&] { listed = config::ListOpenWithChoices(file).size(); });
-    std::vector<double> shown;
+    // Each run shows the menu and then makes its list alone, so both meet the same caches; the first
+    // run is the user's first press for this type, with the registry and the programs' files not yet
+    // read by this process.
+    std::vector<double> shown, lists;
     for (int i = 0; i < runs; ++i) {
         ctLastHotKeyFromLister = ClockNow() - 5000;
         MenuDriver menu({VK_ESCAPE});
@@ -457,17 +459,17 @@ void MenuTable(hoststub::HostStandIn& host, const TempDir& root) {
         HookKeyboardProc(HC_ACTION, VK_F4, 0x003E0001);
         if (menu.SeenAtMs() > 0) shown.push_back(menu.SeenAtMs() - pressed);
         itemsShown = menu.Items().size();
+        lists.push_back(MedianMs(1, [&] { listed = config::ListOpenWithChoices(file).size(); }));
     }
     std::printf("\nMenu of applications (ChooseAppFromLister), %zu applications listed, %zu menu items:\n",
                 listed, itemsShown);
     if (shown.size() == static_cast<size_t>(runs))
-        std::printf(
-            "  key event to the menu on the screen %8.2f ms (median of %d; target 100 ms); its list alone "
-            "%.2f ms\n",
-            Median(shown), runs, list);
+        std::printf("  key event to the menu on the screen %8.2f ms (median of %d; the first %.2f ms; target "
+                    "100 ms); its list alone %.2f ms\n",
+                    Median(shown), runs, shown.front(), Median(lists));
     else
         std::printf("  THE MENU WAS NOT SEEN in %d of %d runs; its list alone %.2f ms\n",
-                    runs - static_cast<int>(shown.size()), runs, list);
+                    runs - static_cast<int>(shown.size()), runs, Median(lists));
 
     host.CloseLister(lister);
     FileNameByListerWindow.clear();
