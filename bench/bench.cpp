@@ -29,6 +29,7 @@
 #include "shared/state.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/test_support.h"
+#include "win/clock.h"
 #include "win/handles.h"
 #include "win/paths.h"
 #include "win/text.h"
@@ -55,24 +56,13 @@ bool StartFailedSinceLastLook() {
     return failed;
 }
 
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // Median of runs timings of body, in milliseconds.
 double MedianMs(int runs, const std::function<void()>& body) {
     std::vector<double> ms;
     for (int i = 0; i < runs; ++i) {
-        const double start = NowMs();
+        const double start = win::CounterMs();
         body();
-        ms.push_back(NowMs() - start);
+        ms.push_back(win::CounterMs() - start);
     }
     std::sort(ms.begin(), ms.end());
     return ms[ms.size() / 2];
@@ -83,8 +73,8 @@ double MedianMs(int runs, const std::function<void()>& body) {
 // a quiet machine: a Wine process that is still starting competes for the same two cores and the same
 // server as the call being timed.
 void WaitForChildrenToEnd(const std::wstring& exeName) {
-    const double deadline = NowMs() + 10000;
-    while (NowMs() < deadline) {
+    const double deadline = win::CounterMs() + 10000;
+    while (win::CounterMs() < deadline) {
         bool running = false;
         const HANDLE raw = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
         win::UniqueHandle snapshot(raw == INVALID_HANDLE_VALUE ? nullptr : raw);
@@ -370,10 +360,10 @@ void HookTable(hoststub::HostStandIn& host) {
     // and whose cost drifts with the server's state; each run times the hook and then that call alone,
     // and the plugin's own part is the median of the runs' differences.
     auto perEvent = [&](const std::function<void()>& event) {
-        const double start = NowMs();
+        const double start = win::CounterMs();
         for (int i = 0; i < n; ++i)
             event();
-        return (NowMs() - start) / n;
+        return (win::CounterMs() - start) / n;
     };
     for (int enabled = 1; enabled >= 0; --enabled) {
         TolvanierOptions.AppFromLister_key = enabled != 0;
@@ -455,7 +445,7 @@ void MenuTable(hoststub::HostStandIn& host, const TempDir& root) {
     for (int i = 0; i < runs; ++i) {
         ctLastHotKeyFromLister = ClockNow() - 5000;
         MenuDriver menu({VK_ESCAPE});
-        const double pressed = CounterMs();
+        const double pressed = win::CounterMs();
         HookKeyboardProc(HC_ACTION, VK_F4, 0x003E0001);
         if (menu.SeenAtMs() > 0) shown.push_back(menu.SeenAtMs() - pressed);
         itemsShown = menu.Items().size();
@@ -597,9 +587,9 @@ double TimedView(hoststub::HostStandIn& host, const std::wstring& file, bool* ta
     SetForegroundWindow(host.MainWindow());
     SetActiveWindow(host.MainWindow());
     std::wstring name = file;
-    const double start = NowMs();
+    const double start = win::CounterMs();
     HWND result = host.Plugin().ListLoadW(lister, name.data(), 0);
-    const double ms = NowMs() - start;
+    const double ms = win::CounterMs() - start;
     if (taken) *taken = result != nullptr;
     if (afterLoad)
         afterLoad();
@@ -615,9 +605,9 @@ double BareStart(const std::wstring& commandLine) {
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    const double start = NowMs();
+    const double start = win::CounterMs();
     if (CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        const double ms = NowMs() - start;
+        const double ms = win::CounterMs() - start;
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
         return ms;
@@ -629,14 +619,14 @@ double BareStart(const std::wstring& commandLine) {
 // plugin's timers run on the host's thread too).
 double PumpTimingTimers(double ms) {
     double longest = 0;
-    const double end = NowMs() + ms;
+    const double end = win::CounterMs() + ms;
     MSG msg;
-    while (NowMs() < end) {
+    while (win::CounterMs() < end) {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            const double start = NowMs();
+            const double start = win::CounterMs();
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
-            if (msg.message == WM_TIMER) longest = std::max(longest, NowMs() - start);
+            if (msg.message == WM_TIMER) longest = std::max(longest, win::CounterMs() - start);
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
@@ -649,8 +639,8 @@ win::UniqueProcessInfo StartOwnCopy(const wchar_t* mode, const std::wstring& win
     SetEnv(L"TOLVANIER_VIEWAPP_MODE", mode);
     SetEnv(L"TOLVANIER_VIEWAPP_MS", L"600000");
     win::UniqueProcessInfo copy = StartCommandLine(L"\"" + ViewAppPath() + L"\" running");
-    const double deadline = NowMs() + 10000;
-    while (NowMs() < deadline && !FindWindowW(windowClass.c_str(), nullptr))
+    const double deadline = win::CounterMs() + 10000;
+    while (win::CounterMs() < deadline && !FindWindowW(windowClass.c_str(), nullptr))
         PumpFor(20);
     PumpFor(500); // every window shown
     return copy;

@@ -73,9 +73,6 @@ class FolderListing {
     mutable std::wstring folded_;
 };
 
-// ASCII letters in lower case, every other unit unchanged.
-std::wstring FoldAsciiCase(const std::wstring& text);
-
 // Folders with at least this many names are listed rather than searched name by name.
 constexpr size_t kListingMinNames = 16;
 // A listing gives up after this many entries per name to answer. The names of a folder that large

@@ -1,6 +1,8 @@
 // The rules that decide when a folder's listing answers the existence test exactly. No platform call.
 #include "config/file_kinds.h"
 
+#include "win/text.h"
+
 namespace config {
 namespace {
 
@@ -51,18 +53,7 @@ bool IsDeviceName(std::wstring_view component) {
            u[3] <= L'9';
 }
 
-void FoldAsciiCaseInPlace(std::wstring& text) {
-    for (wchar_t& c : text)
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-}
-
 } // namespace
-
-std::wstring FoldAsciiCase(const std::wstring& text) {
-    std::wstring folded = text;
-    FoldAsciiCaseInPlace(folded);
-    return folded;
-}
 
 std::optional<ListingSplit> ListingSplitOf(const std::wstring& name) {
     size_t length = name.size();
@@ -104,7 +95,7 @@ void FolderListing::Add(std::wstring_view entryName, bool isDirectory) {
     if (!ascii) nonAsciiLengths_.insert(entryName.size());
     const size_t offset = foldedNames_.size();
     for (wchar_t c : entryName)
-        foldedNames_ += c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+        foldedNames_ += win::FoldAsciiCase(c);
     entries_.push_back({offset, entryName.size(), static_cast<uint8_t>(isDirectory ? 16 : 1)});
     indexed_ = false;
 }
@@ -124,7 +115,8 @@ std::optional<uint8_t> FolderListing::KindOf(std::wstring_view component) const 
     if (nonAsciiLengths_.count(component.size()) != 0) return std::nullopt;
     if (!indexed_) BuildIndex();
     folded_.assign(component);
-    FoldAsciiCaseInPlace(folded_);
+    for (wchar_t& c : folded_)
+        c = win::FoldAsciiCase(c);
     const auto it = kindByFoldedName_.find(folded_);
     if (it == kindByFoldedName_.end()) return 0;
     if (it->second == kMixedKinds) return std::nullopt;

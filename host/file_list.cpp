@@ -7,6 +7,7 @@
 #include "shared/host_names.h"
 #include "shared/state.h"
 #include "win/handles.h"
+#include "win/library.h"
 #include "win/text.h"
 #include "win/window.h"
 
@@ -43,8 +44,8 @@ std::optional<std::wstring> ListBoxEntryText(HWND listBox, int index) {
 int DialogDpi(HWND control) {
     constexpr int kMaxDpi = kPositionDpi * 16; // beyond any screen: an answer above it is no density
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    static const auto getDpiForWindow =
+        win::ProcedureOf<GetDpiForWindowFn>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
     HWND dialog = GetAncestor(control, GA_ROOT);
     if (getDpiForWindow && dialog)
         if (const UINT dpi = getDpiForWindow(dialog); dpi > 0 && dpi <= UINT{kMaxDpi})

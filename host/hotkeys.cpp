@@ -102,6 +102,13 @@ void OnKeyEvent(WPARAM vk, LPARAM flags) {
         ChooseAppFromLister(active);
 }
 
+// After a hotkey's start: the one-second rule runs from now, set before a failure's box so that the
+// key-up arriving while it is open does not try again.
+void FinishHotkeyStart(const std::wstring& what, const StartResult& started) {
+    ctLastHotKeyFromLister = ClockNow();
+    if (!started.started) ShowStartFailure(what, started.error);
+}
+
 // The menu's item of the system's own dialog, behind the applications' numbers.
 constexpr UINT kChooseAnotherItem = 1000;
 
@@ -126,9 +133,7 @@ void StartChoice(HWND listerWindow, const std::wstring& file,
     } else {
         return;
     }
-    // Moved before a failure's box, as for the other hotkeys.
-    ctLastHotKeyFromLister = ClockNow();
-    if (!started.started) ShowStartFailure(what, started.error);
+    FinishHotkeyStart(what, started);
 }
 
 bool IsHeld(int vk) {
@@ -175,9 +180,7 @@ void LoadAppByListerWindow(HWND listerWindow, bool useSystemAssociation) {
         what = commandLines.front();
         started = StartApplication(what);
     }
-    // Moved before a failure's box: the key-up arriving while it is open must not try again.
-    ctLastHotKeyFromLister = ClockNow();
-    if (!started.started) ShowStartFailure(what, started.error);
+    FinishHotkeyStart(what, started);
 }
 
 void ChooseAppFromLister(HWND listerWindow) {

@@ -11,6 +11,7 @@
 #include "plugin/copy_titles.h"
 #include "plugin/listers.h"
 #include "shared/state.h"
+#include "win/clock.h"
 #include "win/window.h"
 
 // What the watch relies on, as observed under Wine 8 and documented for Windows:
@@ -169,13 +170,6 @@ constexpr size_t kMaxTitledWindowsPerTick = kMaxProcessesPerWatch;
 // in the process, at a fraction of that.
 constexpr double kWindowLookBudgetMs = 3.0;
 
-double NowMs() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // What one tick looks for, and what it found.
 struct WindowSearch {
     std::vector<DWORD> processIds;
@@ -300,7 +294,7 @@ void TickWatches() {
     // tick (a few ms each under Wine): never both in one tick. The windows wait for the next.
     if (lookedAtProcesses) return;
     // One look at the system's windows for all watches.
-    const double deadline = NowMs() + kWindowLookBudgetMs;
+    const double deadline = win::CounterMs() + kWindowLookBudgetMs;
     WindowSearch search;
     search.hostProcessId = GetCurrentProcessId();
     for (const ApplicationWatch& w : watches) {
@@ -315,7 +309,7 @@ void TickWatches() {
     if (pass.next >= pass.windows.size()) BeginWindowPass();
     while (pass.next < pass.windows.size()) {
         InspectWindow(pass.windows[pass.next++], search);
-        if (NowMs() >= deadline) break;
+        if (win::CounterMs() >= deadline) break;
     }
     if (pass.next >= pass.windows.size()) EndWindowPass();
     size_t i = 0;

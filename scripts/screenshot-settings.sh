@@ -57,7 +57,15 @@ for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
 wm=$!
 start_wine
-trap 'wineserver -k >/dev/null 2>&1 || true; kill $wm $xvfb 2>/dev/null || true' EXIT
+# The prefix is the tests' too: a density set here is taken back however the script ends.
+cleanup() {
+    if [ "$scale" != 100 ]; then
+        wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
+    fi
+    wineserver -k >/dev/null 2>&1 || true
+    kill $wm $xvfb 2>/dev/null || true
+}
+trap cleanup EXIT
 density=$((96 * scale / 100))
 if [ "$scale" != 100 ]; then
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$density" /f >/dev/null 2>&1
@@ -113,8 +121,10 @@ shoot "$dialog" "$output/settings-edit$suffix.png"
 xdotool key Escape
 sleep 1
 xdotool key Escape
-# The program only: Xvfb and the window manager run until the trap ends them.
-wait $program
-if [ "$scale" != 100 ]; then
-    wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
+# The program only, for 30 s at most: Xvfb and the window manager run until the trap ends them.
+for _ in $(seq 1 300); do kill -0 $program 2>/dev/null || break; sleep 0.1; done
+if kill -0 $program 2>/dev/null; then
+    echo "the settings window did not close" >&2
+    exit 1
 fi
+wait $program

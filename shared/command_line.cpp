@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "win/text.h"
+
 CommandParts SplitCommandLine(const std::wstring& commandLine) {
     CommandParts parts;
     size_t rest = 0;
@@ -24,8 +26,6 @@ bool StartsThroughProcessCreation(const std::wstring& application) {
     const size_t nameStart = application.find_last_of(L"\\/:");
     const size_t dot = application.rfind(L'.');
     if (dot == std::wstring::npos || (nameStart != std::wstring::npos && dot < nameStart)) return false;
-    std::wstring ext = application.substr(dot + 1);
-    for (wchar_t& c : ext)
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    const std::wstring ext = win::FoldAsciiCase(application.substr(dot + 1));
     return ext == L"exe" || ext == L"com" || ext == L"bat" || ext == L"cmd";
 }

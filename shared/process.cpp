@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "shared/command_line.h"
+#include "win/library.h"
 
 win::UniqueProcessInfo StartCommandLine(const std::wstring& commandLine, DWORD* error) {
     // The platform may write into the command line, so it gets a writable copy sized to the line:
@@ -95,10 +96,7 @@ constexpr DWORD kOpenAsAllowRegistration = 0x1, kOpenAsRegisterExtension = 0x2, 
 using OpenWithDialogProc = HRESULT(WINAPI*)(HWND, const OpenAsInfo*);
 
 OpenWithDialogProc FindOpenWithDialog() {
-    const HMODULE shell = GetModuleHandleW(L"shell32.dll");
-    return shell ? reinterpret_cast<OpenWithDialogProc>(
-                       reinterpret_cast<void*>(GetProcAddress(shell, "SHOpenWithDialog")))
-                 : nullptr;
+    return win::ProcedureOf<OpenWithDialogProc>(GetModuleHandleW(L"shell32.dll"), "SHOpenWithDialog");
 }
 
 } // namespace

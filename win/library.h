@@ -15,10 +15,14 @@ inline UniqueLibrary LoadSystemLibrary(const wchar_t* name) {
     return UniqueLibrary(LoadLibraryW((folder + L"\\" + name).c_str()));
 }
 
-// The function name of library as the type Proc; null when the library or the function is missing.
+// The function name of module as the type Proc; null when the module or the function is missing (a
+// system older than the function).
+template <typename Proc> Proc ProcedureOf(HMODULE module, const char* name) {
+    if (!module) return nullptr;
+    return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
 template <typename Proc> Proc ProcedureOf(const UniqueLibrary& library, const char* name) {
-    if (!library) return nullptr;
-    return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(library.Get(), name)));
+    return ProcedureOf<Proc>(library.Get(), name);
 }
 
 } // namespace win

@@ -23,6 +23,17 @@ template <size_t N> bool CopyTo(wchar_t (&dst)[N], std::wstring_view src) {
     return CopyTo(dst, N, src);
 }
 
+// Lower case for the ASCII letters only: every other unit stays as it is, so a text never changes
+// its length, and no locale of the process has a say.
+inline wchar_t FoldAsciiCase(wchar_t c) {
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+inline std::wstring FoldAsciiCase(std::wstring text) {
+    for (wchar_t& c : text)
+        c = FoldAsciiCase(c);
+    return text;
+}
+
 // Length of a terminated text inside a buffer of capacity units; capacity when no terminator is there.
 inline size_t BoundedLength(const wchar_t* s, size_t capacity) {
     size_t n = 0;

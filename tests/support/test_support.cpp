@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "hoststub/host_standin.h"
+#include "win/clock.h"
 #include "win/handles.h"
 
 namespace testing_support {
@@ -192,13 +193,6 @@ void SendKey(WORD vk, bool up) {
     SendInput(1, &input, sizeof(input));
 }
 
-double CounterMs() {
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 namespace {
 
 HWND FindVisibleMenuWindow() {
@@ -220,7 +214,7 @@ MenuDriver::MenuDriver(std::vector<WORD> keys, DWORD timeoutMs) {
         while (!(window = FindVisibleMenuWindow()) && GetTickCount() - start < timeoutMs)
             Sleep(1);
         if (!window) return;
-        seenAtMs_ = CounterMs();
+        seenAtMs_ = win::CounterMs();
         const HMENU menu = reinterpret_cast<HMENU>(SendMessageW(window, kGetMenuHandle, 0, 0));
         for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
             wchar_t text[512] = L"";

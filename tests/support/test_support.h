@@ -74,7 +74,7 @@ class MenuDriver {
     MenuDriver& operator=(const MenuDriver&) = delete;
     // Waits for the driver to finish. Empty when no menu was seen.
     const std::vector<std::wstring>& Items();
-    // The performance counter, in milliseconds, when the menu was first seen; 0 if never.
+    // win::CounterMs when the menu was first seen; 0 if never.
     double SeenAtMs();
 
   private:
@@ -82,8 +82,5 @@ class MenuDriver {
     double seenAtMs_ = 0;
     std::thread thread_;
 };
-
-// The performance counter in milliseconds.
-double CounterMs();
 
 } // namespace testing_support
