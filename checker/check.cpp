@@ -168,11 +168,14 @@ bool ReadIniBytes(const std::wstring& path, std::string& bytes, DWORD& error) {
 
 DecodedIni DecodeIniFile(const std::string& bytes) {
     DecodedIni decoded = DecodeIniBytes(bytes);
-    if (decoded.encoding != IniEncoding::Ansi || bytes.empty()) return decoded;
-    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    // Behind a UTF-8 mark, bytes that are no UTF-8 are what the platform reads: ANSI text.
+    const size_t from = decoded.encoding == IniEncoding::Utf8WithBom && decoded.text.empty() ? 3 : 0;
+    if ((decoded.encoding != IniEncoding::Ansi && from == 0) || bytes.size() <= from) return decoded;
+    const char* ansi = bytes.data() + from;
+    const int size = static_cast<int>(bytes.size() - from);
+    const int n = MultiByteToWideChar(CP_ACP, 0, ansi, size, nullptr, 0);
     decoded.text.assign(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), decoded.text.data(), n);
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi, size, decoded.text.data(), n);
     return decoded;
 }
 

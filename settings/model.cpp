@@ -159,9 +159,6 @@ bool SettingsModel::Reload(bool keepChanges, std::wstring& error) {
     const bool ok = ReadWhole(file_.path, exists_, bytes_, error);
     if (!ok) bytes_.clear();
     decoded_ = checker::DecodeIniFile(bytes_);
-    // A UTF-8 file with a mark whose bytes are no UTF-8 is what the platform reads: ANSI text.
-    if (decoded_.encoding == checker::IniEncoding::Utf8WithBom && decoded_.text.empty() && bytes_.size() > 3)
-        decoded_.text = checker::DecodeIniFile(bytes_.substr(3)).text;
     Rebuild();
     return ok;
 }
