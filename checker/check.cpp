@@ -122,12 +122,6 @@ std::wstring WhySettingsThere(SettingsPlace place, bool hostIniSet) {
 
 namespace {
 
-std::wstring OneLine(std::wstring text) {
-    for (wchar_t& c : text)
-        if (c == L'\n' || c == L'\r') c = L' ';
-    return text;
-}
-
 std::wstring FullPath(const std::wstring& name) {
     return win::FullPathOf(name).value_or(name);
 }
@@ -180,17 +174,6 @@ DecodedIni DecodeIniFile(const std::string& bytes) {
 }
 
 namespace {
-
-// The entries of the first section of that name (the only one the plugin reads).
-std::vector<const IniEntry*> EntriesOf(const ParsedIni& ini, const wchar_t* section) {
-    int first = -1;
-    for (size_t i = 0; i < ini.sections.size() && first < 0; ++i)
-        if (SameName(ini.sections[i].name, section)) first = static_cast<int>(i);
-    std::vector<const IniEntry*> entries;
-    for (const IniEntry& e : ini.entries)
-        if (first >= 0 && e.sectionIndex == first && e.hasEquals) entries.push_back(&e);
-    return entries;
-}
 
 const IniEntry* FindEntry(const ParsedIni& ini, const wchar_t* section, const std::wstring& key) {
     for (const IniEntry* e : EntriesOf(ini, section))

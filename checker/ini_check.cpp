@@ -39,6 +39,12 @@ std::wstring Quote(const std::wstring& s) {
     return L"\"" + s + L"\"";
 }
 
+std::wstring OneLine(std::wstring text) {
+    for (wchar_t& c : text)
+        if (c == L'\n' || c == L'\r') c = L' ';
+    return text;
+}
+
 namespace {
 
 // UTF-8 as the user's editor wrote it; nullopt when the bytes are not UTF-8.
@@ -547,6 +553,16 @@ ParsedIni ParseIni(const std::wstring& text) {
         ini.entries.push_back(std::move(e));
     }
     return ini;
+}
+
+std::vector<const IniEntry*> EntriesOf(const ParsedIni& ini, const std::wstring& section) {
+    int first = -1;
+    for (size_t i = 0; i < ini.sections.size() && first < 0; ++i)
+        if (SameName(ini.sections[i].name, section)) first = static_cast<int>(i);
+    std::vector<const IniEntry*> entries;
+    for (const IniEntry& e : ini.entries)
+        if (first >= 0 && e.sectionIndex == first && e.hasEquals) entries.push_back(&e);
+    return entries;
 }
 
 std::wstring FormatProblem(const Problem& p) {

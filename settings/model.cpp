@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <initializer_list>
 
 #include "checker/check.h"
 #include "config/app_lookup.h"
@@ -80,23 +81,6 @@ bool ReadWhole(const std::wstring& path, bool& exists, std::string& bytes, std::
     return false;
 }
 
-std::vector<checker::IniEntry> EntriesOfSection(const checker::ParsedIni& ini, const std::wstring& section) {
-    std::vector<checker::IniEntry> entries;
-    for (size_t i = 0; i < ini.sections.size(); ++i) {
-        if (!checker::SameName(ini.sections[i].name, section)) continue;
-        // The platform reads the first section of a name only.
-        for (const checker::IniEntry& e : ini.entries)
-            if (e.sectionIndex == static_cast<int>(i) && e.hasEquals) entries.push_back(e);
-        break;
-    }
-    return entries;
-}
-
-std::wstring OneLine(std::wstring text) {
-    std::replace(text.begin(), text.end(), L'\n', L' ');
-    return text;
-}
-
 void RemoveFolder(const std::wstring& folder) {
     WIN32_FIND_DATAW found;
     win::UniqueFind find(FindFirstFileW((folder + L"*").c_str(), &found));
@@ -114,11 +98,23 @@ void RemoveFolder(const std::wstring& folder) {
     RemoveDirectoryW(folder.c_str());
 }
 
-std::wstring JoinLines(const std::vector<std::wstring>& lines, const std::wstring& prefix) {
-    std::wstring text;
-    for (const std::wstring& line : lines)
-        text += (text.empty() ? L"" : L"\n") + prefix + line;
-    return text;
+// What the check report says about those of keys of section that are given, in their order.
+std::vector<std::wstring> ProblemsOfKeys(const std::wstring& report, const std::wstring& section,
+                                         std::initializer_list<std::wstring> keys) {
+    std::vector<std::wstring> problems;
+    for (const std::wstring& key : keys)
+        if (!key.empty())
+            for (std::wstring& p : ReportedProblems(report, section, key))
+                problems.push_back(std::move(p));
+    return problems;
+}
+
+// Texts on one status line.
+std::wstring OnOneLine(const std::vector<std::wstring>& texts) {
+    std::wstring line;
+    for (const std::wstring& text : texts)
+        line += (line.empty() ? L"" : L" ") + checker::OneLine(text);
+    return line;
 }
 
 const KnownKey& Key(const wchar_t* name) {
@@ -243,8 +239,8 @@ bool SettingsModel::IsNoChange(const KeyWrite& w) const {
         return config::IniReadString(basePath_.c_str(), known->section, known->name, known->defaultText,
                                      kTemplateCapacity) == value;
     }
-    for (const checker::IniEntry& e : EntriesOfSection(base_, w.section))
-        if (checker::SameName(e.key, w.key)) return w.value && e.key == w.key && e.value == *w.value;
+    for (const checker::IniEntry* e : checker::EntriesOf(base_, w.section))
+        if (checker::SameName(e->key, w.key)) return w.value && e->key == w.key && e->value == *w.value;
     return !w.value;
 }
 
@@ -268,14 +264,10 @@ void SettingsModel::Apply(const std::vector<KeyWrite>& writes) {
 }
 
 void SettingsModel::FillStatus(EditorRow& row, const std::wstring& report, int paramsMode) {
-    std::vector<std::wstring> problems;
-    for (const std::wstring& key : {row.appKey, row.templateKey})
-        if (!key.empty())
-            for (const std::wstring& p : ReportedProblems(report, L"Editor", key))
-                problems.push_back(p);
+    const std::vector<std::wstring> problems =
+        ProblemsOfKeys(report, L"Editor", {row.appKey, row.templateKey});
     if (!problems.empty()) {
-        row.status = JoinLines(problems, L"");
-        std::replace(row.status.begin(), row.status.end(), L'\n', L' ');
+        row.status = OnOneLine(problems);
         row.problem = true;
         return;
     }
@@ -300,7 +292,10 @@ const std::vector<EditorRow>& SettingsModel::Rows() {
     if (!rowsStale_) return rows_;
     const checker::ParsedIni view = checker::ParseIni(checker::DecodeIniFile(viewBytes_).text);
     const int paramsMode = Number(Key(L"ParamsMode"));
-    rows_ = RowsOfEditor(EntriesOfSection(view, L"Editor"), paramsMode);
+    std::vector<checker::IniEntry> editor;
+    for (const checker::IniEntry* e : checker::EntriesOf(view, L"Editor"))
+        editor.push_back(*e);
+    rows_ = RowsOfEditor(editor, paramsMode);
     checker::Arguments args;
     args.ini = viewPath_;
     std::wstring report;
@@ -323,7 +318,7 @@ const std::vector<EditorRow>& SettingsModel::Rows() {
                                         lookup.source == config::AppSource::EditorComposite;
                 if (!fromEditor || lookup.appText != written) continue;
                 row.foundPath = lookup.found ? lookup.appPath : L"";
-                row.status = lookup.found ? lookup.appPath : OneLine(lookup.message);
+                row.status = lookup.found ? lookup.appPath : checker::OneLine(lookup.message);
                 row.problem = !lookup.found;
                 break;
             }
@@ -346,16 +341,15 @@ EditorRow SettingsModel::DefaultEditorRow() {
     args.ini = viewPath_;
     std::wstring report;
     checker::RunCheck(args, programFolder_, report);
-    std::vector<std::wstring> problems = ReportedProblems(report, L"Options", L"DefaultEditor");
-    for (const std::wstring& p : ReportedProblems(report, L"Options", L"DefaultEditor_params"))
-        problems.push_back(p);
+    const std::vector<std::wstring> problems =
+        ProblemsOfKeys(report, L"Options", {L"DefaultEditor", L"DefaultEditor_params"});
     const checker::CheckScope scope(viewPath_);
     const config::AppLookup lookup = config::LookUpApplication(kUnconfiguredKeys[1], true, false);
     row.foundPath = lookup.found ? lookup.appPath : L"";
     row.problem = !problems.empty() || !lookup.found;
-    row.status = !problems.empty() ? OneLine(JoinLines(problems, L""))
+    row.status = !problems.empty() ? OnOneLine(problems)
                  : lookup.found    ? lookup.appPath
-                                   : OneLine(lookup.message);
+                                   : checker::OneLine(lookup.message);
     return row;
 }
 
@@ -431,13 +425,10 @@ SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, cons
         std::wstring report;
         checker::RunCheck(args, programFolder_, report);
         text = StartLinesOf(report);
-        const std::wstring section = defaultEditor ? L"Options" : L"Editor";
-        const std::wstring keys[] = {defaultEditor ? L"DefaultEditor" : checker::Trim(after.keys),
-                                     preview.templateKey};
-        for (const std::wstring& key : keys)
-            if (!key.empty())
-                for (const std::wstring& p : ReportedProblems(report, section, key))
-                    text += (text.empty() ? L"" : L"\n") + (L"problem: " + p);
+        for (const std::wstring& p : ProblemsOfKeys(
+                 report, defaultEditor ? L"Options" : L"Editor",
+                 {defaultEditor ? L"DefaultEditor" : checker::Trim(after.keys), preview.templateKey}))
+            text += (text.empty() ? L"" : L"\n") + (L"problem: " + p);
     } else {
         text = why;
     }
