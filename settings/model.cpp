@@ -212,6 +212,20 @@ void SettingsModel::Rebuild() {
     base_ = checker::ParseIni(checker::DecodeIniFile(base).text);
     config::IniForgetReads();
     rowsStale_ = true;
+    viewReport_.reset();
+    defaultEditorRow_.reset();
+}
+
+// The list and the default editor both take their status from it: one run of the checker per state.
+const std::wstring& SettingsModel::ViewReport() {
+    if (!viewReport_) {
+        checker::Arguments args;
+        args.ini = viewPath_;
+        std::wstring report;
+        checker::RunCheck(args, programFolder_, report);
+        viewReport_ = std::move(report);
+    }
+    return *viewReport_;
 }
 
 std::wstring SettingsModel::Text(const KnownKey& key) const {
@@ -296,10 +310,7 @@ const std::vector<EditorRow>& SettingsModel::Rows() {
     for (const checker::IniEntry* e : checker::EntriesOf(view, L"Editor"))
         editor.push_back(*e);
     rows_ = RowsOfEditor(editor, paramsMode);
-    checker::Arguments args;
-    args.ini = viewPath_;
-    std::wstring report;
-    checker::RunCheck(args, programFolder_, report);
+    const std::wstring& report = ViewReport();
     {
         const checker::CheckScope scope(viewPath_);
         for (EditorRow& row : rows_) {
@@ -331,18 +342,15 @@ const std::vector<EditorRow>& SettingsModel::Rows() {
     return rows_;
 }
 
-EditorRow SettingsModel::DefaultEditorRow() {
+const EditorRow& SettingsModel::DefaultEditorRow() {
+    if (defaultEditorRow_) return *defaultEditorRow_;
     EditorRow row;
     row.appKey = L"DefaultEditor";
     row.templateKey = L"DefaultEditor_params";
     row.application = Text(Key(L"DefaultEditor"));
     row.templateText = Text(Key(L"DefaultEditor_params"));
-    checker::Arguments args;
-    args.ini = viewPath_;
-    std::wstring report;
-    checker::RunCheck(args, programFolder_, report);
     const std::vector<std::wstring> problems =
-        ProblemsOfKeys(report, L"Options", {L"DefaultEditor", L"DefaultEditor_params"});
+        ProblemsOfKeys(ViewReport(), L"Options", {L"DefaultEditor", L"DefaultEditor_params"});
     const checker::CheckScope scope(viewPath_);
     const config::AppLookup lookup = config::LookUpApplication(kUnconfiguredKeys[1], true, false);
     row.foundPath = lookup.found ? lookup.appPath : L"";
@@ -350,7 +358,7 @@ EditorRow SettingsModel::DefaultEditorRow() {
     row.status = !problems.empty() ? OnOneLine(problems)
                  : lookup.found    ? lookup.appPath
                                    : checker::OneLine(lookup.message);
-    return row;
+    return defaultEditorRow_.emplace(std::move(row));
 }
 
 std::wstring SettingsModel::ExampleFile(const std::wstring& key, std::wstring& why) const {
