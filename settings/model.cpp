@@ -117,10 +117,9 @@ std::wstring OnOneLine(const std::vector<std::wstring>& texts) {
     return line;
 }
 
-const KnownKey& Key(const wchar_t* name) {
-    for (const KnownKey& k : KnownKeys())
-        if (checker::SameName(k.name, name)) return k;
-    return KnownKeys().front(); // every name asked for is in the table
+const KnownKey& OptionKey(const wchar_t* name) {
+    const KnownKey* key = FindKnownKey(L"Options", name);
+    return key ? *key : KnownKeys().front(); // every name asked for is in the table
 }
 
 } // namespace
@@ -133,9 +132,10 @@ SettingsFile LocateSettings(const std::wstring& given, const std::wstring& progr
 }
 
 SettingsModel::SettingsModel(std::wstring programFolder) : programFolder_(std::move(programFolder)) {
-    wchar_t temp[MAX_PATH + 1] = {};
-    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-    const std::wstring folder = n > 0 && n <= MAX_PATH ? std::wstring(temp, n) : programFolder_;
+    // The scratch files are checked as settings files, whose names the plugin takes in 259 characters: a
+    // temporary folder longer than a plain path leaves no room for them.
+    const std::wstring temp = win::TemporaryPath();
+    const std::wstring& folder = !temp.empty() && temp.size() <= MAX_PATH ? temp : programFolder_;
     scratch_ = folder + L"TolvanierSettings-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
     CreateDirectoryW(scratch_.c_str(), nullptr);
 }
@@ -297,7 +297,7 @@ void SettingsModel::FillStatus(EditorRow& row, const std::wstring& report, int p
         return;
     }
     if (!row.status.empty()) return;
-    row.status = Number(Key(L"UseTCExtensions")) != 0
+    row.status = Number(OptionKey(L"UseTCExtensions")) != 0
                      ? L"not used: UseTCExtensions=1 takes applications from the file manager's [Extensions]"
                      : L"not used: each of its extensions is served by a line before it or of its own";
 }
@@ -305,7 +305,7 @@ void SettingsModel::FillStatus(EditorRow& row, const std::wstring& report, int p
 const std::vector<EditorRow>& SettingsModel::Rows() {
     if (!rowsStale_) return rows_;
     const checker::ParsedIni view = checker::ParseIni(checker::DecodeIniFile(viewBytes_).text);
-    const int paramsMode = Number(Key(L"ParamsMode"));
+    const int paramsMode = Number(OptionKey(L"ParamsMode"));
     std::vector<checker::IniEntry> editor;
     for (const checker::IniEntry* e : checker::EntriesOf(view, L"Editor"))
         editor.push_back(*e);
@@ -347,8 +347,8 @@ const EditorRow& SettingsModel::DefaultEditorRow() {
     EditorRow row;
     row.appKey = L"DefaultEditor";
     row.templateKey = L"DefaultEditor_params";
-    row.application = Text(Key(L"DefaultEditor"));
-    row.templateText = Text(Key(L"DefaultEditor_params"));
+    row.application = Text(OptionKey(L"DefaultEditor"));
+    row.templateText = Text(OptionKey(L"DefaultEditor_params"));
     const std::vector<std::wstring> problems =
         ProblemsOfKeys(ViewReport(), L"Options", {L"DefaultEditor", L"DefaultEditor_params"});
     const checker::CheckScope scope(viewPath_);
@@ -397,7 +397,7 @@ SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, cons
         for (const auto* name : {L"DefaultEditor", L"DefaultEditor_params"}) {
             const std::wstring value = checker::Trim(
                 checker::SameName(name, L"DefaultEditor") ? after.application : after.templateText);
-            if (value != Text(Key(name))) preview.writes.push_back({L"Options", name, value});
+            if (value != Text(OptionKey(name))) preview.writes.push_back({L"Options", name, value});
         }
         writePreview(preview.writes);
         const checker::CheckScope scope(previewPath);
@@ -408,7 +408,7 @@ SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, cons
                 break;
             }
     } else {
-        const int paramsMode = Number(Key(L"ParamsMode"));
+        const int paramsMode = Number(OptionKey(L"ParamsMode"));
         preview.templateKey = TemplateKeyFor(after.keys, paramsMode, L"");
         preview.writes = WritesForEntry(before, after, preview.templateKey);
         if (paramsMode == 0) {
@@ -471,7 +471,7 @@ SettingsModel::SaveResult SettingsModel::Save(bool convert) {
         const bool was = !config::IniReadString(basePath_.c_str(), k.section, k.name, L"", 5).empty();
         if (was != !Text(k).empty()) switched.push_back(k.name);
     }
-    const bool readEveryTime = Number(Key(L"ReadOptionsEveryTime")) != 0;
+    const bool readEveryTime = Number(OptionKey(L"ReadOptionsEveryTime")) != 0;
     DWORD error = 0;
     if (!conversion.empty()) {
         if (!ReplaceWithBytes(file_.path, Utf16LeWithBom(decoded_.text), error)) {
