@@ -157,6 +157,13 @@ const KnownKey* FindKey(const KnownSection& section, const std::wstring& key) {
     return nullptr;
 }
 
+std::vector<std::wstring> NamesOf(const KnownSection& section) {
+    std::vector<std::wstring> names;
+    for (const KnownKey& k : section.keys)
+        names.emplace_back(k.name);
+    return names;
+}
+
 } // namespace
 
 const KnownKey* FindKnownKey(const std::wstring& section, const std::wstring& key) {
@@ -165,11 +172,8 @@ const KnownKey* FindKnownKey(const std::wstring& section, const std::wstring& ke
 }
 
 std::vector<std::wstring> KnownKeyNames(const std::wstring& section) {
-    std::vector<std::wstring> names;
-    if (const KnownSection* known = FindSection(section))
-        for (const KnownKey& k : known->keys)
-            names.emplace_back(k.name);
-    return names;
+    const KnownSection* known = FindSection(section);
+    return known ? NamesOf(*known) : std::vector<std::wstring>();
 }
 
 namespace {
@@ -409,10 +413,7 @@ void CheckFixedEntry(const IniEntry& e, const KnownSection& known, TextFindings&
                 return;
             }
         }
-        std::vector<std::wstring> names;
-        for (const KnownKey& k : known.keys)
-            names.push_back(k.name);
-        const std::wstring nearest = NearestName(e.key, names);
+        const std::wstring nearest = NearestName(e.key, NamesOf(known));
         text += L"; did you mean " + nearest + L"? write " + nearest + L"=" + e.value;
         if (!e.key.empty() && (e.key[0] == L'#' || e.key[0] == L'/'))
             text += L" (a comment starts with \";\")";
