@@ -122,12 +122,6 @@ std::wstring WhySettingsThere(SettingsPlace place, bool hostIniSet) {
 
 namespace {
 
-std::wstring OneLine(std::wstring text) {
-    for (wchar_t& c : text)
-        if (c == L'\n' || c == L'\r') c = L' ';
-    return text;
-}
-
 std::wstring FullPath(const std::wstring& name) {
     return win::FullPathOf(name).value_or(name);
 }
@@ -168,26 +162,18 @@ bool ReadIniBytes(const std::wstring& path, std::string& bytes, DWORD& error) {
 
 DecodedIni DecodeIniFile(const std::string& bytes) {
     DecodedIni decoded = DecodeIniBytes(bytes);
-    if (decoded.encoding != IniEncoding::Ansi || bytes.empty()) return decoded;
-    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    // Behind a UTF-8 mark, bytes that are no UTF-8 are what the platform reads: ANSI text.
+    const size_t from = decoded.encoding == IniEncoding::Utf8WithBom && decoded.text.empty() ? 3 : 0;
+    if ((decoded.encoding != IniEncoding::Ansi && from == 0) || bytes.size() <= from) return decoded;
+    const char* ansi = bytes.data() + from;
+    const int size = static_cast<int>(bytes.size() - from);
+    const int n = MultiByteToWideChar(CP_ACP, 0, ansi, size, nullptr, 0);
     decoded.text.assign(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), decoded.text.data(), n);
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi, size, decoded.text.data(), n);
     return decoded;
 }
 
 namespace {
-
-// The entries of the first section of that name (the only one the plugin reads).
-std::vector<const IniEntry*> EntriesOf(const ParsedIni& ini, const wchar_t* section) {
-    int first = -1;
-    for (size_t i = 0; i < ini.sections.size() && first < 0; ++i)
-        if (SameName(ini.sections[i].name, section)) first = static_cast<int>(i);
-    std::vector<const IniEntry*> entries;
-    for (const IniEntry& e : ini.entries)
-        if (first >= 0 && e.sectionIndex == first && e.hasEquals) entries.push_back(&e);
-    return entries;
-}
 
 const IniEntry* FindEntry(const ParsedIni& ini, const wchar_t* section, const std::wstring& key) {
     for (const IniEntry* e : EntriesOf(ini, section))

@@ -44,7 +44,8 @@ std::wstring WhySettingsThere(SettingsPlace place, bool hostIniSet);
 
 // The whole settings file (at most 16 MB); false with the system's error code.
 bool ReadIniBytes(const std::wstring& path, std::string& bytes, DWORD& error);
-// The file's bytes decoded as the profile functions read them, ANSI in the system's code page.
+// The file's bytes decoded as the profile functions read them, ANSI in the system's code page (also
+// behind a UTF-8 mark whose bytes are no UTF-8).
 DecodedIni DecodeIniFile(const std::string& bytes);
 
 } // namespace checker

@@ -39,6 +39,12 @@ std::wstring Quote(const std::wstring& s) {
     return L"\"" + s + L"\"";
 }
 
+std::wstring OneLine(std::wstring text) {
+    for (wchar_t& c : text)
+        if (c == L'\n' || c == L'\r') c = L' ';
+    return text;
+}
+
 namespace {
 
 // UTF-8 as the user's editor wrote it; nullopt when the bytes are not UTF-8.
@@ -151,6 +157,13 @@ const KnownKey* FindKey(const KnownSection& section, const std::wstring& key) {
     return nullptr;
 }
 
+std::vector<std::wstring> NamesOf(const KnownSection& section) {
+    std::vector<std::wstring> names;
+    for (const KnownKey& k : section.keys)
+        names.emplace_back(k.name);
+    return names;
+}
+
 } // namespace
 
 const KnownKey* FindKnownKey(const std::wstring& section, const std::wstring& key) {
@@ -159,11 +172,8 @@ const KnownKey* FindKnownKey(const std::wstring& section, const std::wstring& ke
 }
 
 std::vector<std::wstring> KnownKeyNames(const std::wstring& section) {
-    std::vector<std::wstring> names;
-    if (const KnownSection* known = FindSection(section))
-        for (const KnownKey& k : known->keys)
-            names.emplace_back(k.name);
-    return names;
+    const KnownSection* known = FindSection(section);
+    return known ? NamesOf(*known) : std::vector<std::wstring>();
 }
 
 namespace {
@@ -403,10 +413,7 @@ void CheckFixedEntry(const IniEntry& e, const KnownSection& known, TextFindings&
                 return;
             }
         }
-        std::vector<std::wstring> names;
-        for (const KnownKey& k : known.keys)
-            names.push_back(k.name);
-        const std::wstring nearest = NearestName(e.key, names);
+        const std::wstring nearest = NearestName(e.key, NamesOf(known));
         text += L"; did you mean " + nearest + L"? write " + nearest + L"=" + e.value;
         if (!e.key.empty() && (e.key[0] == L'#' || e.key[0] == L'/'))
             text += L" (a comment starts with \";\")";
@@ -547,6 +554,16 @@ ParsedIni ParseIni(const std::wstring& text) {
         ini.entries.push_back(std::move(e));
     }
     return ini;
+}
+
+std::vector<const IniEntry*> EntriesOf(const ParsedIni& ini, const std::wstring& section) {
+    int first = -1;
+    for (size_t i = 0; i < ini.sections.size() && first < 0; ++i)
+        if (SameName(ini.sections[i].name, section)) first = static_cast<int>(i);
+    std::vector<const IniEntry*> entries;
+    for (const IniEntry& e : ini.entries)
+        if (first >= 0 && e.sectionIndex == first && e.hasEquals) entries.push_back(&e);
+    return entries;
 }
 
 std::wstring FormatProblem(const Problem& p) {

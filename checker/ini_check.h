@@ -37,6 +37,8 @@ struct ParsedIni {
     std::vector<IniEntry> entries;
 };
 ParsedIni ParseIni(const std::wstring& text);
+// The entries with "=" of the first section of that name, the only one the platform reads.
+std::vector<const IniEntry*> EntriesOf(const ParsedIni& ini, const std::wstring& section);
 
 // One finding: where it is and what to do about it.
 struct Problem {
@@ -105,6 +107,8 @@ std::wstring Trim(const std::wstring& s);
 std::wstring Lower(std::wstring s);
 // s between double quotes, as the report shows a value.
 std::wstring Quote(const std::wstring& s);
+// Line ends turned into blanks, for a text shown on one line.
+std::wstring OneLine(std::wstring text);
 
 // Case-insensitive equality of ASCII names, as the profile functions match section and key names.
 bool SameName(const std::wstring& a, const std::wstring& b);

@@ -38,21 +38,11 @@ std::wstring MatchableKeys(const std::wstring& keys) {
     return fixed;
 }
 
-std::vector<std::wstring> Lines(const std::wstring& text) {
+// The lines of a check report, which ends each with "\n".
+std::vector<std::wstring> ReportLines(const std::wstring& report) {
     std::vector<std::wstring> lines;
-    for (size_t at = 0; at < text.size();) {
-        size_t end = text.find(L'\n', at);
-        if (end == std::wstring::npos) end = text.size();
-        std::wstring line = text.substr(at, end - at);
-        if (!line.empty() && line.back() == L'\r') line.pop_back();
-        lines.push_back(line);
-        at = end + 1;
-    }
+    SplitString(lines, report, L"\n", false, false, true);
     return lines;
-}
-
-bool StartsWith(const std::wstring& s, const std::wstring& prefix) {
-    return s.compare(0, prefix.size(), prefix) == 0;
 }
 
 } // namespace
@@ -182,12 +172,12 @@ std::vector<std::wstring> ReportedProblems(const std::wstring& report, const std
                                            const std::wstring& key) {
     const std::wstring where = L"problem: [" + section + L"] " + key;
     std::vector<std::wstring> texts;
-    for (const std::wstring& line : Lines(report)) {
-        if (!StartsWith(line, where)) continue;
+    for (const std::wstring& line : ReportLines(report)) {
+        if (!line.starts_with(where)) continue;
         const std::wstring rest = line.substr(where.size());
-        if (StartsWith(rest, L": ")) {
+        if (rest.starts_with(L": ")) {
             texts.push_back(rest.substr(2));
-        } else if (StartsWith(rest, L" (line ")) {
+        } else if (rest.starts_with(L" (line ")) {
             const size_t close = rest.find(L"): ");
             if (close != std::wstring::npos) texts.push_back(rest.substr(close + 3));
         }
@@ -197,9 +187,9 @@ std::vector<std::wstring> ReportedProblems(const std::wstring& report, const std
 
 std::wstring StartLinesOf(const std::wstring& report) {
     std::wstring text;
-    for (const std::wstring& line : Lines(report))
+    for (const std::wstring& line : ReportLines(report))
         for (const wchar_t* prefix : {L"start: ", L"message: ", L"nothing would start: "})
-            if (StartsWith(line, prefix)) text += (text.empty() ? L"" : L"\n") + line;
+            if (line.starts_with(prefix)) text += (text.empty() ? L"" : L"\n") + line;
     return text;
 }
 

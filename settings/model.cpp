@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <initializer_list>
 
 #include "checker/check.h"
 #include "config/app_lookup.h"
@@ -80,23 +81,6 @@ bool ReadWhole(const std::wstring& path, bool& exists, std::string& bytes, std::
     return false;
 }
 
-std::vector<checker::IniEntry> EntriesOfSection(const checker::ParsedIni& ini, const std::wstring& section) {
-    std::vector<checker::IniEntry> entries;
-    for (size_t i = 0; i < ini.sections.size(); ++i) {
-        if (!checker::SameName(ini.sections[i].name, section)) continue;
-        // The platform reads the first section of a name only.
-        for (const checker::IniEntry& e : ini.entries)
-            if (e.sectionIndex == static_cast<int>(i) && e.hasEquals) entries.push_back(e);
-        break;
-    }
-    return entries;
-}
-
-std::wstring OneLine(std::wstring text) {
-    std::replace(text.begin(), text.end(), L'\n', L' ');
-    return text;
-}
-
 void RemoveFolder(const std::wstring& folder) {
     WIN32_FIND_DATAW found;
     win::UniqueFind find(FindFirstFileW((folder + L"*").c_str(), &found));
@@ -114,17 +98,28 @@ void RemoveFolder(const std::wstring& folder) {
     RemoveDirectoryW(folder.c_str());
 }
 
-std::wstring JoinLines(const std::vector<std::wstring>& lines, const std::wstring& prefix) {
-    std::wstring text;
-    for (const std::wstring& line : lines)
-        text += (text.empty() ? L"" : L"\n") + prefix + line;
-    return text;
+// What the check report says about those of keys of section that are given, in their order.
+std::vector<std::wstring> ProblemsOfKeys(const std::wstring& report, const std::wstring& section,
+                                         std::initializer_list<std::wstring> keys) {
+    std::vector<std::wstring> problems;
+    for (const std::wstring& key : keys)
+        if (!key.empty())
+            for (std::wstring& p : ReportedProblems(report, section, key))
+                problems.push_back(std::move(p));
+    return problems;
 }
 
-const KnownKey& Key(const wchar_t* name) {
-    for (const KnownKey& k : KnownKeys())
-        if (checker::SameName(k.name, name)) return k;
-    return KnownKeys().front(); // every name asked for is in the table
+// Texts on one status line.
+std::wstring OnOneLine(const std::vector<std::wstring>& texts) {
+    std::wstring line;
+    for (const std::wstring& text : texts)
+        line += (line.empty() ? L"" : L" ") + checker::OneLine(text);
+    return line;
+}
+
+const KnownKey& OptionKey(const wchar_t* name) {
+    const KnownKey* key = FindKnownKey(L"Options", name);
+    return key ? *key : KnownKeys().front(); // every name asked for is in the table
 }
 
 } // namespace
@@ -137,9 +132,10 @@ SettingsFile LocateSettings(const std::wstring& given, const std::wstring& progr
 }
 
 SettingsModel::SettingsModel(std::wstring programFolder) : programFolder_(std::move(programFolder)) {
-    wchar_t temp[MAX_PATH + 1] = {};
-    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-    const std::wstring folder = n > 0 && n <= MAX_PATH ? std::wstring(temp, n) : programFolder_;
+    // The scratch files are checked as settings files, whose names the plugin takes in 259 characters: a
+    // temporary folder longer than a plain path leaves no room for them.
+    const std::wstring temp = win::TemporaryPath();
+    const std::wstring& folder = !temp.empty() && temp.size() <= MAX_PATH ? temp : programFolder_;
     scratch_ = folder + L"TolvanierSettings-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
     CreateDirectoryW(scratch_.c_str(), nullptr);
 }
@@ -159,9 +155,6 @@ bool SettingsModel::Reload(bool keepChanges, std::wstring& error) {
     const bool ok = ReadWhole(file_.path, exists_, bytes_, error);
     if (!ok) bytes_.clear();
     decoded_ = checker::DecodeIniFile(bytes_);
-    // A UTF-8 file with a mark whose bytes are no UTF-8 is what the platform reads: ANSI text.
-    if (decoded_.encoding == checker::IniEncoding::Utf8WithBom && decoded_.text.empty() && bytes_.size() > 3)
-        decoded_.text = checker::DecodeIniFile(bytes_.substr(3)).text;
     Rebuild();
     return ok;
 }
@@ -219,6 +212,20 @@ void SettingsModel::Rebuild() {
     base_ = checker::ParseIni(checker::DecodeIniFile(base).text);
     config::IniForgetReads();
     rowsStale_ = true;
+    viewReport_.reset();
+    defaultEditorRow_.reset();
+}
+
+// The list and the default editor both take their status from it: one run of the checker per state.
+const std::wstring& SettingsModel::ViewReport() {
+    if (!viewReport_) {
+        checker::Arguments args;
+        args.ini = viewPath_;
+        std::wstring report;
+        checker::RunCheck(args, programFolder_, report);
+        viewReport_ = std::move(report);
+    }
+    return *viewReport_;
 }
 
 std::wstring SettingsModel::Text(const KnownKey& key) const {
@@ -246,8 +253,8 @@ bool SettingsModel::IsNoChange(const KeyWrite& w) const {
         return config::IniReadString(basePath_.c_str(), known->section, known->name, known->defaultText,
                                      kTemplateCapacity) == value;
     }
-    for (const checker::IniEntry& e : EntriesOfSection(base_, w.section))
-        if (checker::SameName(e.key, w.key)) return w.value && e.key == w.key && e.value == *w.value;
+    for (const checker::IniEntry* e : checker::EntriesOf(base_, w.section))
+        if (checker::SameName(e->key, w.key)) return w.value && e->key == w.key && e->value == *w.value;
     return !w.value;
 }
 
@@ -271,14 +278,10 @@ void SettingsModel::Apply(const std::vector<KeyWrite>& writes) {
 }
 
 void SettingsModel::FillStatus(EditorRow& row, const std::wstring& report, int paramsMode) {
-    std::vector<std::wstring> problems;
-    for (const std::wstring& key : {row.appKey, row.templateKey})
-        if (!key.empty())
-            for (const std::wstring& p : ReportedProblems(report, L"Editor", key))
-                problems.push_back(p);
+    const std::vector<std::wstring> problems =
+        ProblemsOfKeys(report, L"Editor", {row.appKey, row.templateKey});
     if (!problems.empty()) {
-        row.status = JoinLines(problems, L"");
-        std::replace(row.status.begin(), row.status.end(), L'\n', L' ');
+        row.status = OnOneLine(problems);
         row.problem = true;
         return;
     }
@@ -294,7 +297,7 @@ void SettingsModel::FillStatus(EditorRow& row, const std::wstring& report, int p
         return;
     }
     if (!row.status.empty()) return;
-    row.status = Number(Key(L"UseTCExtensions")) != 0
+    row.status = Number(OptionKey(L"UseTCExtensions")) != 0
                      ? L"not used: UseTCExtensions=1 takes applications from the file manager's [Extensions]"
                      : L"not used: each of its extensions is served by a line before it or of its own";
 }
@@ -302,12 +305,12 @@ void SettingsModel::FillStatus(EditorRow& row, const std::wstring& report, int p
 const std::vector<EditorRow>& SettingsModel::Rows() {
     if (!rowsStale_) return rows_;
     const checker::ParsedIni view = checker::ParseIni(checker::DecodeIniFile(viewBytes_).text);
-    const int paramsMode = Number(Key(L"ParamsMode"));
-    rows_ = RowsOfEditor(EntriesOfSection(view, L"Editor"), paramsMode);
-    checker::Arguments args;
-    args.ini = viewPath_;
-    std::wstring report;
-    checker::RunCheck(args, programFolder_, report);
+    const int paramsMode = Number(OptionKey(L"ParamsMode"));
+    std::vector<checker::IniEntry> editor;
+    for (const checker::IniEntry* e : checker::EntriesOf(view, L"Editor"))
+        editor.push_back(*e);
+    rows_ = RowsOfEditor(editor, paramsMode);
+    const std::wstring& report = ViewReport();
     {
         const checker::CheckScope scope(viewPath_);
         for (EditorRow& row : rows_) {
@@ -326,7 +329,7 @@ const std::vector<EditorRow>& SettingsModel::Rows() {
                                         lookup.source == config::AppSource::EditorComposite;
                 if (!fromEditor || lookup.appText != written) continue;
                 row.foundPath = lookup.found ? lookup.appPath : L"";
-                row.status = lookup.found ? lookup.appPath : OneLine(lookup.message);
+                row.status = lookup.found ? lookup.appPath : checker::OneLine(lookup.message);
                 row.problem = !lookup.found;
                 break;
             }
@@ -339,27 +342,23 @@ const std::vector<EditorRow>& SettingsModel::Rows() {
     return rows_;
 }
 
-EditorRow SettingsModel::DefaultEditorRow() {
+const EditorRow& SettingsModel::DefaultEditorRow() {
+    if (defaultEditorRow_) return *defaultEditorRow_;
     EditorRow row;
     row.appKey = L"DefaultEditor";
     row.templateKey = L"DefaultEditor_params";
-    row.application = Text(Key(L"DefaultEditor"));
-    row.templateText = Text(Key(L"DefaultEditor_params"));
-    checker::Arguments args;
-    args.ini = viewPath_;
-    std::wstring report;
-    checker::RunCheck(args, programFolder_, report);
-    std::vector<std::wstring> problems = ReportedProblems(report, L"Options", L"DefaultEditor");
-    for (const std::wstring& p : ReportedProblems(report, L"Options", L"DefaultEditor_params"))
-        problems.push_back(p);
+    row.application = Text(OptionKey(L"DefaultEditor"));
+    row.templateText = Text(OptionKey(L"DefaultEditor_params"));
+    const std::vector<std::wstring> problems =
+        ProblemsOfKeys(ViewReport(), L"Options", {L"DefaultEditor", L"DefaultEditor_params"});
     const checker::CheckScope scope(viewPath_);
     const config::AppLookup lookup = config::LookUpApplication(kUnconfiguredKeys[1], true, false);
     row.foundPath = lookup.found ? lookup.appPath : L"";
     row.problem = !problems.empty() || !lookup.found;
-    row.status = !problems.empty() ? OneLine(JoinLines(problems, L""))
+    row.status = !problems.empty() ? OnOneLine(problems)
                  : lookup.found    ? lookup.appPath
-                                   : OneLine(lookup.message);
-    return row;
+                                   : checker::OneLine(lookup.message);
+    return defaultEditorRow_.emplace(std::move(row));
 }
 
 std::wstring SettingsModel::ExampleFile(const std::wstring& key, std::wstring& why) const {
@@ -398,7 +397,7 @@ SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, cons
         for (const auto* name : {L"DefaultEditor", L"DefaultEditor_params"}) {
             const std::wstring value = checker::Trim(
                 checker::SameName(name, L"DefaultEditor") ? after.application : after.templateText);
-            if (value != Text(Key(name))) preview.writes.push_back({L"Options", name, value});
+            if (value != Text(OptionKey(name))) preview.writes.push_back({L"Options", name, value});
         }
         writePreview(preview.writes);
         const checker::CheckScope scope(previewPath);
@@ -409,7 +408,7 @@ SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, cons
                 break;
             }
     } else {
-        const int paramsMode = Number(Key(L"ParamsMode"));
+        const int paramsMode = Number(OptionKey(L"ParamsMode"));
         preview.templateKey = TemplateKeyFor(after.keys, paramsMode, L"");
         preview.writes = WritesForEntry(before, after, preview.templateKey);
         if (paramsMode == 0) {
@@ -434,13 +433,10 @@ SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, cons
         std::wstring report;
         checker::RunCheck(args, programFolder_, report);
         text = StartLinesOf(report);
-        const std::wstring section = defaultEditor ? L"Options" : L"Editor";
-        const std::wstring keys[] = {defaultEditor ? L"DefaultEditor" : checker::Trim(after.keys),
-                                     preview.templateKey};
-        for (const std::wstring& key : keys)
-            if (!key.empty())
-                for (const std::wstring& p : ReportedProblems(report, section, key))
-                    text += (text.empty() ? L"" : L"\n") + (L"problem: " + p);
+        for (const std::wstring& p : ProblemsOfKeys(
+                 report, defaultEditor ? L"Options" : L"Editor",
+                 {defaultEditor ? L"DefaultEditor" : checker::Trim(after.keys), preview.templateKey}))
+            text += (text.empty() ? L"" : L"\n") + (L"problem: " + p);
     } else {
         text = why;
     }
@@ -475,7 +471,7 @@ SettingsModel::SaveResult SettingsModel::Save(bool convert) {
         const bool was = !config::IniReadString(basePath_.c_str(), k.section, k.name, L"", 5).empty();
         if (was != !Text(k).empty()) switched.push_back(k.name);
     }
-    const bool readEveryTime = Number(Key(L"ReadOptionsEveryTime")) != 0;
+    const bool readEveryTime = Number(OptionKey(L"ReadOptionsEveryTime")) != 0;
     DWORD error = 0;
     if (!conversion.empty()) {
         if (!ReplaceWithBytes(file_.path, Utf16LeWithBom(decoded_.text), error)) {

@@ -4,6 +4,7 @@
 // the plugin's own readers, lookup and builder, and the checker's report, from that copy.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,8 +55,8 @@ class SettingsModel {
 
     // The rows of [Editor] with their status: the path found, or what the checker reports for them.
     const std::vector<EditorRow>& Rows();
-    // The default editor as a row: DefaultEditor and DefaultEditor_params.
-    EditorRow DefaultEditorRow();
+    // The default editor as a row: DefaultEditor and DefaultEditor_params. Both hold until the next change.
+    const EditorRow& DefaultEditorRow();
 
     // What an edit of a row would write, and what the plugin would then start for an example file of
     // its first key (or why nothing), with the checker's problems for its keys.
@@ -84,6 +85,7 @@ class SettingsModel {
 
   private:
     void Rebuild();
+    const std::wstring& ViewReport();
     std::wstring ScratchFile(const wchar_t* stem, unsigned n) const;
     std::wstring ExampleFile(const std::wstring& key, std::wstring& why) const;
     std::string BaseBytes() const;
@@ -104,6 +106,9 @@ class SettingsModel {
     std::string viewBytes_;
     bool rowsStale_ = true;
     std::vector<EditorRow> rows_;
+    // Made when first asked for after each change of the view.
+    std::optional<std::wstring> viewReport_;
+    std::optional<EditorRow> defaultEditorRow_;
 };
 
 } // namespace settings

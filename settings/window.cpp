@@ -55,17 +55,13 @@ struct Window {
     int selectedRow = -1; // of the applications list, while another page is shown
 };
 
-const std::vector<KnownKey>& Keys() {
-    return KnownKeys();
-}
-
 int GeneratedId(size_t index, Part part) {
     return IDC_GENERATED + 4 * static_cast<int>(index) + part;
 }
 
 // The table index and part of a generated control's id; false for any other id.
 bool GeneratedOf(int id, size_t& index, Part& part) {
-    if (id < IDC_GENERATED || id >= IDC_GENERATED + 4 * static_cast<int>(Keys().size())) return false;
+    if (id < IDC_GENERATED || id >= IDC_GENERATED + 4 * static_cast<int>(KnownKeys().size())) return false;
     index = static_cast<size_t>((id - IDC_GENERATED) / 4);
     part = static_cast<Part>((id - IDC_GENERATED) % 4);
     return true;
@@ -169,13 +165,12 @@ void FillApplications(Window& w) {
     SetDlgItemTextW(w.page, IDC_DEFAULT_TEXT, (L"DefaultEditor=" + editor.application + params).c_str());
     SetDlgItemTextW(w.page, IDC_DEFAULT_STATUS,
                     ((editor.problem ? L"" : L"found: ") + editor.status).c_str());
-    for (const KnownKey& k : Keys())
-        if (checker::SameName(k.name, L"UseTCExtensions"))
-            SetDlgItemTextW(w.page, IDC_APPS_NOTE,
-                            w.model.Number(k)
-                                ? L"UseTCExtensions=1: applications come from the file manager's "
-                                  L"[Extensions], templates from here"
-                                : L"");
+    const KnownKey* fromHost = FindKnownKey(L"Options", L"UseTCExtensions");
+    SetDlgItemTextW(w.page, IDC_APPS_NOTE,
+                    fromHost && w.model.Number(*fromHost)
+                        ? L"UseTCExtensions=1: applications come from the file manager's [Extensions], "
+                          L"templates from here"
+                        : L"");
 }
 
 void InitApplications(Window& w) {
@@ -247,8 +242,8 @@ bool IsExtendedKey(int vk) {
 
 void FillGenerated(Window& w) {
     const PageKind kind = kPages[w.pageIndex].kind;
-    for (size_t i = 0; i < Keys().size(); ++i) {
-        const KnownKey& key = Keys()[i];
+    for (size_t i = 0; i < KnownKeys().size(); ++i) {
+        const KnownKey& key = KnownKeys()[i];
         if (KindOf(key.page) != kind) continue;
         switch (key.kind) {
         case checker::ValueKind::Flag:
@@ -324,8 +319,8 @@ GeneratedPage LayOutGenerated(PageKind kind) {
         groupBox = SIZE_MAX;
         y += 8;
     };
-    for (size_t i = 0; i < Keys().size(); ++i) {
-        const KnownKey& key = Keys()[i];
+    for (size_t i = 0; i < KnownKeys().size(); ++i) {
+        const KnownKey& key = KnownKeys()[i];
         if (KindOf(key.page) != kind || key.kind == checker::ValueKind::Modifiers) continue;
         if (!group || std::wstring(group) != key.group) {
             closeGroup();
@@ -388,7 +383,7 @@ void OnGeneratedCommand(Window& w, int id, int code) {
     size_t index = 0;
     Part part = kMain;
     if (!GeneratedOf(id, index, part)) return;
-    const KnownKey& key = Keys()[index];
+    const KnownKey& key = KnownKeys()[index];
     if (key.kind == checker::ValueKind::Flag && part == kMain && code == BN_CLICKED) {
         w.model.Set(key, IsDlgButtonChecked(w.page, id) == BST_CHECKED ? L"1" : L"0");
     } else if (key.kind == checker::ValueKind::Ranged && part == kSecond && code == CBN_SELCHANGE) {
@@ -504,13 +499,17 @@ constexpr SIZE kCheckLeast = {4 + 3 * 64, 15 + 40 + 5 + 14 + 4};
 SIZE MinimumTrackSize(HWND dialog) {
     const HWND tabs = GetDlgItem(dialog, IDC_TABS);
     if (!tabs) return {};
-    SIZE page = kApplicationsLeast;
-    for (const SIZE need :
-         {kCheckLeast, LayOutGenerated(PageKind::WhereItActs).units, LayOutGenerated(PageKind::Options).units,
-          LayOutGenerated(PageKind::Hotkeys).units}) {
-        page.cx = std::max(page.cx, need.cx);
-        page.cy = std::max(page.cy, need.cy);
-    }
+    // Asked at every step of a drag: the layouts come from the fixed key table, so they are made once.
+    static const SIZE page = [] {
+        SIZE least = kApplicationsLeast;
+        for (const SIZE need :
+             {kCheckLeast, LayOutGenerated(PageKind::WhereItActs).units,
+              LayOutGenerated(PageKind::Options).units, LayOutGenerated(PageKind::Hotkeys).units}) {
+            least.cx = std::max(least.cx, need.cx);
+            least.cy = std::max(least.cy, need.cy);
+        }
+        return least;
+    }();
     RECT r = DialogUnits(dialog, 0, 0, page.cx, page.cy);
     TabCtrl_AdjustRect(tabs, TRUE, &r); // the tab control around that page
     const RECT margins = DialogUnits(dialog, 0, 0, 7 + 7, 30 + 12 + 14 + 7);
@@ -713,8 +712,8 @@ void InitWindow(HWND dialog, Window& w) {
     }
     DragAcceptFiles(dialog, TRUE);
     w.report = w.model.Report({});
-    ShowPage(w, 0);
-    Refresh(w);
+    ShowPage(w, 0); // fills the page
+    RefreshWindow(w);
 }
 
 INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

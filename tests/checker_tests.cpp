@@ -127,6 +127,12 @@ TEST(CheckerText, KeyNamesAndEncodings) {
             EXPECT_NE(problem->text.find(L"save the file as UTF-16 LE"), std::wstring::npos);
         }
     }
+    // Behind a UTF-8 mark, bytes that are no UTF-8 are read as ANSI: their lines are checked.
+    const DecodedIni marked = DecodeIniFile("\xEF\xBB\xBF[Editor]\r\ntxt=C:\\B\xFCro\\ed.exe\r\n");
+    EXPECT_EQ(marked.encoding, IniEncoding::Utf8WithBom);
+    const ParsedIni markedIni = ParseIni(marked.text);
+    ASSERT_EQ(markedIni.entries.size(), 1u);
+    EXPECT_EQ(markedIni.entries[0].key, L"txt");
 }
 
 namespace {
