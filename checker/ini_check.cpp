@@ -6,16 +6,13 @@
 #include <map>
 
 #include "host/host_text.h"
+#include "win/text.h"
 
 namespace checker {
 namespace {
 
 bool IsBlank(wchar_t c) {
     return c == L' ' || c == L'\t' || c == L'\r' || c == L'\f' || c == L'\v';
-}
-
-wchar_t LowerAscii(wchar_t c) {
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 
 } // namespace
@@ -31,7 +28,7 @@ std::wstring Trim(const std::wstring& s) {
 
 std::wstring Lower(std::wstring s) {
     for (wchar_t& c : s)
-        c = LowerAscii(c);
+        c = win::FoldAsciiCase(c);
     return s;
 }
 
@@ -332,7 +329,7 @@ bool HasUpper(const std::wstring& s) {
 std::wstring FixedItem(const std::wstring& item) {
     std::wstring fixed;
     for (wchar_t c : item)
-        if (!IsBlank(c)) fixed += LowerAscii(c);
+        if (!IsBlank(c)) fixed += win::FoldAsciiCase(c);
     fixed.erase(0, fixed.find_first_not_of(L'.') == std::wstring::npos ? fixed.size()
                                                                        : fixed.find_first_not_of(L'.'));
     return fixed;
@@ -451,7 +448,8 @@ size_t EditDistance(const std::wstring& a, const std::wstring& b) {
         row[0] = i;
         for (size_t j = 1; j <= b.size(); ++j) {
             const size_t above = row[j];
-            const size_t change = diagonal + (LowerAscii(a[i - 1]) == LowerAscii(b[j - 1]) ? 0 : 1);
+            const size_t change =
+                diagonal + (win::FoldAsciiCase(a[i - 1]) == win::FoldAsciiCase(b[j - 1]) ? 0 : 1);
             row[j] = std::min({above + 1, row[j - 1] + 1, change});
             diagonal = above;
         }
@@ -482,7 +480,7 @@ const std::vector<KeyName>& KeyNames() {
 bool SameName(const std::wstring& a, const std::wstring& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+        if (win::FoldAsciiCase(a[i]) != win::FoldAsciiCase(b[i])) return false;
     return true;
 }
 
@@ -670,7 +668,7 @@ std::wstring NearestName(const std::wstring& name, const std::vector<std::wstrin
 std::optional<int> KeyCodeOfName(const std::wstring& text) {
     std::wstring name;
     for (wchar_t c : text)
-        if (!IsBlank(c) && c != L'_') name += LowerAscii(c);
+        if (!IsBlank(c) && c != L'_') name += win::FoldAsciiCase(c);
     if (name.rfind(L"vk", 0) == 0 && name.size() > 2) name.erase(0, 2);
     if (name.size() == 1 && ((name[0] >= L'a' && name[0] <= L'z') || (name[0] >= L'0' && name[0] <= L'9')))
         return name[0] >= L'a' ? name[0] - L'a' + 65 : name[0] - L'0' + 48;

@@ -592,12 +592,18 @@ struct SettingsWindowTest : testing::Test {
         Notify(GeneratedId(name, kMain), BN_CLICKED);
     }
     void Key(int id, WORD vk) { PostMessageW(Control(id), WM_KEYDOWN, vk, 1); }
-    // The next page, as the arrow key in the tabs reaches it; waits for one of its controls.
+    // The next page, as the arrow key in the tabs reaches it; waits for one of its controls on the page
+    // shown. A page has its controls before it is placed, and is shown once placed.
     void NextPage(int controlOfPage) {
         Key(IDC_TABS, VK_RIGHT);
-        for (int i = 0; i < 100 && !Control(controlOfPage); ++i)
+        const auto shown = [&] {
+            const HWND control = Control(controlOfPage);
+            return control && IsWindowVisible(GetParent(control));
+        };
+        for (int i = 0; i < 100 && !shown(); ++i)
             Sleep(50);
         ASSERT_NE(Control(controlOfPage), nullptr);
+        Send(window, WM_NULL, 0); // the key handled to its end
     }
     bool StatusSays(const std::wstring& part) {
         const bool says = WaitForText(Control(IDC_STATUS), part, 10000);
