@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "config/params.h"
+#include "config/program_search.h"
 #include "host/copydata.h"
+#include "plugin/changed_copies.h"
 #include "settings/resource.h"
 #include "win/paths.h"
 
@@ -240,6 +243,24 @@ bool IsExtendedKey(int vk) {
            vk == VK_NUMLOCK || (vk >= VK_LWIN && vk <= VK_APPS);
 }
 
+std::wstring WindowText(HWND control) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// Set while the window itself puts a value into an edit box: its EN_CHANGE is no change of the user's.
+bool fillingText = false;
+
+// Where the plugin keeps changed copies with the folder written so (the only text key of these pages).
+std::wstring ChangedCopiesState(const std::wstring& written) {
+    const std::wstring byDefault = DefaultChangedCopiesFolder();
+    if (written.empty()) return L"Empty: " + byDefault;
+    const std::wstring expanded = config::ExpandEnvironment(written);
+    if (!config::IsAbsolutePath(expanded)) return L"No full path: the plugin takes " + byDefault;
+    return expanded == written ? std::wstring() : L"That is " + expanded;
+}
+
 void FillGenerated(Window& w) {
     const PageKind kind = kPages[w.pageIndex].kind;
     for (size_t i = 0; i < KnownKeys().size(); ++i) {
@@ -279,6 +300,18 @@ void FillGenerated(Window& w) {
             CheckDlgButton(w.page, GeneratedId(i, kOff),
                            w.model.Text(key).empty() ? BST_CHECKED : BST_UNCHECKED);
             SetDlgItemTextW(w.page, GeneratedId(i, kState), HotkeyState(w, key).c_str());
+            break;
+        }
+        case checker::ValueKind::Text: {
+            // Not while the user types in it: the value as the plugin reads it is trimmed.
+            const HWND edit = GetDlgItem(w.page, GeneratedId(i, kSecond));
+            const std::wstring value = w.model.Text(key);
+            if (GetFocus() != edit && WindowText(edit) != value) {
+                fillingText = true;
+                SetWindowTextW(edit, value.c_str());
+                fillingText = false;
+            }
+            SetDlgItemTextW(w.page, GeneratedId(i, kState), ChangedCopiesState(value).c_str());
             break;
         }
         default: break;
@@ -347,6 +380,15 @@ GeneratedPage LayOutGenerated(PageKind kind) {
             add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState), 318, y + 2, 94, 9);
             y += 16;
             break;
+        case checker::ValueKind::Text:
+            add(WC_STATIC, WithMnemonic(key.explanation, taken) + L":", 0, GeneratedId(i, kMain), 12, y + 2,
+                110, 9);
+            add(WC_EDIT, L"", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, GeneratedId(i, kSecond), 124, y, 188,
+                12);
+            add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kOff), 318, y + 2, 94, 9);
+            add(WC_STATIC, L"", SS_NOPREFIX | SS_PATHELLIPSIS, GeneratedId(i, kState), 124, y + 14, 288, 9);
+            y += 26;
+            break;
         case checker::ValueKind::KeyCode:
             add(WC_STATIC, WithMnemonic(key.group, taken) + L":", 0, GeneratedId(i, kMain), 4, y + 2, 96, 9);
             add(HOTKEY_CLASSW, L"", WS_BORDER | WS_TABSTOP, GeneratedId(i, kSecond), 102, y, 110, 12);
@@ -399,6 +441,9 @@ void OnGeneratedCommand(Window& w, int id, int code) {
         const KnownKey* mod = FindKnownKey(key.section, ModifierKeyOf(key.name));
         w.model.Set(key, vk ? std::to_wstring(vk) : L"");
         if (vk && mod) w.model.Set(*mod, ModifierLetters(flags));
+    } else if (key.kind == checker::ValueKind::Text && part == kSecond && code == EN_CHANGE) {
+        if (fillingText) return;
+        w.model.Set(key, WindowText(GetDlgItem(w.page, id)));
     } else if (key.kind == checker::ValueKind::KeyCode && part == kOff && code == BN_CLICKED) {
         const HWND box = GetDlgItem(w.page, GeneratedId(index, kSecond));
         if (IsDlgButtonChecked(w.page, id) != BST_CHECKED) {
