@@ -564,6 +564,22 @@ SIZE MinimumTrackSize(HWND dialog) {
     return {window.right - window.left, window.bottom - window.top};
 }
 
+RECT WorkAreaOf(HWND window) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+    return monitor.rcWork;
+}
+
+// The least size, but never larger than the screen's work area: on a small screen at a high density a
+// page is cut rather than the window's buttons.
+SIZE LeastSizeOnScreen(HWND dialog) {
+    const SIZE least = MinimumTrackSize(dialog);
+    const RECT work = WorkAreaOf(dialog);
+    return {std::min<LONG>(least.cx, work.right - work.left),
+            std::min<LONG>(least.cy, work.bottom - work.top)};
+}
+
 INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
 // One page lives at a time, made anew from the model: the hidden controls of other pages would
@@ -756,6 +772,15 @@ void InitWindow(HWND dialog, Window& w) {
         TabCtrl_InsertItem(tabs, i, &item);
     }
     DragAcceptFiles(dialog, TRUE);
+    // At least as large as its tallest page from the start, not only once the user resizes it.
+    const SIZE least = LeastSizeOnScreen(dialog);
+    const RECT work = WorkAreaOf(dialog);
+    RECT r;
+    GetWindowRect(dialog, &r);
+    const int cx = std::max<int>(r.right - r.left, least.cx), cy = std::max<int>(r.bottom - r.top, least.cy);
+    SetWindowPos(dialog, nullptr, std::max<int>(work.left, std::min<int>(r.left, work.right - cx)),
+                 std::max<int>(work.top, std::min<int>(r.top, work.bottom - cy)), cx, cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     w.report = w.model.Report({});
     ShowPage(w, 0); // fills the page
     RefreshWindow(w);
@@ -769,7 +794,7 @@ INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         if (w) LayoutWindow(*w);
         return TRUE;
     case WM_GETMINMAXINFO: {
-        const SIZE least = MinimumTrackSize(dialog);
+        const SIZE least = LeastSizeOnScreen(dialog);
         if (least.cx <= 0) return FALSE;
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {least.cx, least.cy};
         return TRUE;

@@ -728,6 +728,9 @@ TEST_F(SettingsWindowTest, OptionsAndHotkeysWriteWhatThePluginReads) {
 
     NextPage(GeneratedId(L"QuickView", kMain));
     NextPage(GeneratedId(L"ListerState", kSecond));
+    // The window opens as large as its tallest page: nothing of it is cut before any resizing.
+    const HWND lastControl = Control(GeneratedId(L"ReadOptionsEveryTime", kState));
+    EXPECT_LE(RectOf(lastControl).bottom, RectOf(GetParent(lastControl)).bottom);
     Tick(L"UseSystemAssociations");
     Send(Control(GeneratedId(L"ListerState", kSecond)), CB_SETCURSEL, 2); // the third meaning: 2
     Notify(GeneratedId(L"ListerState", kSecond), CBN_SELCHANGE);
