@@ -48,7 +48,12 @@ bool HasParentWindow(HWND hwnd) {
 
 bool HoldsCopyOpen(HWND lister) {
     const auto file = FileNameByListerWindow.find(lister);
-    return file != FileNameByListerWindow.end() && IsHeldWithoutDeleteSharing(file->second);
+    return file != FileNameByListerWindow.end() && win::HasClass(lister, TCListerClasName) &&
+           IsHeldWithoutDeleteSharing(file->second);
+}
+
+bool Holds(const std::vector<HWND>& listers, HWND lister) {
+    return std::find(listers.begin(), listers.end(), lister) != listers.end();
 }
 
 void CloseHiddenLister(HWND lister) {
@@ -76,17 +81,19 @@ void CleanUpHiddenListers() {
         else
             toClose.push_back(lister);
     }
-    // Within the bound of the watch: the longest held are closed first.
-    std::stable_sort(held.begin(), held.end(), [](HWND a, HWND b) {
-        const auto at = [](HWND h) { return std::find(heldListers.begin(), heldListers.end(), h); };
-        return at(a) < at(b);
-    });
-    if (held.size() > kMaxApplicationWatches) {
-        const auto oldest = held.begin() + static_cast<std::ptrdiff_t>(held.size() - kMaxApplicationWatches);
-        toClose.insert(toClose.end(), held.begin(), oldest);
-        held.erase(held.begin(), oldest);
+    // The longest held first: those held at the last clean-up in their order, then the new ones. Within
+    // the bound of the watch, the longest held are closed first.
+    std::vector<HWND> ordered;
+    for (HWND lister : heldListers)
+        if (Holds(held, lister)) ordered.push_back(lister);
+    for (HWND lister : held)
+        if (!Holds(heldListers, lister)) ordered.push_back(lister);
+    if (ordered.size() > kMaxApplicationWatches) {
+        const auto oldest = ordered.end() - static_cast<std::ptrdiff_t>(kMaxApplicationWatches);
+        toClose.insert(toClose.end(), ordered.begin(), oldest);
+        ordered.erase(ordered.begin(), oldest);
     }
-    heldListers = std::move(held);
+    heldListers = std::move(ordered);
     for (HWND lister : toClose)
         CloseHiddenLister(lister);
 }
