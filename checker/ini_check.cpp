@@ -123,6 +123,8 @@ const std::vector<KnownSection>& Catalogue() {
           {L"ParamsMode", Kind::Ranged, 0, 1, L"the plugin opens nothing at all"},
           {L"ParamsByExtMode", Kind::Ranged, 0, 2, L"with ParamsMode=1 the plugin opens nothing at all"},
           {L"UseSystemAssociations", Kind::Flag},
+          {L"KeepChangedCopies", Kind::Flag},
+          {L"ChangedCopiesFolder", Kind::Text},
           {L"DefaultEditor", Kind::Text},
           {L"DefaultEditor_params", Kind::Template}}},
         {L"HotKeys",
@@ -630,7 +632,23 @@ TextFindings FindTextProblems(const ParsedIni& ini) {
     return found;
 }
 
+std::optional<std::wstring> SectionHiddenByMark(const DecodedIni& decoded, const ParsedIni& ini) {
+    if (decoded.encoding != IniEncoding::Utf8WithBom || ini.sections.empty() || ini.sections[0].line != 1)
+        return std::nullopt;
+    return ini.sections[0].name;
+}
+
 std::optional<Problem> FindEncodingProblem(const DecodedIni& decoded, const ParsedIni& ini) {
+    if (const std::optional<std::wstring> hidden = SectionHiddenByMark(decoded, ini)) {
+        const std::wstring& section = *hidden;
+        return Problem{
+            1, section, L"",
+            L"the file begins with a UTF-8 byte-order mark, which Windows reads as three characters "
+            L"of the first line: it does not see the section [" +
+                section +
+                L"] there, and the plugin never reads its keys; save the file as UTF-16 LE "
+                L"(\"Unicode\" in Notepad's Save As dialog, Encoding)"};
+    }
     if (decoded.encoding == IniEncoding::Utf16NoBom)
         return Problem{
             0, L"", L"",

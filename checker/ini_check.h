@@ -57,8 +57,13 @@ struct TextFindings {
 // Unknown sections and keys, malformed and out-of-range values, modifier texts, composite keys,
 // quoted "%1", keys and sections written twice.
 TextFindings FindTextProblems(const ParsedIni& ini);
-// A UTF-8 file with non-ASCII text (which Windows reads as ANSI), or UTF-16 without its mark.
+// A UTF-8 file whose mark stands before a section header (Windows misses that section), a UTF-8 file
+// with non-ASCII text (which Windows reads as ANSI), or UTF-16 without its mark.
 std::optional<Problem> FindEncodingProblem(const DecodedIni& decoded, const ParsedIni& ini);
+// The section whose header stands on the first line right behind a UTF-8 byte-order mark: Windows reads
+// the mark in the ANSI code page, as three characters of that line, sees no header there and takes the
+// section's keys for lines before any section. (Wine reads the file as UTF-8 and finds the section.)
+std::optional<std::wstring> SectionHiddenByMark(const DecodedIni& decoded, const ParsedIni& ini);
 
 // What the plugin does with the value of a key of a fixed section ([Options], [HotKeys], [TCPos]).
 enum class ValueKind {

@@ -26,7 +26,10 @@ namespace {
 constexpr size_t kAppTextLimit = kAppPathCapacity - 1;
 const std::wstring kClassesRoot = L"HKEY_CLASSES_ROOT\\";
 
-config::LookupMessageSink messageSink = config::ShowPluginMessage;
+void ShowLookupMessage(const std::wstring& text) {
+    config::ShowPluginMessage(text);
+}
+config::LookupMessageSink messageSink = ShowLookupMessage;
 std::optional<std::wstring> hostProgramFolder;
 
 // A direct value, read one unit wider than the application buffer so that a longer value is seen
@@ -196,7 +199,7 @@ std::optional<AppLookup> LookUpSystemFallback(const std::wstring& key) {
 } // namespace
 
 LookupMessageSink SetLookupMessageSink(LookupMessageSink sink) {
-    return std::exchange(messageSink, sink ? sink : ShowPluginMessage);
+    return std::exchange(messageSink, sink ? sink : ShowLookupMessage);
 }
 
 std::optional<std::wstring> SetHostProgramFolder(std::optional<std::wstring> folder) {

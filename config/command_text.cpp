@@ -162,6 +162,37 @@ bool IsPlainOpenCommand(const std::wstring& command) {
     return IsFilePlaceholder(rest.substr(first, last - first + 1));
 }
 
+std::wstring FillOpenCommand(const std::wstring& command, const std::wstring& program,
+                             const std::wstring& file) {
+    const std::optional<std::wstring> cut = CutRegistryCommand(command);
+    size_t restStart = command.size();
+    if (cut) restStart = !command.empty() && command[0] == L'"' ? cut->size() + 2 : cut->size();
+    const std::wstring rest = restStart < command.size() ? command.substr(restStart) : std::wstring();
+    std::wstring line = L"\"" + program + L"\"";
+    bool named = false, quoted = false;
+    for (size_t i = 0; i < rest.size(); ++i) {
+        const wchar_t c = rest[i];
+        if (c == L'"') quoted = !quoted;
+        const wchar_t next = i + 1 < rest.size() ? rest[i + 1] : L'\0';
+        if (c != L'%' || next == L'\0') {
+            line += c;
+            continue;
+        }
+        const wchar_t letter = static_cast<wchar_t>(next >= L'a' && next <= L'z' ? next - L'a' + L'A' : next);
+        if (letter == L'1' || letter == L'L' || letter == L'V') {
+            line += quoted ? file : QuoteName(file);
+            named = true;
+        } else if (next == L'%') {
+            line += L'%';
+        } else if (!(next == L'*' || (next >= L'2' && next <= L'9'))) {
+            line += c;
+            continue;
+        }
+        ++i;
+    }
+    return named ? line : line + L" " + QuoteName(file);
+}
+
 std::wstring ExpandAroundPlaceholders(const std::wstring& text,
                                       const std::function<std::wstring(const std::wstring&)>& expand) {
     std::wstring result;

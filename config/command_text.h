@@ -36,6 +36,14 @@ bool IsPlainOpenCommand(const std::wstring& command);
 // scripts): the file is run, not opened in an application.
 bool OpenCommandRunsTheFile(const std::wstring& command);
 
+// The command line that an association's open command (as the registry holds it, expanded) makes for
+// file, as the shell would start it: program (the command's program as found) between quotes, then what
+// follows the program in the command, with "%1", "%L" and "%V" (in either case) replaced by the file's
+// name, quoted unless the command quotes it, "%*" and "%2" to "%9" by nothing and "%%" by one percent
+// sign; the quoted name is appended when the command names no file.
+std::wstring FillOpenCommand(const std::wstring& command, const std::wstring& program,
+                             const std::wstring& file);
+
 // text with expand applied to each piece around its "%1" placeholders, which stay as they are: the
 // platform pairs percent signs from the left, so a "%1" in front of a reference would keep it unexpanded.
 std::wstring ExpandAroundPlaceholders(const std::wstring& text,

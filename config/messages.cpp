@@ -7,10 +7,14 @@
 namespace config {
 
 void ShowPluginMessage(const std::wstring& text) {
+    ShowPluginMessage(text, MB_OK | MB_ICONERROR);
+}
+
+void ShowPluginMessage(const std::wstring& text, UINT style) {
     // What a key event reads while the box is open, and what is read after it, comes from the files
     // as they are then.
     IniForgetReads();
-    MessageBoxW(hwMain, text.c_str(), L"Tolvanier", 0x10);
+    MessageBoxW(hwMain, text.c_str(), L"Tolvanier", style);
     IniForgetReads();
 }
 
@@ -23,4 +27,29 @@ void ShowStartFailure(const std::wstring& what, DWORD error) {
     std::wstring reason = win::SystemErrorText(error);
     if (reason.empty()) reason = L"Error " + std::to_wstring(error) + L".";
     config::ShowPluginMessage(L"Application could not be started:\n" + shown + L"\n" + reason);
+}
+
+std::wstring KeptCopyText(const std::wstring& kept, const std::wstring& expectedFolder,
+                          const std::wstring& why) {
+    std::wstring text = L"Changes saved in a copy from an archive were kept:\n" + kept;
+    if (!expectedFolder.empty()) text += L"\nThe folder " + expectedFolder + L" could not be written: " + why;
+    return text;
+}
+
+void ShowKeptCopy(const std::wstring& text) {
+    config::ShowPluginMessage(text, MB_OK | MB_ICONINFORMATION);
+}
+
+void ShowCopyNotKept(const std::wstring& copy, DWORD error) {
+    std::wstring reason = win::SystemErrorText(error);
+    if (reason.empty()) reason = L"Error " + std::to_wstring(error) + L".";
+    config::ShowPluginMessage(L"Changes saved in a copy from an archive could not be kept:\n" + copy + L"\n" +
+                                  reason +
+                                  L"\nSave them elsewhere from the application before you press OK: the file "
+                                  L"manager deletes the copy then.",
+                              MB_OK | MB_ICONWARNING);
+}
+
+std::wstring NotAFullPathText() {
+    return L"it is no full path.";
 }

@@ -38,6 +38,7 @@ TTolvanierOptions ReadOptionBlock(const wchar_t* ini) {
     o.ParamsMode = IniReadInt(ini, L"Options", L"ParamsMode", 1);
     o.ParamsByExtMode = IniReadInt(ini, L"Options", L"ParamsByExtMode", 0);
     o.UseSystemAssociations = ReadFlag(ini, L"UseSystemAssociations", 0);
+    o.KeepChangedCopies = ReadFlag(ini, L"KeepChangedCopies", 1);
     o.AppFromLister_key = HotKeyPresent(ini, L"AppFromLister_key");
     o.DefSysAppFromLister_key = HotKeyPresent(ini, L"DefSysAppFromLister_key");
     o.ChooseAppFromLister_key = HotKeyPresent(ini, L"ChooseAppFromLister_key");

@@ -23,6 +23,8 @@ struct TTolvanierOptions {
     bool UseSystemAssociations = false;
     // Whether the key of the menu of applications (the third hotkey) is written at all.
     bool ChooseAppFromLister_key = false;
+    // A copy from an archive that its application changed is kept when its viewer closes.
+    bool KeepChangedCopies = false;
     int32_t ParamsMode = 0;
     int32_t ParamsByExtMode = 0;
     int32_t ListerState = 0;

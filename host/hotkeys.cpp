@@ -9,6 +9,7 @@
 #include "config/messages.h"
 #include "config/open_with.h"
 #include "config/options.h"
+#include "config/shell_start.h"
 #include "host/host_text.h"
 #include "shared/host_names.h"
 #include "shared/process.h"
@@ -126,9 +127,9 @@ void StartChoice(HWND listerWindow, const std::wstring& file,
         const config::OpenWithChoice& choice = choices[chosen - 1];
         if (!choice.commandLine.empty()) {
             what = choice.commandLine;
-            started = StartApplication(what);
+            started = config::StartCommand(what);
         } else {
-            started = OpenWithShell(file, choice.shellClass);
+            started = config::OpenFile(file, choice.shellClass);
         }
     } else {
         return;
@@ -144,6 +145,7 @@ bool IsHeld(int vk) {
 
 LRESULT CALLBACK HookKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
+        const HostCallScope insideHostCall;
         try {
             OnKeyEvent(wParam, lParam);
         } catch (...) {
@@ -171,14 +173,14 @@ void LoadAppByListerWindow(HWND listerWindow, bool useSystemAssociation) {
     std::wstring what = file;
     StartResult started;
     if (useSystemAssociation && SystemOpensWithShell(file)) {
-        started = OpenWithShell(file);
+        started = config::OpenFile(file);
     } else {
         std::vector<std::wstring> commandLines;
         GetCommandsList({file}, commandLines, true, useSystemAssociation);
         if (commandLines.empty()) return;
         // Started whole, whatever its length; the handles are closed at once, the process is nobody's.
         what = commandLines.front();
-        started = StartApplication(what);
+        started = config::StartCommand(what);
     }
     FinishHotkeyStart(what, started);
 }

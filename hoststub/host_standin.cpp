@@ -208,6 +208,12 @@ HWND HostStandIn::ViewFile(HWND lister, const std::wstring& file, bool showListe
     return result;
 }
 
+HWND HostStandIn::ViewExtractedCopy(HWND lister, const std::wstring& copy, bool showListerAfter) {
+    const auto it = listers_.find(lister);
+    if (it != listers_.end()) it->second.extractedCopy = true;
+    return ViewFile(lister, copy, showListerAfter);
+}
+
 void HostStandIn::ReleaseLister(HWND lister) {
     auto it = listers_.find(lister);
     if (it == listers_.end()) return;
@@ -221,6 +227,10 @@ void HostStandIn::ReleaseLister(HWND lister) {
 
 void HostStandIn::CloseLister(HWND lister) {
     ReleaseLister(lister);
+    if (const ListerInfo* info = Lister(lister); info && info->extractedCopy) {
+        const DWORD error = DeleteFileW(info->file.c_str()) ? ERROR_SUCCESS : GetLastError();
+        AddLog(L"delete " + info->file + (error ? L" -> failed " + std::to_wstring(error) : L" -> ok"));
+    }
     listers_.erase(lister);
     names_.erase(lister); // a long session must not grow with every Lister it ever had
     if (IsWindow(lister)) DestroyWindow(lister);

@@ -58,6 +58,7 @@ struct ListerInfo {
     std::wstring file;
     HWND pluginWindow = nullptr;
     bool quickView = false;
+    bool extractedCopy = false; // the file is a copy the host extracted: deleted when the Lister closes
 };
 
 class HostStandIn {
@@ -93,6 +94,9 @@ class HostStandIn {
     // Asks the plugin to show file in lister, as the Lister does; then shows the Lister as the host
     // would after the call returned. Returns the plugin's window or null.
     HWND ViewFile(HWND lister, const std::wstring& file, bool showListerAfter = true);
+    // The same for a copy the host extracted from an archive: as the host does, it deletes the copy
+    // right after ListCloseWindow when the Lister closes (not when it moves on to another plugin).
+    HWND ViewExtractedCopy(HWND lister, const std::wstring& copy, bool showListerAfter = true);
     // The host closing a Lister: ListCloseWindow for its plugin window, then the window goes.
     void CloseLister(HWND lister);
     const ListerInfo* Lister(HWND lister) const;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "host/hotkeys.h"
+#include "plugin/changed_copies.h"
 #include "shared/state.h"
 
 namespace {
@@ -37,6 +38,12 @@ extern "C" HWND WINAPI ListLoad(HWND parentWin, char* fileToLoad, int /*showFlag
 }
 
 extern "C" void WINAPI ListCloseWindow(HWND listWin) {
+    const HostCallScope insideHostCall;
+    // The host deletes a copy from an archive right after this returns: changes in it are kept now.
+    try {
+        KeepCopyIfChanged(listWin);
+    } catch (...) {
+    }
     HWND lister = GetParent(listWin);
     FileNameByListerWindow.erase(lister);
     if (FileNameByListerWindow.empty()) RemoveKeyboardHook();

@@ -4,6 +4,7 @@
 
 #include "config/messages.h"
 #include "config/options.h"
+#include "config/shell_start.h"
 #include "plugin/app_watch.h"
 #include "plugin/listers.h"
 #include "shared/host_names.h"
@@ -66,7 +67,7 @@ HWND StartApplicationsAndDisposeLister(const std::vector<std::wstring>& commandL
     std::vector<win::UniqueProcessInfo> processes;
     bool anyStarted = false, anyFailed = false;
     for (const std::wstring& commandLine : commandLines) {
-        StartResult started = StartApplication(commandLine);
+        StartResult started = config::StartCommand(commandLine);
         if (!started.started) {
             ShowStartFailure(commandLine, started.error);
             anyFailed = true;

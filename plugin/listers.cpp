@@ -6,11 +6,16 @@
 
 #include "config/options.h"
 #include "plugin/app_watch.h"
+#include "plugin/changed_copies.h"
 #include "shared/host_names.h"
 #include "shared/state.h"
 #include "win/window.h"
 
 namespace {
+
+// Hidden Listers kept only because another process holds their copy open without delete sharing, the
+// longest kept first.
+std::vector<HWND> heldListers;
 
 // Listers waiting to be hidden by the hide timer. A second kept Lister may arrive before the first
 // was shown; both wait on the one timer, so neither is forgotten and no timer is left running.
@@ -41,25 +46,56 @@ bool HasParentWindow(HWND hwnd) {
     return parent && parent != GetDesktopWindow();
 }
 
+bool HoldsCopyOpen(HWND lister) {
+    const auto file = FileNameByListerWindow.find(lister);
+    return file != FileNameByListerWindow.end() && win::HasClass(lister, TCListerClasName) &&
+           IsHeldWithoutDeleteSharing(file->second);
+}
+
+bool Holds(const std::vector<HWND>& listers, HWND lister) {
+    return std::find(listers.begin(), listers.end(), lister) != listers.end();
+}
+
+void CloseHiddenLister(HWND lister) {
+    // A Lister that is gone is only forgotten: its handle may by now name an unrelated window.
+    if (win::HasClass(lister, TCListerClasName)) PostMessageW(lister, WM_CLOSE, 0, 0);
+    StopWatchingApplications(lister);
+    AppWindowsByListerWindow.erase(lister);
+}
+
 void CleanUpHiddenListers() {
     // A launcher that ended since the last tick of the watch has handed over to the processes it started.
     FollowEndedApplications();
-    for (auto it = AppWindowsByListerWindow.begin(); it != AppWindowsByListerWindow.end();) {
-        const HWND lister = it->first;
-        const auto& apps = it->second;
+    std::vector<HWND> held, toClose;
+    for (const auto& [lister, apps] : AppWindowsByListerWindow) {
         // An application still starting may have shown no window yet: while its watch runs, a live
         // process keeps the Lister as a live window does, and so does one that ended without a window
         // (it may have handed the file to a program whose title names it later).
         if (IsWindowVisible(lister) || std::any_of(apps.begin(), apps.end(), IsApplicationOpen) ||
-            IsWatchedApplicationAlive(lister)) {
-            ++it;
+            IsWatchedApplicationAlive(lister))
             continue;
-        }
-        // A Lister that is gone is only forgotten: its handle may by now name an unrelated window.
-        if (win::HasClass(lister, TCListerClasName)) PostMessageW(lister, WM_CLOSE, 0, 0);
-        StopWatchingApplications(lister);
-        it = AppWindowsByListerWindow.erase(it);
+        // The host could not delete a copy that a program holds open, whatever that program's title says
+        // (one that runs once may name only itself): its Lister stays, and is looked at again next time.
+        if (HoldsCopyOpen(lister))
+            held.push_back(lister);
+        else
+            toClose.push_back(lister);
     }
+    // The longest held first: those held at the last clean-up in their order, then the new ones. Within
+    // the bound of the watch, the longest held are closed first.
+    std::vector<HWND> ordered;
+    for (HWND lister : heldListers)
+        if (Holds(held, lister)) ordered.push_back(lister);
+    for (HWND lister : held)
+        if (!Holds(heldListers, lister)) ordered.push_back(lister);
+    if (ordered.size() > kMaxApplicationWatches) {
+        const auto oldest = ordered.end() - static_cast<std::ptrdiff_t>(kMaxApplicationWatches);
+        toClose.insert(toClose.end(), ordered.begin(), oldest);
+        ordered.erase(ordered.begin(), oldest);
+    }
+    heldListers = std::move(ordered);
+    for (HWND lister : toClose)
+        CloseHiddenLister(lister);
 }
 
 void ForgetClosedListers() {

@@ -10,6 +10,7 @@
 #include "host/copydata.h"
 #include "host/file_list.h"
 #include "host/hotkeys.h"
+#include "plugin/changed_copies.h"
 #include "plugin/exports.h"
 #include "plugin/launch.h"
 #include "plugin/listers.h"
@@ -181,7 +182,11 @@ HWND LoadListerFile(HWND parentWin, const std::wstring& fileName) {
         return nullptr;
 
     CleanUpHiddenListers();
-    return StartApplicationsAndDisposeLister(commandLines, origin.activeClassName);
+    // Only the viewed file can be a copy; what it was before anything starts tells a change later.
+    if (LoadFilesFromTemp && TolvanierOptions.KeepChangedCopies) NoteCopyAtLoad(fileName);
+    HWND window = StartApplicationsAndDisposeLister(commandLines, origin.activeClassName);
+    BindNotedCopy(window);
+    return window;
 }
 
 } // namespace
@@ -192,6 +197,7 @@ extern "C" HWND WINAPI ListLoadW(HWND parentWin, wchar_t* fileToLoad, int /*show
     // its file.
     static bool loadRunning = false;
     if (loadRunning) return nullptr;
+    const HostCallScope insideHostCall;
     loadRunning = true;
     HWND window = nullptr;
     try {

@@ -7,6 +7,7 @@
 #include "host/copydata.h"
 #include "host/hotkeys.h"
 #include "plugin/app_watch.h"
+#include "plugin/changed_copies.h"
 #include "plugin/listers.h"
 #include "shared/host_names.h"
 #include "shared/state.h"
@@ -144,4 +145,6 @@ void DetachPlugin() {
     RemoveKeyboardHook();
     StopHideTimer();
     StopApplicationWatches();
+    // Kept files stay; their messages are not shown by a module that is gone.
+    ForgetChangedCopies();
 }

@@ -51,7 +51,8 @@ mkdir -p "$work"
 } >"$work/Tolvanier.ini"
 
 export TOLVANIER_DISPLAY=x11 DISPLAY=:$display
-Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+# A screen as large in dots as the density asks: 1280x800 at 100 %, 1920x1200 at 150 %.
+Xvfb "$DISPLAY" -screen 0 $((1280 * scale / 100))x$((800 * scale / 100))x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &

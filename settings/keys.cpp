@@ -8,6 +8,7 @@ std::vector<KnownKey> PresentedKeys() {
     static const wchar_t* const kWhere = L"Where the plugin takes a file";
     static const wchar_t* const kOpens = L"What opens a file";
     static const wchar_t* const kViewer = L"The viewer window";
+    static const wchar_t* const kCopies = L"Copies from archives";
     static const wchar_t* const kOther = L"Reading and the clipboard";
     return {
         {L"Options", L"ScrollLockControl", L"0", R::OptionCache, Page::WhereItActs, kWhere,
@@ -59,6 +60,10 @@ std::vector<KnownKey> PresentedKeys() {
          {L"left open", L"closed (a copy from an archive: kept hidden)", L"closed"}},
         {L"Options", L"NextPlugin", L"1", R::OptionCache, Page::Options, kViewer,
          L"A viewer that stays open moves on to its next plugin"},
+        {L"Options", L"KeepChangedCopies", L"1", R::OptionCache, Page::Options, kCopies,
+         L"Keep a copy that its application changed when its viewer closes"},
+        {L"Options", L"ChangedCopiesFolder", L"", R::AtUse, Page::Options, kCopies,
+         L"Folder for changed copies"},
         {L"Options", L"CopySearchTextToClip", L"1", R::OptionCache, Page::Options, kOther,
          L"The Find Files dialog's search text goes to the clipboard"},
         {L"Options", L"ReadOptionsEveryTime", L"0", R::AtUse, Page::Options, kOther,

@@ -172,6 +172,10 @@ std::wstring SettingsModel::ConversionReason() const {
         std::wstring(L"The file is saved as ") + checker::EncodingName(decoded_.encoding);
     if (decoded_.encoding == IniEncoding::Utf16Be || decoded_.encoding == IniEncoding::Utf16NoBom)
         return saved + L", which Windows does not read as the plugin needs.";
+    if (const std::optional<std::wstring> hidden =
+            checker::SectionHiddenByMark(decoded_, checker::ParseIni(decoded_.text)))
+        return saved + L": Windows takes the mark for text on the first line, does not see the section [" +
+               *hidden + L"] there, and the plugin never reads its keys.";
     if (HoldsNonAscii(decoded_.text))
         return saved + L" and holds non-ASCII text: Windows reads it in the ANSI code page, where such "
                        L"characters hold only while the code page stays (and UTF-8 turns into others).";

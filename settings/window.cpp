@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "config/params.h"
+#include "config/program_search.h"
 #include "host/copydata.h"
+#include "plugin/changed_copies.h"
 #include "settings/resource.h"
 #include "win/paths.h"
 
@@ -240,6 +243,24 @@ bool IsExtendedKey(int vk) {
            vk == VK_NUMLOCK || (vk >= VK_LWIN && vk <= VK_APPS);
 }
 
+std::wstring WindowText(HWND control) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// Set while the window itself puts a value into an edit box: its EN_CHANGE is no change of the user's.
+bool fillingText = false;
+
+// Where the plugin keeps changed copies with the folder written so (the only text key of these pages).
+std::wstring ChangedCopiesState(const std::wstring& written) {
+    const std::wstring byDefault = DefaultChangedCopiesFolder();
+    if (written.empty()) return L"Empty: " + byDefault;
+    const std::wstring expanded = config::ExpandEnvironment(written);
+    if (!config::IsAbsolutePath(expanded)) return L"No full path: the plugin takes " + byDefault;
+    return expanded == written ? std::wstring() : L"That is " + expanded;
+}
+
 void FillGenerated(Window& w) {
     const PageKind kind = kPages[w.pageIndex].kind;
     for (size_t i = 0; i < KnownKeys().size(); ++i) {
@@ -279,6 +300,18 @@ void FillGenerated(Window& w) {
             CheckDlgButton(w.page, GeneratedId(i, kOff),
                            w.model.Text(key).empty() ? BST_CHECKED : BST_UNCHECKED);
             SetDlgItemTextW(w.page, GeneratedId(i, kState), HotkeyState(w, key).c_str());
+            break;
+        }
+        case checker::ValueKind::Text: {
+            // Not while the user types in it: the value as the plugin reads it is trimmed.
+            const HWND edit = GetDlgItem(w.page, GeneratedId(i, kSecond));
+            const std::wstring value = w.model.Text(key);
+            if (GetFocus() != edit && WindowText(edit) != value) {
+                fillingText = true;
+                SetWindowTextW(edit, value.c_str());
+                fillingText = false;
+            }
+            SetDlgItemTextW(w.page, GeneratedId(i, kState), ChangedCopiesState(value).c_str());
             break;
         }
         default: break;
@@ -347,6 +380,15 @@ GeneratedPage LayOutGenerated(PageKind kind) {
             add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState), 318, y + 2, 94, 9);
             y += 16;
             break;
+        case checker::ValueKind::Text:
+            add(WC_STATIC, WithMnemonic(key.explanation, taken) + L":", 0, GeneratedId(i, kMain), 12, y + 2,
+                110, 9);
+            add(WC_EDIT, L"", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, GeneratedId(i, kSecond), 124, y, 188,
+                12);
+            add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kOff), 318, y + 2, 94, 9);
+            add(WC_STATIC, L"", SS_NOPREFIX | SS_PATHELLIPSIS, GeneratedId(i, kState), 124, y + 14, 288, 9);
+            y += 26;
+            break;
         case checker::ValueKind::KeyCode:
             add(WC_STATIC, WithMnemonic(key.group, taken) + L":", 0, GeneratedId(i, kMain), 4, y + 2, 96, 9);
             add(HOTKEY_CLASSW, L"", WS_BORDER | WS_TABSTOP, GeneratedId(i, kSecond), 102, y, 110, 12);
@@ -399,6 +441,9 @@ void OnGeneratedCommand(Window& w, int id, int code) {
         const KnownKey* mod = FindKnownKey(key.section, ModifierKeyOf(key.name));
         w.model.Set(key, vk ? std::to_wstring(vk) : L"");
         if (vk && mod) w.model.Set(*mod, ModifierLetters(flags));
+    } else if (key.kind == checker::ValueKind::Text && part == kSecond && code == EN_CHANGE) {
+        if (fillingText) return;
+        w.model.Set(key, WindowText(GetDlgItem(w.page, id)));
     } else if (key.kind == checker::ValueKind::KeyCode && part == kOff && code == BN_CLICKED) {
         const HWND box = GetDlgItem(w.page, GeneratedId(index, kSecond));
         if (IsDlgButtonChecked(w.page, id) != BST_CHECKED) {
@@ -517,6 +562,22 @@ SIZE MinimumTrackSize(HWND dialog) {
     AdjustWindowRectEx(&window, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
     return {window.right - window.left, window.bottom - window.top};
+}
+
+RECT WorkAreaOf(HWND window) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+    return monitor.rcWork;
+}
+
+// The least size, but never larger than the screen's work area: on a small screen at a high density a
+// page is cut rather than the window's buttons.
+SIZE LeastSizeOnScreen(HWND dialog) {
+    const SIZE least = MinimumTrackSize(dialog);
+    const RECT work = WorkAreaOf(dialog);
+    return {std::min<LONG>(least.cx, work.right - work.left),
+            std::min<LONG>(least.cy, work.bottom - work.top)};
 }
 
 INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
@@ -711,6 +772,15 @@ void InitWindow(HWND dialog, Window& w) {
         TabCtrl_InsertItem(tabs, i, &item);
     }
     DragAcceptFiles(dialog, TRUE);
+    // At least as large as its tallest page from the start, not only once the user resizes it.
+    const SIZE least = LeastSizeOnScreen(dialog);
+    const RECT work = WorkAreaOf(dialog);
+    RECT r;
+    GetWindowRect(dialog, &r);
+    const int cx = std::max<int>(r.right - r.left, least.cx), cy = std::max<int>(r.bottom - r.top, least.cy);
+    SetWindowPos(dialog, nullptr, std::max<int>(work.left, std::min<int>(r.left, work.right - cx)),
+                 std::max<int>(work.top, std::min<int>(r.top, work.bottom - cy)), cx, cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     w.report = w.model.Report({});
     ShowPage(w, 0); // fills the page
     RefreshWindow(w);
@@ -724,7 +794,7 @@ INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         if (w) LayoutWindow(*w);
         return TRUE;
     case WM_GETMINMAXINFO: {
-        const SIZE least = MinimumTrackSize(dialog);
+        const SIZE least = LeastSizeOnScreen(dialog);
         if (least.cx <= 0) return FALSE;
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {least.cx, least.cy};
         return TRUE;

@@ -29,3 +29,15 @@ bool StartsThroughProcessCreation(const std::wstring& application) {
     const std::wstring ext = win::FoldAsciiCase(application.substr(dot + 1));
     return ext == L"exe" || ext == L"com" || ext == L"bat" || ext == L"cmd";
 }
+
+std::optional<std::wstring> ShellNameOf(const std::wstring& name, const std::wstring& shortOfExtendedForm) {
+    constexpr size_t kShellLimit = 259;
+    if (name.size() <= kShellLimit) return name;
+    std::wstring shortName = shortOfExtendedForm;
+    if (shortName.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        shortName.replace(0, 8, L"\\\\");
+    else if (shortName.rfind(L"\\\\?\\", 0) == 0)
+        shortName.erase(0, 4);
+    if (shortName.empty() || shortName.size() > kShellLimit) return std::nullopt;
+    return shortName;
+}

@@ -2,10 +2,12 @@
 
 #include <shellapi.h>
 
+#include <optional>
 #include <vector>
 
 #include "shared/command_line.h"
 #include "win/library.h"
+#include "win/paths.h"
 
 win::UniqueProcessInfo StartCommandLine(const std::wstring& commandLine, DWORD* error) {
     // The platform may write into the command line, so it gets a writable copy sized to the line:
@@ -34,19 +36,34 @@ constexpr DWORD kErrorElevationRequired = 740;
 
 StartResult ShellExecuteOpen(const std::wstring& file, const std::wstring& parameters,
                              const std::wstring& className = {}) {
+    StartResult result;
+    const std::optional<std::wstring> shellName =
+        ShellNameOf(file, file.size() > win::kPlainPathLimit ? win::ShortPathOf(win::FileSystemName(file))
+                                                             : std::wstring());
+    if (!shellName) {
+        result.error = ERROR_FILENAME_EXCED_RANGE;
+        result.nameTooLongForShell = true;
+        return result;
+    }
+    // A short name keeps three letters of the extension ("DOC~1.TOL" for "doc.tolvhk"): the shell is
+    // told the file's own extension, whose association opens it.
+    std::wstring openAs = className;
+    const size_t dot = file.rfind(L'.'), leaf = file.find_last_of(L"\\/");
+    if (openAs.empty() && *shellName != file && dot != std::wstring::npos &&
+        (leaf == std::wstring::npos || dot > leaf))
+        openAs = file.substr(dot);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     // The plugin shows its own message when this fails; the process handle is kept when there is one.
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    if (!className.empty()) {
+    if (!openAs.empty()) {
         info.fMask |= SEE_MASK_CLASSNAME;
-        info.lpClass = className.c_str();
+        info.lpClass = openAs.c_str();
     }
     info.lpVerb = L"open";
-    info.lpFile = file.c_str();
+    info.lpFile = shellName->c_str();
     info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
     info.nShow = SW_SHOWNORMAL;
-    StartResult result;
     if (!ShellExecuteExW(&info)) {
         result.error = GetLastError();
         if (result.error == ERROR_SUCCESS) result.error = ERROR_FILE_NOT_FOUND;

@@ -22,6 +22,8 @@ struct StartResult {
     bool started = false;
     DWORD error = ERROR_SUCCESS;
     win::UniqueProcessInfo process;
+    // Not started: the shell was to open a name longer than it takes, which has no short form.
+    bool nameTooLongForShell = false;
 };
 
 // Starts a command line "application" arguments as a double-click with those arguments would: through
@@ -29,6 +31,8 @@ struct StartResult {
 // no program the system runs directly, one that needs elevation, a shortcut, a script of another kind).
 StartResult StartApplication(const std::wstring& commandLine);
 
+// The shell gets a name longer than its limit as its short form (ShellNameOf); with none, nothing is
+// started and the result says nameTooLongForShell.
 // Opens a file with the system's "open" verb, as Explorer would; with className, as that class (or
 // "Applications\name") opens files rather than the file's own association.
 StartResult OpenWithShell(const std::wstring& file, const std::wstring& className = {});

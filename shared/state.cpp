@@ -22,6 +22,7 @@ bool OptionSearchText = false;
 UINT_PTR TimerToHideListerID = 0;
 HHOOK KeyboardHook = nullptr;
 int32_t ctLastHotKeyFromLister = 0;
+int HostCallDepth = 0;
 
 TLoadFileInfo LoadFileInfo;
 std::map<HWND, std::wstring> FileNameByListerWindow;

@@ -59,6 +59,18 @@ extern TLoadFileInfo LoadFileInfo;
 extern std::map<HWND, std::wstring> FileNameByListerWindow;
 extern std::map<HWND, std::vector<TWindowProperties>> AppWindowsByListerWindow;
 
+// How deep the host's thread is inside a call of the host's right now (an export, a key event in the
+// hook), the message loops of the plugin's own boxes included. What the plugin tells the user after
+// such a call waits until it is 0.
+extern int HostCallDepth;
+class HostCallScope {
+  public:
+    HostCallScope() { ++HostCallDepth; }
+    ~HostCallScope() { --HostCallDepth; }
+    HostCallScope(const HostCallScope&) = delete;
+    HostCallScope& operator=(const HostCallScope&) = delete;
+};
+
 // Clock values: milliseconds since the module was loaded, from a clock that never goes back, held as
 // signed 32-bit numbers.
 int32_t ClockNow();

@@ -18,6 +18,8 @@
 //                            at once, without a window; otherwise be that copy: its window, titled
 //                            "viewapp", shows "<file name> - viewapp" TOLVANIER_VIEWAPP_DELAY_MS (default
 //                            1500) after it got a file (its own first argument, or one handed to it);
+//                            "holder": as "single", but the running copy opens each file it gets
+//                            without delete sharing and keeps it open, its title naming none;
 //                            "windows": log, show TOLVANIER_VIEWAPP_WINDOWS (default 100) windows titled
 //                            "window <n> - viewapp".
 #include <windows.h>
@@ -25,6 +27,7 @@
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -70,8 +73,20 @@ std::wstring FileNameOfFirstArgument(const std::wstring& commandLine) {
     return slash == std::wstring::npos ? name : name.substr(slash + 1);
 }
 
+// Files the running copy of "holder" keeps open, as a program that keeps its document locked.
+std::vector<HANDLE> heldFiles;
+
 // The running copy names a file in its title a while after it got it, as a program that loads it first.
 void ShowFileLater(HWND hwnd, const std::wstring& commandLine) {
+    if (Env(L"TOLVANIER_VIEWAPP_MODE", L"") == L"holder") {
+        int n = 0;
+        LPWSTR* argv = CommandLineToArgvW(commandLine.c_str(), &n);
+        if (argv && n > 1)
+            heldFiles.push_back(CreateFileW(argv[1], GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        LocalFree(argv);
+        return;
+    }
     const std::wstring name = FileNameOfFirstArgument(commandLine);
     if (name.empty()) return;
     titleToShow = name + L" - viewapp";
@@ -188,9 +203,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const DWORD delay = static_cast<DWORD>(_wtoi(Env(L"TOLVANIER_VIEWAPP_DELAY_MS", L"0").c_str()));
     if (mode == L"slow") Sleep(delay);
     if (mode == L"splash") ShowSplash(instance, delay);
-    if (mode == L"single" && HandToRunningCopy()) return 0;
-    const std::wstring className =
-        mode == L"single" ? kRunningClass : Env(L"TOLVANIER_VIEWAPP_CLASS", L"ViewAppWindow");
+    const bool single = mode == L"single" || mode == L"holder";
+    if (single && HandToRunningCopy()) return 0;
+    const std::wstring className = single ? kRunningClass : Env(L"TOLVANIER_VIEWAPP_CLASS", L"ViewAppWindow");
     WNDCLASSW wc{};
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
@@ -198,14 +213,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     RegisterClassW(&wc);
     HWND window =
-        CreateWindowExW(0, className.c_str(), mode == L"single" ? L"viewapp" : GetCommandLineW(),
-                        WS_OVERLAPPEDWINDOW, 200, 150, 520, 200, nullptr, nullptr, instance, nullptr);
+        CreateWindowExW(0, className.c_str(), single ? L"viewapp" : GetCommandLineW(), WS_OVERLAPPEDWINDOW,
+                        200, 150, 520, 200, nullptr, nullptr, instance, nullptr);
     if (mode != L"hidden") ShowWindow(window, SW_SHOW);
     if (mode == L"hung") {
         Sleep(lifetime);
         return 0;
     }
-    if (mode == L"single") ShowFileLater(window, GetCommandLineW());
+    if (single) ShowFileLater(window, GetCommandLineW());
     if (mode == L"windows") {
         const int count = _wtoi(Env(L"TOLVANIER_VIEWAPP_WINDOWS", L"100").c_str());
         for (int i = 1; i < count; ++i) {

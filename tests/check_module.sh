@@ -10,7 +10,7 @@ exports=$(awk '/\[Ordinal\/Name Pointer\] Table/{on=1;next} on&&/^[ \t]*\[/{prin
 imports=$(grep 'DLL Name' <<<"$dump" | awk '{print tolower($3)}' | sort -u | tr '\n' ' ')
 for dll in $imports; do
     case $dll in
-        kernel32.dll|user32.dll|advapi32.dll|shell32.dll|msvcrt.dll|gdi32.dll|api-ms-win-*) ;;
+        kernel32.dll|user32.dll|advapi32.dll|shell32.dll|ole32.dll|msvcrt.dll|gdi32.dll|api-ms-win-*) ;;
         *) fail "imports a non-system DLL: $dll" ;;
     esac
 done

@@ -102,6 +102,31 @@ TEST(Cuts, OnlyPlainOpenCommandsAreCutTheRestGoToTheShell) {
     for (const wchar_t* app : {L"C:\\a\\ed.lnk", L"x.ps1", L"site.url", L"devmgmt.msc", L"C:\\a.b\\ed"})
         EXPECT_FALSE(StartsThroughProcessCreation(app)) << app;
 
+    // Past the shell's 259 characters: the short form of the "\\?\" name without its prefix, if it fits.
+    const std::wstring fits(259, L'n'), over = L"C:\\" + std::wstring(300, L'n'), unc = L"\\\\s\\" + over;
+    EXPECT_EQ(ShellNameOf(fits, L""), fits);
+    EXPECT_EQ(ShellNameOf(over, L"\\\\?\\C:\\NNNNNN~1"), L"C:\\NNNNNN~1");
+    EXPECT_EQ(ShellNameOf(unc, L"\\\\?\\UNC\\s\\NNNNNN~1"), L"\\\\s\\NNNNNN~1");
+    EXPECT_EQ(ShellNameOf(over, L"\\\\?\\" + over), std::nullopt) << "no short names on the volume";
+    EXPECT_EQ(ShellNameOf(over, L""), std::nullopt);
+    EXPECT_EQ(ShellNameOf(over, L"\\\\?\\C:\\" + std::wstring(257, L's')), std::nullopt);
+
+    // An association's command started with the whole name, as the shell would fill it.
+    const std::wstring file = L"C:\\a b\\f.txt", p = L"C:\\Tools\\v.exe";
+    const struct {
+        const wchar_t* command;
+        std::wstring line;
+    } fills[] = {
+        {L"\"%ProgramFiles%\\v.exe\" /view \"%1\"", L"\"" + p + L"\" /view \"" + file + L"\""},
+        {L"v.exe %1 %*", L"\"" + p + L"\" \"" + file + L"\" "},
+        {L"v.exe /n=\"%l\" %2 100%%", L"\"" + p + L"\" /n=\"" + file + L"\"  100%"},
+        {L"v.exe /new", L"\"" + p + L"\" /new \"" + file + L"\""},
+        {L"\"v.exe\"", L"\"" + p + L"\" \"" + file + L"\""},
+        {L"v.exe %V %x", L"\"" + p + L"\" \"" + file + L"\" %x"},
+    };
+    for (const auto& f : fills)
+        EXPECT_EQ(FillOpenCommand(f.command, p, file), f.line) << f.command;
+
     auto upper = [](const std::wstring& piece) { return L"<" + piece + L">"; };
     EXPECT_EQ(ExpandAroundPlaceholders(L"%1 -ini %A%", upper), L"<>%1< -ini %A%>");
     EXPECT_EQ(ExpandAroundPlaceholders(L"-x", upper), L"<-x>");

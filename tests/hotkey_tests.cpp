@@ -14,6 +14,7 @@
 #include "plugin/exports.h"
 #include "shared/process.h"
 #include "shared/state.h"
+#include "tests/support/message_boxes.h"
 #include "tests/support/test_support.h"
 #include "tests/support/viewing_session.h"
 #include "win/text.h"
@@ -329,6 +330,38 @@ TEST_F(HotKeys, SystemHotKeyKeepsTheArgumentsTheAssociationNeeds) {
         ASSERT_EQ(lines.size(), 1u) << c.command;
         EXPECT_TRUE(Mentions(lines[0], c.started) && Mentions(lines[0], file)) << lines[0];
     }
+    // Names past the shell's 259 characters, in a deep folder: the shell gets the short form where the
+    // volume has one (long components); with none (components short already), the association's
+    // program is started with the whole name. Either way the program gets a name that opens the file.
+    Associate(cases[0].command);
+    std::wstring deep = dir.Path(), flat = dir.Path();
+    for (wchar_t c = L'a'; deep.size() < 300; ++c) {
+        deep += std::wstring(50, c) + L"\\";
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+    }
+    for (int i = 100; flat.size() < 300; ++i) {
+        flat += L"d" + std::to_wstring(i) + L"\\";
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + flat).c_str(), nullptr));
+    }
+    for (const std::wstring& folder : {deep, flat}) {
+        const std::wstring longFile = folder + L"doc.tolvhk";
+        ASSERT_TRUE(WriteTextFile(L"\\\\?\\" + longFile, "deep text"));
+        FileNameByListerWindow[lister] = longFile;
+        MessageBoxCatcher failures;
+        const std::vector<std::wstring> lines = PressUntilLaunched(kF2);
+        for (const std::wstring& text : failures.Texts())
+            ADD_FAILURE() << WideToUtf8(text);
+        ASSERT_EQ(lines.size(), 1u) << WideToUtf8(longFile);
+        const std::vector<std::wstring> args = ArgumentsOf(lines[0]);
+        ASSERT_EQ(args.size(), 3u) << WideToUtf8(lines[0]);
+        EXPECT_EQ(args[1], L"/tolvown");
+        const bool shortForm = folder == deep;
+        EXPECT_EQ(args[2].size() <= 259, shortForm) << WideToUtf8(args[2]);
+        EXPECT_EQ(ReadFileBytes(shortForm ? args[2] : L"\\\\?\\" + args[2]), "deep text")
+            << WideToUtf8(args[2]);
+    }
+    FileNameByListerWindow[lister] = file;
+
     // A configured application that is no program (here a document of the associated kind) is opened
     // by the shell, as a double-click would: through its association.
     const std::wstring document = dir / L"helper.tolvhk";

@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <memory>
 
+#include "config/ini.h"
 #include "config/options.h"
 #include "hoststub/host_standin.h"
 #include "plugin/app_watch.h"
+#include "plugin/changed_copies.h"
+#include "plugin/changed_copy_names.h"
 #include "plugin/copy_titles.h"
 #include "plugin/exports.h"
 #include "plugin/launch.h"
@@ -924,4 +927,165 @@ TEST_F(Launch, RepeatedStartsAndClosesLeaveNoHandlesOrWindows) {
     EXPECT_EQ(gdiAfter, gdiBefore);
     // The real starts did run (Wine may drop the odd one).
     EXPECT_GE(ReadLogLines(appLog, realStarts, 5000).size(), realStarts * 9 / 10);
+}
+
+TEST(ChangedCopies, NumberedNamesTheFoldersTriedAndWhatCountsAsAChange) {
+    for (const auto& [name, second] : {std::pair{L"report.docx", L"report (2).docx"},
+                                       {L"README", L"README (2)"},
+                                       {L"a.tar.gz", L"a.tar (2).gz"},
+                                       {L".profile", L".profile (2)"}}) {
+        EXPECT_EQ(NumberedName(name, 1), name);
+        EXPECT_EQ(NumberedName(name, 2), second);
+    }
+
+    const std::wstring docs = L"C:\\Users\\Ann\\Documents\\Tolvanier\\Changed copies", ini = L"C:\\Tools\\";
+    using Folders = std::vector<std::wstring>;
+    EXPECT_EQ(FoldersForChangedCopy(L"D:\\Kept", docs, ini), (Folders{L"D:\\Kept", docs, ini}));
+    EXPECT_EQ(FoldersForChangedCopy(L"", docs, ini), (Folders{docs, ini}));
+    EXPECT_EQ(FoldersForChangedCopy(L"Kept", docs, ini), (Folders{docs, ini})) << "never the browsed folder";
+    EXPECT_EQ(FoldersForChangedCopy(L"c:\\tools", L"", ini), (Folders{L"c:\\tools"}));
+    EXPECT_EQ(FoldersForChangedCopy(L"\\\\server\\share\\kept", docs, L""),
+              (Folders{L"\\\\server\\share\\kept", docs}));
+
+    EXPECT_TRUE(CopyChanged({100, 5}, CopyStamp{100, 6}));
+    EXPECT_FALSE(CopyChanged({100, 5}, std::nullopt)) << "a copy that is gone has nothing to keep";
+}
+
+// Where a changed copy goes when its folder cannot be written: the default folder (Documents, here
+// redirected to a folder of the test), then the settings file's folder; the message says which folder
+// failed. Where nothing can be written the user is told at once, while the copy still exists.
+TEST_F(Launch, AChangedCopyGoesWhereItCanBeWrittenAndIsNeverLostSilently) {
+    const wchar_t* const kShellFolders =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    // The user's Documents folder as it was, put back however the test ends.
+    struct Restore {
+        const wchar_t* key;
+        wchar_t documents[1024] = L"";
+        bool had = false;
+        explicit Restore(const wchar_t* k) : key(k) {
+            DWORD size = sizeof(documents);
+            had = RegGetValueW(HKEY_CURRENT_USER, key, L"Personal",
+                               RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, documents,
+                               &size) == ERROR_SUCCESS;
+        }
+        ~Restore() {
+            if (had)
+                RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Personal", REG_EXPAND_SZ, documents,
+                                static_cast<DWORD>((wcslen(documents) + 1) * sizeof(wchar_t)));
+            else
+                RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"Personal");
+            OptionsIniName[0] = L'\0';
+        }
+    } restore(kShellFolders);
+    const std::wstring docs = dir / L"docs", blocker = dir / L"blocker", copy = dir / L"a.txt";
+    ASSERT_TRUE(CreateDirectoryW(docs.c_str(), nullptr) && WriteTextFile(blocker, "a file, no folder"));
+    const std::wstring settings = dir / L"settings\\Tolvanier.ini";
+    ASSERT_TRUE(CreateDirectoryW((dir / L"settings").c_str(), nullptr));
+    ASSERT_TRUE(
+        WriteTextFile(settings, "[Options]\r\nChangedCopiesFolder=" + WideToUtf8(blocker) + "\\sub\r\n"));
+    auto redirectDocuments = [&](const std::wstring& folder) {
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, L"Personal", REG_EXPAND_SZ,
+                                  folder.c_str(), static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    };
+    redirectDocuments(docs);
+    ASSERT_EQ(DefaultChangedCopiesFolder(), docs + L"\\Tolvanier\\Changed copies");
+    const struct {
+        const char* what;
+        std::wstring documents, settings;
+        std::wstring keptAt; // empty: nowhere
+    } cases[] = {
+        {"the default folder", docs, settings, docs + L"\\Tolvanier\\Changed copies\\a.txt"},
+        {"the settings file's folder", blocker, settings, dir / L"settings\\a.txt"},
+        {"nowhere", blocker, blocker + L"\\Tolvanier.ini", L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        redirectDocuments(c.documents);
+        ASSERT_TRUE(win::CopyTo(OptionsIniName, c.settings));
+        config::IniForgetReads();
+        DeleteFileW(copy.c_str()); // a new file: the one kept before may be a second name of the last one
+        ASSERT_TRUE(WriteTextFile(copy, "as extracted"));
+        HWND window = host->CreateTopLevel(L"TStandInPlain", L"plugin window", false);
+        NoteCopyAtLoad(copy);
+        BindNotedCopy(window);
+        ASSERT_TRUE(WriteTextFile(copy, "as the application saved it"));
+        MessageBoxCatcher boxes;
+        KeepCopyIfChanged(window);
+        if (c.keptAt.empty()) {
+            ASSERT_EQ(boxes.Boxes().size(), 1u) << "told inside the call, before the host deletes the copy";
+            const std::wstring notKept =
+                L"Changes saved in a copy from an archive could not be kept:\n" + copy;
+            EXPECT_EQ(boxes.Boxes()[0].text.substr(0, notKept.size()), notKept);
+            continue;
+        }
+        EXPECT_TRUE(boxes.Boxes().empty());
+        EXPECT_EQ(ReadFileBytes(c.keptAt), "as the application saved it");
+        host->Pump(200);
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        const std::wstring head = L"Changes saved in a copy from an archive were kept:\n" + c.keptAt +
+                                  L"\nThe folder " + blocker + L"\\sub could not be written: ";
+        EXPECT_EQ(boxes.Boxes()[0].text.substr(0, head.size()), head) << WideToUtf8(boxes.Boxes()[0].text);
+    }
+}
+
+// A program that runs once and keeps its document open without delete sharing, naming only itself in
+// its title: the hidden Lister of its copy outlives the watch while the file is held, and goes at the
+// first clean-up after the program let it go. At most 64 such Listers stay; the one held longest goes.
+TEST_F(Launch, AListerWhoseCopyIsHeldOpenStaysAfterTheWatchWithinItsBound) {
+    LoadFilesFromTemp = true;
+    ApplicationWatchMs = 1500;
+    const std::wstring copy = dir / L"held.txt";
+    ASSERT_TRUE(WriteTextFile(copy, "x"));
+    SetEnv(L"TOLVANIER_VIEWAPP_MODE", L"holder");
+    loadCommandLines = {ViewApp(L"\"" + copy + L"\"")};
+    bool ran = false;
+    for (int attempt = 0; attempt < 2 && !ran; ++attempt) {
+        ResetState();
+        NewHost();
+        if (HWND left = FindWindowW(L"ViewAppRunning", nullptr)) WaitForProcessOfWindowToEnd(left, 5000);
+        const win::UniqueProcessInfo running = StartCommandLine(ViewApp(L"running"));
+        HWND runningWindow = nullptr;
+        if (!WaitUntil(5000,
+                       [&] { return (runningWindow = FindWindowW(L"ViewAppRunning", nullptr)) != nullptr; }))
+            continue;
+        HWND lister = host->CreateLister();
+        ASSERT_NE(host->ViewFile(lister, copy), nullptr);
+        ran = WaitUntil(5000, [&] { return IsHeldWithoutDeleteSharing(copy); });
+        if (!ran) continue;
+        EXPECT_TRUE(WaitUntil(5000, [] { return RunningApplicationWatches() == 0; }));
+        EXPECT_EQ(RecordedWindows(lister), 0u) << "its title names no file";
+        CleanUpHiddenListers();
+        host->Pump(100);
+        EXPECT_TRUE(IsWindow(lister)) << "the copy is held open";
+        ASSERT_TRUE(WaitForProcessOfWindowToEnd(runningWindow, 5000));
+        CleanUpHiddenListers();
+        host->Pump(100);
+        EXPECT_FALSE(IsWindow(lister)) << "let go, the copy's Lister closes";
+    }
+    EXPECT_TRUE(ran) << "the test application did not run";
+
+    // Held by this process, which the check cannot tell from another: one Lister more than the bound.
+    std::vector<win::UniqueFile> holds;
+    std::vector<HWND> listers;
+    for (size_t i = 0; i <= kMaxApplicationWatches; ++i) {
+        const std::wstring file = dir / (L"held" + std::to_wstring(i) + L".txt");
+        ASSERT_TRUE(WriteTextFile(file, "x"));
+        holds.emplace_back(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        listers.push_back(host->CreateLister());
+        AppWindowsByListerWindow[listers.back()];
+        FileNameByListerWindow[listers.back()] = file;
+        if (i + 1 == kMaxApplicationWatches) {
+            CleanUpHiddenListers(); // the first 64, held
+            host->Pump(100);
+        }
+    }
+    const HWND longestHeld = *std::min_element(listers.begin(), listers.end() - 1);
+    CleanUpHiddenListers();
+    host->Pump(100);
+    EXPECT_EQ(std::count_if(listers.begin(), listers.end(), [](HWND l) { return IsWindow(l) != FALSE; }),
+              static_cast<std::ptrdiff_t>(kMaxApplicationWatches));
+    EXPECT_FALSE(IsWindow(longestHeld));
+    EXPECT_TRUE(IsWindow(listers.back()));
 }

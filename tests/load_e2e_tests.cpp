@@ -489,3 +489,116 @@ TEST_F(ViewingSession, TheCheckersStartLinesAreWhatThePluginStartsForTheSameSele
     }
     EXPECT_EQ(RunChecker(L"--no-such-option").status, 2u);
 }
+
+// With UseSystemAssociations=1 a type nothing configures opens in its association, but never a type
+// Windows runs when it opens it: viewing a script must not run it, whatever program its open command
+// names (wscript.exe "%1" is a program with the file), with arguments of its own or without.
+TEST_F(ViewingSession, UseSystemAssociationsNeverRunsATypeWindowsRunsWhenOpened) {
+    Install("UseSystemAssociations=1\r\nIfIsExtOnly=1");
+    const struct {
+        const wchar_t* ext;
+        std::wstring command;
+        bool opens;
+    } rows[] = {
+        {L"tolvzqview", Quoted(app) + L" \"%1\"", true},
+        {L"jse", Quoted(app) + L" \"%1\"", false},
+        {L"vbe", Quoted(app) + L" //e:vbscript \"%1\"", false},
+    };
+    size_t started = 0;
+    for (const auto& row : rows) {
+        const std::wstring ext = row.ext;
+        SetRegistryText(L"." + ext, L"TolvZqRuns" + ext);
+        SetRegistryText(L"TolvZqRuns" + ext + L"\\shell\\open\\command", row.command);
+        Activate(main);
+        const bool taken = host->ViewFile(host->CreateLister(), MakeFile(L"a." + ext), false) != nullptr;
+        EXPECT_EQ(taken, row.opens) << Narrow(ext);
+        started += row.opens;
+        EXPECT_EQ(Started(started).size(), started) << Narrow(ext);
+        RemoveRegistryKey(L"." + ext);
+        RemoveRegistryKey(L"TolvZqRuns" + ext);
+    }
+}
+
+// A copy from an archive changed in its application is kept, whole, before the host deletes it right
+// after ListCloseWindow, and the user is told once that call has returned. A copy left unchanged, an
+// ordinary file and KeepChangedCopies=0 keep nothing; a name taken gets a number. The viewer stays open
+// here (ListerState=0) and is closed later.
+TEST_F(ViewingSession, ChangesSavedInACopyFromAnArchiveAreKeptWhenItsViewerCloses) {
+    SetEnv(L"TOLVANIER_KEPT", dir.Path().c_str());
+    const std::wstring kept = dir / L"kept\\";
+    const std::string edited = "edited in the application\r\n";
+    const struct {
+        const char* what;
+        const char* options;
+        bool copy;
+        bool change;
+        const wchar_t* keptAs;
+    } cases[] = {
+        {"changed", "", true, true, L"packed.txt"},
+        {"changed again: the name is taken", "", true, true, L"packed (2).txt"},
+        {"unchanged", "", true, false, nullptr},
+        {"an ordinary file", "", false, true, nullptr},
+        {"the option off", "\r\nKeepChangedCopies=0", true, true, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        NewHost();
+        Install(std::string("ListerState=0\r\nNextPlugin=0\r\nChangedCopiesFolder=%TOLVANIER_KEPT%kept") +
+                c.options);
+        const std::wstring file = c.copy ? MakeTemporaryCopy(L"packed.txt") : MakeFile(L"plain.txt");
+        Activate(main);
+        HWND lister = host->CreateLister();
+        ASSERT_NE(c.copy ? host->ViewExtractedCopy(lister, file) : host->ViewFile(lister, file), nullptr);
+        host->Pump(50);
+        if (c.change) {
+            ASSERT_TRUE(WriteTextFile(file, edited));
+        }
+        MessageBoxCatcher boxes;
+        host->CloseLister(lister);
+        EXPECT_TRUE(boxes.Boxes().empty()) << "nothing is shown inside the host's call";
+        EXPECT_EQ(FileExistsW(file), !c.copy) << "the host deleted its copy";
+        if (!c.keptAs) {
+            EXPECT_FALSE(FileExistsW(kept + L"packed (3).txt") || FileExistsW(kept + L"plain.txt"));
+            host->Pump(100);
+            EXPECT_TRUE(boxes.Boxes().empty());
+            continue;
+        }
+        EXPECT_EQ(ReadFileBytes(kept + c.keptAs), edited) << "kept whole before the host deleted the copy";
+        host->Pump(200);
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].text,
+                  L"Changes saved in a copy from an archive were kept:\n" + kept + c.keptAs);
+        EXPECT_EQ(boxes.Boxes()[0].caption, L"Tolvanier");
+        EXPECT_EQ(boxes.Boxes()[0].owner, main);
+    }
+    EXPECT_EQ(ReadFileBytes(kept + L"packed.txt"), edited) << "a kept file is never replaced";
+
+    // The usual way: the hidden viewer is closed by the clean-up once the application has ended. The
+    // file manager unloads the module before its loop shows the message: the file stays, nothing shows.
+    NewHost();
+    Install("ChangedCopiesFolder=%TOLVANIER_KEPT%kept");
+    const std::wstring copy = MakeTemporaryCopy(L"packed.txt");
+    Activate(main);
+    HWND hidden = host->CreateLister();
+    ASSERT_NE(host->ViewExtractedCopy(hidden, copy), nullptr);
+    host->Pump(500); // the application's window is recorded
+    ASSERT_TRUE(WriteTextFile(copy, edited + "twice"));
+    Sleep(1500); // the application's window lives 1.5 s
+    Activate(main);
+    MessageBoxCatcher boxes;
+    ASSERT_NE(host->ViewFile(host->CreateLister(), MakeFile(L"next.txt")), nullptr);
+    // Only the close the clean-up posted: no timer of the plugin's runs before the unload.
+    MSG msg;
+    for (int i = 0; i < 200 && host->ListerAlive(hidden); ++i)
+        if (PeekMessageW(&msg, hidden, WM_CLOSE, WM_CLOSE, PM_REMOVE))
+            DispatchMessageW(&msg);
+        else
+            Sleep(5);
+    EXPECT_FALSE(host->ListerAlive(hidden)) << HostLogText();
+    host->Plugin().Unload();
+    host->Pump(200);
+    EXPECT_EQ(ReadFileBytes(kept + L"packed (3).txt"), edited + "twice");
+    EXPECT_TRUE(boxes.Boxes().empty());
+    SetEnv(L"TOLVANIER_KEPT", nullptr);
+    SetEnv(L"TEMP", nullptr);
+}

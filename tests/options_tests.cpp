@@ -38,6 +38,7 @@ void ExpectDefaults(const TTolvanierOptions& o) {
     EXPECT_FALSE(o.DefSysAppFromLister_key);
     EXPECT_FALSE(o.UseSystemAssociations);
     EXPECT_FALSE(o.ChooseAppFromLister_key);
+    EXPECT_TRUE(o.KeepChangedCopies);
     EXPECT_EQ(o.ParamsMode, 1);
     EXPECT_EQ(o.ParamsByExtMode, 0);
     EXPECT_EQ(o.ListerState, 1);
@@ -55,7 +56,8 @@ TEST_F(OptionCache, EveryKeyIsReadInAnyLetterCase) {
         "[oPTIONS]\r\nscrolllockcontrol=1\r\nMODALONLY=1\r\nFindFiles=0\r\nSyncDirs=0\r\nTCWindow=0\r\n"
         "QuickView=1\r\nLister4=1\r\nListerDirectly=1\r\nOverWrite=0\r\nIfIsExtOnly=1\r\nListerState=7\r\n"
         "NextPlugin=0\r\nUseTCExtensions=1\r\nCopySearchTextToClip=0\r\nParamsMode=0\r\nParamsByExtMode=2\r\n"
-        "usesystemassociations=1\r\n[hotkeys]\r\nappfromlister_key=113\r\nDEFSYSAPPFROMLISTER_KEY=F2\r\n"
+        "usesystemassociations=1\r\nKEEPCHANGEDCOPIES=0\r\n[hotkeys]\r\nappfromlister_key="
+        "113\r\nDEFSYSAPPFROMLISTER_KEY=F2\r\n"
         "ChooseAppFromLister_KEY=114\r\n");
     const TTolvanierOptions o = config::ReadOptionBlock(OptionsIniName);
     EXPECT_TRUE(o.ScrollLockControl);
@@ -78,6 +80,7 @@ TEST_F(OptionCache, EveryKeyIsReadInAnyLetterCase) {
     EXPECT_TRUE(o.DefSysAppFromLister_key); // a key name is text all the same: the hotkey counts as enabled
     EXPECT_TRUE(o.UseSystemAssociations);
     EXPECT_TRUE(o.ChooseAppFromLister_key);
+    EXPECT_FALSE(o.KeepChangedCopies);
 }
 
 TEST_F(OptionCache, MalformedValuesFollowThePlatformReader) {

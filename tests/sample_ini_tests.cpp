@@ -65,6 +65,8 @@ const std::map<std::wstring, std::map<std::wstring, std::wstring>>& Catalogue() 
           {L"ParamsMode", L"1"},
           {L"ParamsByExtMode", L"0"},
           {L"UseSystemAssociations", L"0"},
+          {L"KeepChangedCopies", L"1"},
+          {L"ChangedCopiesFolder", L""},
           {L"DefaultEditor", L"notepad"},
           {L"DefaultEditor_params", L""}}},
         // An empty code is the same as no key: the hotkey is off and its code reads as 0.
@@ -123,6 +125,7 @@ TEST(SampleIni, GivesTheSameOptionsAsNoIniAtAll) {
     EXPECT_EQ(sample.DefSysAppFromLister_key, none.DefSysAppFromLister_key);
     EXPECT_EQ(sample.UseSystemAssociations, none.UseSystemAssociations);
     EXPECT_EQ(sample.ChooseAppFromLister_key, none.ChooseAppFromLister_key);
+    EXPECT_EQ(sample.KeepChangedCopies, none.KeepChangedCopies);
     EXPECT_EQ(sample.ParamsMode, none.ParamsMode);
     EXPECT_EQ(sample.ParamsByExtMode, none.ParamsByExtMode);
     EXPECT_EQ(sample.ListerState, none.ListerState);

@@ -224,6 +224,7 @@ TEST(SettingsText, TheKeyTablesDefaultsAreThePluginsOwn) {
                                                    {L"NextPlugin", o.NextPlugin},
                                                    {L"UseTCExtensions", o.UseTCExtensions},
                                                    {L"CopySearchTextToClip", o.CopySearchTextToClip},
+                                                   {L"KeepChangedCopies", o.KeepChangedCopies},
                                                    {L"ParamsMode", o.ParamsMode},
                                                    {L"ParamsByExtMode", o.ParamsByExtMode},
                                                    {L"ListerState", o.ListerState}};
@@ -375,6 +376,16 @@ TEST_F(SettingsModelTest, AUtf8FileIsConvertedToUtf16WithEveryLineWhenTheUserAgr
     EXPECT_TRUE(model.ConversionReason().empty());
     model.Set(Key(L"DefaultEditor"), L"C:\\B\u00FCro\\ed.exe");
     EXPECT_NE(model.ConversionReason().find(L"changes hold non-ASCII text"), std::wstring::npos);
+
+    // A UTF-8 mark in front of the first section, ASCII only: Windows would not see [Editor] at all.
+    ASSERT_TRUE(WriteTextFile(ini, "\xEF\xBB\xBF[Editor]\r\ntxt=C:\\ed.exe\r\n"));
+    ASSERT_TRUE(model.Reload(false, error));
+    EXPECT_NE(model.ConversionReason().find(L"does not see the section [Editor]"), std::wstring::npos)
+        << WideToUtf8(model.ConversionReason());
+    EXPECT_TRUE(model.CanSave());
+    ASSERT_TRUE(model.Save(true).converted);
+    EXPECT_EQ(ReadFileBytes(ini).substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(Lines(FileText()), (std::vector<std::wstring>{L"[Editor]", L"txt=C:\\ed.exe"}));
 }
 
 TEST_F(SettingsModelTest, AnotherProgramsChangeIsNeverOverwrittenSilently) {
@@ -717,10 +728,20 @@ TEST_F(SettingsWindowTest, OptionsAndHotkeysWriteWhatThePluginReads) {
 
     NextPage(GeneratedId(L"QuickView", kMain));
     NextPage(GeneratedId(L"ListerState", kSecond));
+    // The window opens as large as its tallest page: nothing of it is cut before any resizing.
+    const HWND lastControl = Control(GeneratedId(L"ReadOptionsEveryTime", kState));
+    EXPECT_LE(RectOf(lastControl).bottom, RectOf(GetParent(lastControl)).bottom);
     Tick(L"UseSystemAssociations");
     Send(Control(GeneratedId(L"ListerState", kSecond)), CB_SETCURSEL, 2); // the third meaning: 2
     Notify(GeneratedId(L"ListerState", kSecond), CBN_SELCHANGE);
-    StatusSays(L"2 unsaved changes");
+    // The folder for changed copies, typed: the line under it says which folder that is.
+    const HWND folderState = Control(GeneratedId(L"ChangedCopiesFolder", kState));
+    EXPECT_TRUE(WaitForText(folderState, L"Empty: ", 5000)) << WideToUtf8(TextOf(folderState));
+    SetText(Control(GeneratedId(L"ChangedCopiesFolder", kSecond)), L"%SystemRoot%\\Kept");
+    Notify(GeneratedId(L"ChangedCopiesFolder", kSecond), EN_CHANGE);
+    EXPECT_TRUE(WaitForText(folderState, L"That is C:\\windows\\Kept", 5000))
+        << WideToUtf8(TextOf(folderState));
+    StatusSays(L"3 unsaved changes");
 
     NextPage(GeneratedId(L"ChooseAppFromLister_key", kSecond));
     const HWND appState = Control(GeneratedId(L"AppFromLister_key", kState));
@@ -743,13 +764,14 @@ TEST_F(SettingsWindowTest, OptionsAndHotkeysWriteWhatThePluginReads) {
         << WideToUtf8(TextOf(appState));
 
     Save();
-    StatusSays(L"Saved. At the file manager's next start: UseSystemAssociations, ListerState, "
-               L"ChooseAppFromLister_key, ChooseAppFromLister_mod, AppFromLister_key (or set "
-               L"ReadOptionsEveryTime=1).");
+    StatusSays(L"Saved. In effect at once: ChangedCopiesFolder. At the file manager's next start: "
+               L"UseSystemAssociations, ListerState, ChooseAppFromLister_key, ChooseAppFromLister_mod, "
+               L"AppFromLister_key (or set ReadOptionsEveryTime=1).");
     const std::vector<std::wstring> lines = SettingsModelTest::Lines(FileText());
     for (const wchar_t* written :
-         {L"UseSystemAssociations=1", L"ListerState=2", L"ChooseAppFromLister_key=117",
-          L"ChooseAppFromLister_mod=SA", L"AppFromLister_key=", L"AppFromLister_mod=C"})
+         {L"UseSystemAssociations=1", L"ListerState=2", L"ChangedCopiesFolder=%SystemRoot%\\Kept",
+          L"ChooseAppFromLister_key=117", L"ChooseAppFromLister_mod=SA", L"AppFromLister_key=",
+          L"AppFromLister_mod=C"})
         EXPECT_NE(std::find(lines.begin(), lines.end(), written), lines.end()) << WideToUtf8(written);
     int status = 1;
     const std::wstring report = CheckerReport(ini, status);
