@@ -164,6 +164,29 @@ TEST_F(ViewingSession, SelectedPanelEntriesOpenWithTheHostsDirectoryInSelectionO
     EXPECT_TRUE(HostLogHas(L"main WM_COPYDATA SP"));
 }
 
+// A folder as the host lists it, in the right panel: the entries' names, sizes and dates in columns, and
+// the panel's own folder as the host's answer.
+TEST_F(ViewingSession, TheFocusedPanelsSelectionOpensFromTheFolderItShows) {
+    Install("");
+    const std::wstring folder = dir / L"right\\";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    for (const wchar_t* name : {L"b.txt", L"a.txt"})
+        ASSERT_TRUE(WriteTextFile(folder + name, "1234"));
+    const std::wstring viewed = MakeFile(L"viewed.txt");
+    ASSERT_TRUE(WriteTextFile(dir / L"wincmd.ini", "[Configuration]\r\nGetTextMode=1\r\n"));
+    host->ShowFolder(0, dir.Path());
+    const std::vector<std::wstring> entries = host->ShowFolder(1, folder);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_TRUE(entries[0].starts_with(L"a.txt\t4\t")) << WideToUtf8(entries[0]);
+    host->SelectPanelEntries({0}, 0);
+    host->SelectPanelEntries({0, 1}, 1);
+    Activate(main);
+    host->FocusPanel(1);
+    EXPECT_NE(host->ViewFile(host->CreateLister(), viewed), nullptr);
+    EXPECT_EQ(Started(1), std::vector<std::wstring>{Quoted(app) + L" " + Quoted(folder + L"a.txt") + L" " +
+                                                    Quoted(folder + L"b.txt")});
+}
+
 TEST_F(ViewingSession, ShiftAgainstViewertypeAndUnusableSelectionsFallBackToTheViewedFile) {
     Install("");
     MakeFile(L"a.txt");
@@ -275,11 +298,12 @@ TEST_F(ViewingSession, TemporaryCopyKeepsTheListerHiddenUntilTheApplicationWindo
     const std::wstring other = MakeFile(L"b.txt");
     Activate(main);
     HWND lister = host->CreateLister();
-    EXPECT_NE(host->ViewFile(lister, copy), nullptr);
+    EXPECT_NE(host->ViewExtractedCopy(lister, copy), nullptr);
     host->Pump(300);
     EXPECT_EQ(Started(1).size(), 1u);
     EXPECT_TRUE(host->ListerAlive(lister));
     EXPECT_FALSE(IsWindowVisible(lister)) << "hidden by the timer once shown";
+    EXPECT_TRUE(FileExistsW(copy));
     EXPECT_FALSE(HostLogHas(L"lister1 WM_CLOSE"));
 
     // While the application's window lives, a later load leaves the hidden Lister alone.
@@ -297,6 +321,10 @@ TEST_F(ViewingSession, TemporaryCopyKeepsTheListerHiddenUntilTheApplicationWindo
     host->Pump(300);
     EXPECT_TRUE(HostLogHas(L"lister1 WM_CLOSE")) << HostLogText();
     EXPECT_FALSE(host->ListerAlive(lister));
+    // The host deletes its copy once the plugin's window was closed.
+    EXPECT_EQ(HostLogIndex(L"deleted " + copy), HostLogIndex(L"ListCloseWindow lister1") + 1)
+        << HostLogText();
+    EXPECT_FALSE(FileExistsW(copy));
     SetEnv(L"TEMP", nullptr);
 }
 
