@@ -613,8 +613,7 @@ class Demo {
         HWND editor = nullptr;
         WaitUntil(kSettleMs,
                   [&] { return (editor = FindShownWindow(kNotepadClass, L"notes.log")) != nullptr; });
-        Tell(L"started", editor ? L"the default editor, notepad: its window \"" + TitleOf(editor) + L"\""
-                                : L"no notepad window");
+        Tell(L"started", editor ? L"notepad, its window \"" + TitleOf(editor) + L"\"" : L"no notepad window");
         nothingStarted_ = !editor;
         Expect(plugin && editor, L"the default editor should show notes.log");
         WaitUntil(kSettleMs, [&] { return !host_.ListerAlive(lister); });

@@ -107,6 +107,11 @@ TEST_F(ViewingSession, ListerOpenedFromAnOpenListerNeedsLister4AndIsNeverClosed)
     HWND lister = host->CreateLister();
     EXPECT_EQ(host->ViewFile(lister, file, false), nullptr);
     EXPECT_TRUE(Started(0).empty());
+    // The host titles its viewer with the file and shows it itself.
+    wchar_t title[MAX_PATH + 16] = L"";
+    GetWindowTextW(lister, title, MAX_PATH + 16);
+    EXPECT_EQ(title, L"Lister - [" + file + L"]");
+    EXPECT_EQ(host->Lister(lister)->text, L"text\r\n");
 
     host.reset();
     host = std::make_unique<hoststub::HostStandIn>();
@@ -516,4 +521,23 @@ TEST_F(ViewingSession, TheCheckersStartLinesAreWhatThePluginStartsForTheSameSele
         host->Pump(50);
     }
     EXPECT_EQ(RunChecker(L"--no-such-option").status, 2u);
+}
+
+// The demo checks what it tells: on a system that associates .log, its default editor's step, which needs
+// none, fails, says so, and the demo ends with status 1 after the other steps.
+TEST(Demo, EndsWithAFailureWhenAStepDidNotDoWhatItSays) {
+    struct Association {
+        Association() { SetRegistryText(L".log", L"txtfile"); }
+        ~Association() { RemoveRegistryKey(L".log"); }
+    } association;
+    const ProgramRun run = RunProgram(Quoted(BuildDir() + L"tolvanier-host.exe") + L" --demo", 100000);
+    EXPECT_EQ(run.status, 1u) << run.output;
+    EXPECT_NE(run.output.find("  Windows:  has an association for .log\r\n  FAILED: this step needs a system "
+                              "without an association for .log\r\n  decision: taken\r\n"),
+              std::string::npos);
+    EXPECT_NE(run.output.find(
+                  "Not as the demo says (1):\r\n  View notes.log: nothing configured for log: this step "
+                  "needs a system without an association for .log\r\nDemo finished.\r\n"),
+              std::string::npos)
+        << run.output;
 }
