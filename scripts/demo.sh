@@ -23,7 +23,11 @@ if [ -n "$shot$shots" ]; then
     PACKAGES+=("${SCREENSHOT_PACKAGES[@]}" x11-xserver-utils)
 fi
 ensure_packages
+# A fresh clone's Wine prefix is made while the build runs.
+make_prefix &
+prefix=$!
 build --target Tolvanier64 tolvanier-host viewapp TolvanierCheck
+wait $prefix
 
 if [ -z "$shot$shots" ]; then
     start_wine
