@@ -47,7 +47,9 @@ else
     mkdir -p "$out"
 fi
 export TOLVANIER_DISPLAY=x11 DISPLAY=:$display
-Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+# Room for the demo's windows, which it places itself, and a margin of desktop around them.
+width=1216 height=684
+Xvfb "$DISPLAY" -screen 0 ${width}x${height}x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
@@ -74,7 +76,7 @@ while kill -0 $program 2>/dev/null; do
     for marker in "$moments"/*; do
         [ -f "$marker" ] || continue
         # The pointer in the screen's corner, off the windows.
-        xdotool mousemove 0 799
+        xdotool mousemove 0 $((height - 1))
         sleep 0.3
         picture=$out/demo-$(basename "$marker").png
         import -window root "$picture"
