@@ -115,21 +115,18 @@ bool WaitUntil(DWORD ms, const std::function<bool()>& done) {
     return true;
 }
 
-// A visible top-level window of the class whose title begins with titleStart; null if none.
-HWND FindShownWindow(const wchar_t* className, const std::wstring& titleStart) {
-    for (HWND w = FindWindowExW(nullptr, nullptr, className, nullptr); w;
-         w = FindWindowExW(nullptr, w, className, nullptr)) {
-        wchar_t title[512] = L"";
-        GetWindowTextW(w, title, 512);
-        if (IsWindowVisible(w) && std::wstring(title).starts_with(titleStart)) return w;
-    }
-    return nullptr;
-}
-
 std::wstring TitleOf(HWND w) {
     wchar_t title[512] = L"";
     GetWindowTextW(w, title, 512);
     return title;
+}
+
+// A visible top-level window of the class whose title begins with titleStart; null if none.
+HWND FindShownWindow(const wchar_t* className, const std::wstring& titleStart) {
+    for (HWND w = FindWindowExW(nullptr, nullptr, className, nullptr); w;
+         w = FindWindowExW(nullptr, w, className, nullptr))
+        if (IsWindowVisible(w) && TitleOf(w).starts_with(titleStart)) return w;
+    return nullptr;
 }
 
 // Closes every top-level window of the class, as a person closes an application, and waits until their
@@ -404,6 +401,23 @@ class Demo {
         return plugin;
     }
 
+    // A file viewed in a new viewer opened from the main window, as the host's view key does.
+    HWND ViewFromMainWindow(const std::wstring& heading, const std::wstring& file, const Expected& expected) {
+        Activate(host_.MainWindow());
+        return ViewAndTell(heading, host_.CreateLister(), file, expected);
+    }
+
+    // A viewer that is open already moves on to the file: the plugin declines (Lister4=0) and the viewer
+    // shows the file itself. Returns the viewer, left open.
+    HWND ViewInOpenViewer(const std::wstring& name) {
+        const HWND lister = host_.CreateLister();
+        ShowWindow(lister, SW_SHOW);
+        Activate(lister);
+        ViewAndTell(L"View " + name + L" in a viewer that is open already", lister, files_ + name,
+                    {false, {}, Fate::LeftOpen});
+        return lister;
+    }
+
     // A key moment: with waitAtMoments, the demo waits there for its screenshot. The thread that shows
     // the windows handles its messages meanwhile, unless it is busy in a menu's loop (pump false).
     void Moment(const wchar_t* name, bool pump = true) const {
@@ -435,9 +449,8 @@ class Demo {
     void OneFile() {
         const std::wstring file = files_ + L"report.txt";
         host_.ShowFolder(0, files_);
-        Activate(host_.MainWindow());
-        ViewAndTell(L"View report.txt from the main window", host_.CreateLister(), file,
-                    {true, {ViewApp(L"--view " + Quoted(file))}, Fate::Closed});
+        ViewFromMainWindow(L"View report.txt from the main window", file,
+                           {true, {ViewApp(L"--view " + Quoted(file))}, Fate::Closed});
         CloseApplications();
     }
 
@@ -515,9 +528,8 @@ class Demo {
 
         host_.ShowFolder(0, files_);
         const std::wstring next = files_ + L"next.txt";
-        Activate(host_.MainWindow());
-        ViewAndTell(L"View next.txt from the main window", host_.CreateLister(), next,
-                    {true, {ViewApp(L"--view " + Quoted(next))}, Fate::Closed});
+        ViewFromMainWindow(L"View next.txt from the main window", next,
+                           {true, {ViewApp(L"--view " + Quoted(next))}, Fate::Closed});
         WaitUntil(kSettleMs, [&] { return !host_.ListerAlive(lister); });
         Tell(L"the hidden viewer of packed.txt", FateText(FateOf(lister)));
         Expect(FateOf(lister) == Fate::Closed,
@@ -528,15 +540,10 @@ class Demo {
         CloseApplications();
     }
 
-    // A viewer that is open already moves on to the next file: the plugin declines (Lister4=0), and the
-    // first hotkey opens the viewer's file in its application.
+    // The first hotkey opens the file of a viewer the plugin left open in its application.
     void HotKey() {
         const std::wstring file = files_ + L"hotkey.md";
-        const HWND lister = host_.CreateLister();
-        ShowWindow(lister, SW_SHOW);
-        Activate(lister);
-        ViewAndTell(L"View hotkey.md in a viewer that is open already", lister, file,
-                    {false, {}, Fate::LeftOpen});
+        const HWND lister = ViewInOpenViewer(L"hotkey.md");
         PressHotKey(lister, VK_F2);
         Heading(L"Press F2 (AppFromLister) in that viewer");
         TellStarted({ViewApp(Quoted(file))});
@@ -546,20 +553,15 @@ class Demo {
 
     void SystemAssociation() {
         const std::wstring file = files_ + L"plan.tvplan";
-        Activate(host_.MainWindow());
-        ViewAndTell(L"View plan.tvplan from the main window: nothing configured for tvplan, "
-                    L"UseSystemAssociations=1",
-                    host_.CreateLister(), file, {true, {CommandLine(planView_, Quoted(file))}, Fate::Closed});
+        ViewFromMainWindow(L"View plan.tvplan from the main window: nothing configured for tvplan, "
+                           L"UseSystemAssociations=1",
+                           file, {true, {CommandLine(planView_, Quoted(file))}, Fate::Closed});
         CloseApplications();
     }
 
     void MenuOfApplications() {
         const std::wstring file = files_ + L"plan.tvplan";
-        const HWND lister = host_.CreateLister();
-        ShowWindow(lister, SW_SHOW);
-        Activate(lister);
-        ViewAndTell(L"View plan.tvplan in a viewer that is open already", lister, file,
-                    {false, {}, Fate::LeftOpen});
+        const HWND lister = ViewInOpenViewer(L"plan.tvplan");
         // The driver reads the menu, goes down to viewapp and, once the screenshot is taken, chooses it.
         std::wstring chosen;
         MenuDriver driver(
