@@ -64,13 +64,13 @@ constexpr UINT_PTR kLifetimeTimer = 1;
 constexpr UINT_PTR kTitleTimer = 2;
 std::wstring titleToShow;
 
-// The arguments of commandLine that are no options (those begin with "-"), as files to show.
+// The arguments of commandLine that are no options (those begin with "-") and not empty, as files to show.
 std::vector<std::wstring> FilesOf(const std::wstring& commandLine) {
     std::vector<std::wstring> files;
     int n = 0;
     LPWSTR* argv = CommandLineToArgvW(commandLine.c_str(), &n);
     for (int i = 1; argv && i < n; ++i)
-        if (argv[i][0] != L'-') files.emplace_back(argv[i]);
+        if (argv[i][0] != L'-' && argv[i][0] != L'\0') files.emplace_back(argv[i]);
     LocalFree(argv);
     return files;
 }
