@@ -175,21 +175,25 @@ TEST_F(ViewingSession, TheFocusedPanelsSelectionOpensFromTheFolderItShows) {
     Install("");
     const std::wstring folder = dir / L"right\\";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    for (const wchar_t* name : {L"b.txt", L"a.txt"})
-        ASSERT_TRUE(WriteTextFile(folder + name, "1234"));
+    ASSERT_TRUE(CreateDirectoryW((folder + L"sub").c_str(), nullptr));
+    for (const wchar_t* name : {L"B.txt", L"a.txt"})
+        ASSERT_TRUE(WriteTextFile(folder + name, std::string(1234, 'x')));
     const std::wstring viewed = MakeFile(L"viewed.txt");
     ASSERT_TRUE(WriteTextFile(dir / L"wincmd.ini", "[Configuration]\r\nGetTextMode=1\r\n"));
     host->ShowFolder(0, dir.Path());
+    // Folders first, then files, each by name in any letter case.
     const std::vector<std::wstring> entries = host->ShowFolder(1, folder);
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_TRUE(entries[0].starts_with(L"a.txt\t4\t")) << WideToUtf8(entries[0]);
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_TRUE(entries[0].starts_with(L"sub\t<DIR>\t")) << WideToUtf8(entries[0]);
+    EXPECT_TRUE(entries[1].starts_with(L"a.txt\t1,234\t")) << WideToUtf8(entries[1]);
+    EXPECT_TRUE(entries[2].starts_with(L"B.txt\t")) << WideToUtf8(entries[2]);
     host->SelectPanelEntries({0}, 0);
-    host->SelectPanelEntries({0, 1}, 1);
+    host->SelectPanelEntries({1, 2}, 1);
     Activate(main);
     host->FocusPanel(1);
     EXPECT_NE(host->ViewFile(host->CreateLister(), viewed), nullptr);
     EXPECT_EQ(Started(1), std::vector<std::wstring>{Quoted(app) + L" " + Quoted(folder + L"a.txt") + L" " +
-                                                    Quoted(folder + L"b.txt")});
+                                                    Quoted(folder + L"B.txt")});
 }
 
 TEST_F(ViewingSession, ShiftAgainstViewertypeAndUnusableSelectionsFallBackToTheViewedFile) {
