@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "win/handles.h"
+
 namespace hoststub {
 
 // The real module, loaded by path, with its four exports.
@@ -59,7 +61,12 @@ struct ListerInfo {
     HWND pluginWindow = nullptr;
     bool quickView = false;
     bool extractedCopy = false; // the file is a copy the host extracted: deleted when the Lister closes
+    // The start of the file as the Lister shows it itself when no plugin took it.
+    std::wstring text;
 };
+
+// The main window's two file panels, left and right.
+constexpr int kPanelCount = 2;
 
 class HostStandIn {
   public:
@@ -73,7 +80,7 @@ class HostStandIn {
     // Windows of the host. Each is created hidden unless said otherwise; Destroy* takes them down.
     HWND CreateMainWindow(bool visible = true);
     HWND MainWindow() const { return main_; }
-    HWND Panel() const { return panel_; }
+    HWND Panel(int side = 0) const { return panels_[side].list; }
     HWND CreateFindFiles(POINT checkBoxAt, POINT comboAt, int checkState, const std::wstring& searchText,
                          const wchar_t* comboClass = L"LCLComboBox");
     HWND CreateTopLevel(const wchar_t* className, const std::wstring& name, bool visible = true,
@@ -82,10 +89,16 @@ class HostStandIn {
     // main window).
     HWND CreateLister(bool quickView = false);
 
-    // The panel: entries and selection of the "LCLListBox".
-    void SetPanelEntries(const std::vector<std::wstring>& entries);
-    void SelectPanelEntries(const std::vector<int>& indices);
-    void FocusPanel();
+    // A panel: entries and selection of its "LCLListBox". An entry is "name<TAB>size<TAB>date", as the
+    // host gives it with GetTextMode 1; the panel shows the three in columns.
+    void SetPanelEntries(const std::vector<std::wstring>& entries, int side = 0);
+    void SelectPanelEntries(const std::vector<int>& indices, int side = 0);
+    void FocusPanel(int side = 0);
+    // Lists folder's subfolders and files in the panel and shows shownAs (default: the folder) above
+    // it, as the host shows an archive's contents under the archive's name. Returns the entries.
+    std::vector<std::wstring> ShowFolder(int side, const std::wstring& folder,
+                                         const std::wstring& shownAs = {});
+    // Normal with an empty directory answers the path of the panel that last had the focus.
     void SetDirectoryReply(DirectoryReply mode, const std::wstring& directory, std::vector<BYTE> raw = {});
 
     // The plugin.
@@ -111,6 +124,17 @@ class HostStandIn {
     std::wstring NameOf(HWND hwnd) const;
 
   private:
+    struct FilePanel {
+        HWND list = nullptr;
+        std::wstring path;
+        RECT area{}; // the path above it, its column heads, the list and the line under it
+    };
+    // Where a panel's columns lie across a width: the name ends at nameRight, the size ends at
+    // sizeRight (right-aligned), the date begins at dateLeft.
+    struct Columns {
+        int nameRight, sizeRight, dateLeft;
+    };
+
     static LRESULT CALLBACK MainProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK ListerProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK PlainProc(HWND, UINT, WPARAM, LPARAM);
@@ -119,11 +143,24 @@ class HostStandIn {
     void AnswerDirectoryRequest(HWND requester, const COPYDATASTRUCT& request);
     void RegisterClasses();
     void ReleaseLister(HWND lister);
+    void MakeFonts();
+    void LayoutPanels();
+    Columns ColumnsAcross(int width) const;
+    int SideOf(HWND list) const;
+    void PaintMain(HDC dc);
+    void DrawPanelEntry(const DRAWITEMSTRUCT& item);
+    void PaintListerText(HWND lister, const ListerInfo& info);
 
     static HostStandIn* instance_;
     PluginModule plugin_;
     HWND main_ = nullptr;
-    HWND panel_ = nullptr;
+    FilePanel panels_[kPanelCount];
+    int activePanel_ = 0;
+    win::UniqueFont font_;
+    win::UniqueFont fixedFont_;
+    int lineHeight_ = 16;
+    int dateWidth_ = 100;
+    int sizeWidth_ = 70;
     HWND replyImpostor_ = nullptr;
     std::map<HWND, ListerInfo> listers_;
     std::map<HWND, std::wstring> names_;

@@ -31,16 +31,22 @@ build() {
     cmake --build "$BUILD_DIR" -j"$(nproc)" "$@"
 }
 
-# A prefix with the null graphics driver, so windows exist without a display; a persistent
-# wineserver for the run, stopped again on exit.
-start_wine() {
-    # A server left running for this prefix (an interrupted run) would never end on its own.
-    wineserver -k >/dev/null 2>&1 || true
+# The prefix, made when there is none yet: Wine's first start sets it up, which takes a while (a script
+# may run this in the background while it builds, and wait for it before start_wine).
+make_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         mkdir -p "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
     fi
+}
+
+# A prefix with the null graphics driver, so windows exist without a display; a persistent
+# wineserver for the run, stopped again on exit.
+start_wine() {
+    # A server left running for this prefix (an interrupted run) would never end on its own.
+    wineserver -k >/dev/null 2>&1 || true
+    make_prefix
     if [ "${TOLVANIER_DISPLAY:-}" != "x11" ]; then
         wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     else

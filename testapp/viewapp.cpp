@@ -1,6 +1,9 @@
 // A small outside application for the tests and the demo. It appends its whole command line (one
 // UTF-8 line) to the file named by TOLVANIER_VIEWAPP_LOG, shows a visible top-level window and ends
-// after TOLVANIER_VIEWAPP_MS milliseconds (default 3000) or when the window is closed.
+// after TOLVANIER_VIEWAPP_MS milliseconds (default 3000) or when the window is closed. The window is
+// titled "<file name> - <program name>" as an editor's is (its first argument that is no option, and
+// its own file name, so that a copy under another name calls itself so), and shows the names of the
+// files it was given and its whole command line.
 //   TOLVANIER_VIEWAPP_CLASS  class name of its window (default "ViewAppWindow")
 //   TOLVANIER_VIEWAPP_MODE   "exit": log and end at once, no window;
 //                            "busy": log, then never pump messages (never idle) until the time is up;
@@ -63,14 +66,35 @@ constexpr UINT_PTR kLifetimeTimer = 1;
 constexpr UINT_PTR kTitleTimer = 2;
 std::wstring titleToShow;
 
-// The last part of the first argument of commandLine, as an editor names the file it shows.
-std::wstring FileNameOfFirstArgument(const std::wstring& commandLine) {
+// The arguments of commandLine that are no options (those begin with "-") and not empty, as files to show.
+std::vector<std::wstring> FilesOf(const std::wstring& commandLine) {
+    std::vector<std::wstring> files;
     int n = 0;
     LPWSTR* argv = CommandLineToArgvW(commandLine.c_str(), &n);
-    std::wstring name = argv && n > 1 ? argv[1] : L"";
+    for (int i = 1; argv && i < n; ++i)
+        if (argv[i][0] != L'-' && argv[i][0] != L'\0') files.emplace_back(argv[i]);
     LocalFree(argv);
-    const size_t slash = name.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? name : name.substr(slash + 1);
+    return files;
+}
+
+std::wstring LastPart(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// This program's file name without its extension.
+std::wstring ProgramName() {
+    wchar_t self[MAX_PATH] = L"";
+    const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring name = LastPart(std::wstring(self, n < MAX_PATH ? n : 0));
+    const size_t dot = name.find_last_of(L'.');
+    return name.empty() ? L"viewapp" : name.substr(0, dot);
+}
+
+// "<file name> - <program>", as an editor names the file it shows; the program alone without a file.
+std::wstring TitleFor(const std::wstring& commandLine) {
+    const std::vector<std::wstring> files = FilesOf(commandLine);
+    return files.empty() ? ProgramName() : LastPart(files.front()) + L" - " + ProgramName();
 }
 
 // Files the running copy of "holder" keeps open, as a program that keeps its document locked.
@@ -79,19 +103,61 @@ std::vector<HANDLE> heldFiles;
 // The running copy names a file in its title a while after it got it, as a program that loads it first.
 void ShowFileLater(HWND hwnd, const std::wstring& commandLine) {
     if (Env(L"TOLVANIER_VIEWAPP_MODE", L"") == L"holder") {
-        int n = 0;
-        LPWSTR* argv = CommandLineToArgvW(commandLine.c_str(), &n);
-        if (argv && n > 1)
-            heldFiles.push_back(CreateFileW(argv[1], GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+        for (const std::wstring& file : FilesOf(commandLine))
+            heldFiles.push_back(CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        LocalFree(argv);
         return;
     }
-    const std::wstring name = FileNameOfFirstArgument(commandLine);
-    if (name.empty()) return;
-    titleToShow = name + L" - viewapp";
+    if (FilesOf(commandLine).empty()) return;
+    titleToShow = TitleFor(commandLine);
     SetTimer(hwnd, kTitleTimer, static_cast<UINT>(_wtoi(Env(L"TOLVANIER_VIEWAPP_DELAY_MS", L"1500").c_str())),
              nullptr);
+}
+
+// The window's two fonts, the system's message font and a larger bold one, made at the first paint.
+HFONT fonts[2] = {};
+
+void MakeFonts() {
+    if (fonts[0]) return;
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    fonts[0] = CreateFontIndirectW(&metrics.lfMessageFont);
+    LOGFONTW large = metrics.lfMessageFont;
+    large.lfHeight = large.lfHeight * 3 / 2;
+    large.lfWeight = FW_BOLD;
+    fonts[1] = CreateFontIndirectW(&large);
+}
+
+// Shows what it was started with, so that a screenshot tells the applications apart: the names of its
+// files, large, then its whole command line, broken where it does not fit.
+void Paint(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    MakeFonts();
+    RECT r;
+    GetClientRect(hwnd, &r);
+    InflateRect(&r, -12, -10);
+    SetBkMode(dc, TRANSPARENT);
+    const std::wstring commandLine = GetCommandLineW();
+    std::wstring names;
+    for (const std::wstring& file : FilesOf(commandLine))
+        names += (names.empty() ? L"" : L"\n") + LastPart(file);
+    const HGDIOBJ old = SelectObject(dc, fonts[1]);
+    RECT used = r;
+    DrawTextW(dc, names.c_str(), -1, &used, DT_NOPREFIX | DT_END_ELLIPSIS | DT_CALCRECT);
+    DrawTextW(dc, names.c_str(), -1, &r, DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (!names.empty()) r.top = used.bottom + 10;
+    SelectObject(dc, fonts[0]);
+    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    DrawTextW(dc, L"Command line:", -1, &r, DT_NOPREFIX | DT_SINGLELINE);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    r.top += tm.tmHeight + 2;
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    DrawTextW(dc, commandLine.c_str(), -1, &r, DT_NOPREFIX | DT_WORDBREAK | DT_EDITCONTROL);
+    SelectObject(dc, old);
+    EndPaint(hwnd, &ps);
 }
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -111,24 +177,14 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
                                              data->cbData / sizeof(wchar_t)));
         return TRUE;
     }
-    case WM_PAINT: {
-        // Shows what it was started with, so a screenshot tells the application apart.
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        RECT r;
-        GetClientRect(hwnd, &r);
-        HBRUSH fill = CreateSolidBrush(RGB(255, 244, 200));
-        FillRect(dc, &r, fill);
-        DeleteObject(fill);
-        FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        SetBkMode(dc, TRANSPARENT);
-        InflateRect(&r, -8, -8);
-        const std::wstring text = L"viewapp started with:\n" + std::wstring(GetCommandLineW());
-        DrawTextW(dc, text.c_str(), -1, &r, DT_WORDBREAK);
-        EndPaint(hwnd, &ps);
+    case WM_PAINT: Paint(hwnd); return 0;
+    case WM_DESTROY:
+        for (HFONT& font : fonts) {
+            DeleteObject(font);
+            font = nullptr;
+        }
+        PostQuitMessage(0);
         return 0;
-    }
-    case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -211,10 +267,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.hInstance = instance;
     wc.lpszClassName = className.c_str();
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     RegisterClassW(&wc);
-    HWND window =
-        CreateWindowExW(0, className.c_str(), single ? L"viewapp" : GetCommandLineW(), WS_OVERLAPPEDWINDOW,
-                        200, 150, 520, 200, nullptr, nullptr, instance, nullptr);
+    // The running copy of "single" and "holder" names its file only once it got one ("holder" never).
+    const std::wstring title = single ? ProgramName() : TitleFor(GetCommandLineW());
+    HWND window = CreateWindowExW(0, className.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW, 540, 330, 640,
+                                  240, nullptr, nullptr, instance, nullptr);
     if (mode != L"hidden") ShowWindow(window, SW_SHOW);
     if (mode == L"hung") {
         Sleep(lifetime);
@@ -224,8 +282,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (mode == L"windows") {
         const int count = _wtoi(Env(L"TOLVANIER_VIEWAPP_WINDOWS", L"100").c_str());
         for (int i = 1; i < count; ++i) {
-            const std::wstring title = L"window " + std::to_wstring(i) + L" - viewapp";
-            CreateWindowExW(0, className.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10 + i,
+            const std::wstring numbered = L"window " + std::to_wstring(i) + L" - viewapp";
+            CreateWindowExW(0, className.c_str(), numbered.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10 + i,
                             10 + i, 300, 100, nullptr, nullptr, instance, nullptr);
         }
     }

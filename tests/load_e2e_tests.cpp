@@ -107,6 +107,11 @@ TEST_F(ViewingSession, ListerOpenedFromAnOpenListerNeedsLister4AndIsNeverClosed)
     HWND lister = host->CreateLister();
     EXPECT_EQ(host->ViewFile(lister, file, false), nullptr);
     EXPECT_TRUE(Started(0).empty());
+    // The host titles its viewer with the file and shows it itself.
+    wchar_t title[MAX_PATH + 16] = L"";
+    GetWindowTextW(lister, title, MAX_PATH + 16);
+    EXPECT_EQ(title, L"Lister - [" + file + L"]");
+    EXPECT_EQ(host->Lister(lister)->text, L"text\r\n");
 
     host.reset();
     host = std::make_unique<hoststub::HostStandIn>();
@@ -162,6 +167,33 @@ TEST_F(ViewingSession, SelectedPanelEntriesOpenWithTheHostsDirectoryInSelectionO
     EXPECT_EQ(Started(1), std::vector<std::wstring>{Quoted(app) + L" " + Quoted(c) + L" " + Quoted(a) + L" " +
                                                     Quoted(b)});
     EXPECT_TRUE(HostLogHas(L"main WM_COPYDATA SP"));
+}
+
+// A folder as the host lists it, in the right panel: the entries' names, sizes and dates in columns, and
+// the panel's own folder as the host's answer.
+TEST_F(ViewingSession, TheFocusedPanelsSelectionOpensFromTheFolderItShows) {
+    Install("");
+    const std::wstring folder = dir / L"right\\";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((folder + L"sub").c_str(), nullptr));
+    for (const wchar_t* name : {L"B.txt", L"a.txt"})
+        ASSERT_TRUE(WriteTextFile(folder + name, std::string(1234, 'x')));
+    const std::wstring viewed = MakeFile(L"viewed.txt");
+    ASSERT_TRUE(WriteTextFile(dir / L"wincmd.ini", "[Configuration]\r\nGetTextMode=1\r\n"));
+    host->ShowFolder(0, dir.Path());
+    // Folders first, then files, each by name in any letter case.
+    const std::vector<std::wstring> entries = host->ShowFolder(1, folder);
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_TRUE(entries[0].starts_with(L"sub\t<DIR>\t")) << WideToUtf8(entries[0]);
+    EXPECT_TRUE(entries[1].starts_with(L"a.txt\t1,234\t")) << WideToUtf8(entries[1]);
+    EXPECT_TRUE(entries[2].starts_with(L"B.txt\t")) << WideToUtf8(entries[2]);
+    host->SelectPanelEntries({0}, 0);
+    host->SelectPanelEntries({1, 2}, 1);
+    Activate(main);
+    host->FocusPanel(1);
+    EXPECT_NE(host->ViewFile(host->CreateLister(), viewed), nullptr);
+    EXPECT_EQ(Started(1), std::vector<std::wstring>{Quoted(app) + L" " + Quoted(folder + L"a.txt") + L" " +
+                                                    Quoted(folder + L"B.txt")});
 }
 
 TEST_F(ViewingSession, ShiftAgainstViewertypeAndUnusableSelectionsFallBackToTheViewedFile) {
@@ -275,11 +307,12 @@ TEST_F(ViewingSession, TemporaryCopyKeepsTheListerHiddenUntilTheApplicationWindo
     const std::wstring other = MakeFile(L"b.txt");
     Activate(main);
     HWND lister = host->CreateLister();
-    EXPECT_NE(host->ViewFile(lister, copy), nullptr);
+    EXPECT_NE(host->ViewExtractedCopy(lister, copy), nullptr);
     host->Pump(300);
     EXPECT_EQ(Started(1).size(), 1u);
     EXPECT_TRUE(host->ListerAlive(lister));
     EXPECT_FALSE(IsWindowVisible(lister)) << "hidden by the timer once shown";
+    EXPECT_TRUE(FileExistsW(copy));
     EXPECT_FALSE(HostLogHas(L"lister1 WM_CLOSE"));
 
     // While the application's window lives, a later load leaves the hidden Lister alone.
@@ -297,6 +330,10 @@ TEST_F(ViewingSession, TemporaryCopyKeepsTheListerHiddenUntilTheApplicationWindo
     host->Pump(300);
     EXPECT_TRUE(HostLogHas(L"lister1 WM_CLOSE")) << HostLogText();
     EXPECT_FALSE(host->ListerAlive(lister));
+    // The host deletes its copy once the plugin's window was closed.
+    EXPECT_EQ(HostLogIndex(L"delete " + copy + L" -> ok"), HostLogIndex(L"ListCloseWindow lister1") + 1)
+        << HostLogText();
+    EXPECT_FALSE(FileExistsW(copy));
     SetEnv(L"TEMP", nullptr);
 }
 
@@ -601,4 +638,23 @@ TEST_F(ViewingSession, ChangesSavedInACopyFromAnArchiveAreKeptWhenItsViewerClose
     EXPECT_TRUE(boxes.Boxes().empty());
     SetEnv(L"TOLVANIER_KEPT", nullptr);
     SetEnv(L"TEMP", nullptr);
+}
+
+// The demo checks what it tells: on a system that associates .log, its default editor's step, which needs
+// none, fails, says so, and the demo ends with status 1 after the other steps.
+TEST(Demo, EndsWithAFailureWhenAStepDidNotDoWhatItSays) {
+    struct Association {
+        Association() { SetRegistryText(L".log", L"txtfile"); }
+        ~Association() { RemoveRegistryKey(L".log"); }
+    } association;
+    const ProgramRun run = RunProgram(Quoted(BuildDir() + L"tolvanier-host.exe") + L" --demo", 100000);
+    EXPECT_EQ(run.status, 1u) << run.output;
+    EXPECT_NE(run.output.find("  Windows:  has an association for .log\r\n  FAILED: this step needs a system "
+                              "without an association for .log\r\n  decision: taken\r\n"),
+              std::string::npos);
+    EXPECT_NE(run.output.find(
+                  "Not as the demo says (1):\r\n  View notes.log: nothing configured for log: this step "
+                  "needs a system without an association for .log\r\nDemo finished.\r\n"),
+              std::string::npos)
+        << run.output;
 }

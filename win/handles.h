@@ -84,6 +84,12 @@ struct ScreenDcTraits {
     static Type Invalid() { return nullptr; }
     static void Close(Type h) { ReleaseDC(nullptr, h); }
 };
+// A GDI object of the program's own (a font, a brush), deleted when done with.
+template <typename H> struct GdiObjectTraits {
+    using Type = H;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { DeleteObject(h); }
+};
 
 using UniqueHandle = Unique<HandleTraits>;
 using UniqueFind = Unique<FindTraits>;
@@ -94,6 +100,7 @@ using UniqueWindow = Unique<WindowTraits>;
 using UniqueLibrary = Unique<LibraryTraits>;
 using UniqueScreenDc = Unique<ScreenDcTraits>;
 using UniqueMenu = Unique<MenuTraits>;
+using UniqueFont = Unique<GdiObjectTraits<HFONT>>;
 
 // Both handles that process creation hands back, closed together.
 struct UniqueProcessInfo {

@@ -4,8 +4,9 @@
 #include <windows.h>
 
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "hoststub/desktop.h"
 
 namespace testing_support {
 
@@ -44,43 +45,16 @@ std::string WideToUtf8(const std::wstring& s);
 // at least count lines.
 std::vector<std::wstring> ReadLogLines(const std::wstring& logPath, size_t count = 0, DWORD timeoutMs = 0);
 
-// A program run to its end, its output (standard output and error) read from a pipe while it runs. A
-// program still running at the deadline is ended (status 999). The platform now and then starts
-// nothing at all (it ends at once with 0 and no output): such a run is tried once more.
-struct ProgramRun {
-    DWORD status = 999;
-    std::string output;
-};
-ProgramRun RunProgram(const std::wstring& commandLine, DWORD deadlineMs);
+// A program run to its end with its output; a key pressed; a popup menu read and driven.
+using hoststub::MenuDriver;
+using hoststub::ProgramRun;
+using hoststub::RunProgram;
+using hoststub::SendKey;
 
 // Sets or removes (value null) an environment variable of this process.
 void SetEnv(const wchar_t* name, const wchar_t* value);
 
 // Runs the message loop of this thread for about ms milliseconds.
 void PumpFor(DWORD ms);
-
-// A real key event through the system's input queue (keyboard hooks see it; a posted message they
-// would not).
-void SendKey(WORD vk, bool up);
-
-// A popup menu of this process, read and driven from a second thread while the thread that shows it
-// runs the menu's loop: the first visible menu window's items (a separator reads as an empty text),
-// then the keys posted to it one by one (VK_DOWN, VK_RETURN, VK_ESCAPE).
-class MenuDriver {
-  public:
-    explicit MenuDriver(std::vector<WORD> keys, DWORD timeoutMs = 5000);
-    ~MenuDriver();
-    MenuDriver(const MenuDriver&) = delete;
-    MenuDriver& operator=(const MenuDriver&) = delete;
-    // Waits for the driver to finish. Empty when no menu was seen.
-    const std::vector<std::wstring>& Items();
-    // win::CounterMs when the menu was first seen; 0 if never.
-    double SeenAtMs();
-
-  private:
-    std::vector<std::wstring> items_;
-    double seenAtMs_ = 0;
-    std::thread thread_;
-};
 
 } // namespace testing_support

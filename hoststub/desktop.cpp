@@ -1,0 +1,122 @@
+#include "hoststub/desktop.h"
+
+#include "win/clock.h"
+#include "win/handles.h"
+
+namespace hoststub {
+
+void SendKey(WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(input));
+}
+
+namespace {
+
+HWND FindVisibleMenuWindow() {
+    for (HWND w = FindWindowW(L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == GetCurrentProcessId() && IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void PressKey(WORD vk) {
+    SendKey(vk, false);
+    SendKey(vk, true);
+}
+
+MenuDriver::MenuDriver(std::vector<WORD> keys, DWORD timeoutMs)
+    : MenuDriver([keys](HWND window, const std::vector<std::wstring>&) { PostKeys(window, keys); },
+                 timeoutMs) {}
+
+MenuDriver::MenuDriver(Drive drive, DWORD timeoutMs) {
+    thread_ = std::thread([this, drive, timeoutMs] {
+        constexpr UINT kGetMenuHandle = 0x01E1; // MN_GETHMENU
+        const DWORD start = GetTickCount();
+        HWND window = nullptr;
+        while (!(window = FindVisibleMenuWindow()) && GetTickCount() - start < timeoutMs)
+            Sleep(1);
+        if (!window) return;
+        seenAtMs_ = win::CounterMs();
+        const HMENU menu = reinterpret_cast<HMENU>(SendMessageW(window, kGetMenuHandle, 0, 0));
+        for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+            wchar_t text[512] = L"";
+            GetMenuStringW(menu, static_cast<UINT>(i), text, 512, MF_BYPOSITION);
+            items_.emplace_back(text);
+        }
+        // A key posted the moment the menu shows is lost: its loop is not yet running (seen under Wine).
+        Sleep(100);
+        drive(window, items_);
+    });
+}
+
+void MenuDriver::PostKeys(HWND menuWindow, const std::vector<WORD>& keys) {
+    for (WORD key : keys) {
+        PostMessageW(menuWindow, WM_KEYDOWN, key, 0);
+        Sleep(30);
+    }
+}
+
+MenuDriver::~MenuDriver() {
+    if (thread_.joinable()) thread_.join();
+}
+
+const std::vector<std::wstring>& MenuDriver::Items() {
+    if (thread_.joinable()) thread_.join();
+    return items_;
+}
+
+double MenuDriver::SeenAtMs() {
+    if (thread_.joinable()) thread_.join();
+    return seenAtMs_;
+}
+
+ProgramRun RunProgram(const std::wstring& commandLine, DWORD deadlineMs) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+        HANDLE readEnd = nullptr, writeEnd = nullptr;
+        if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return {};
+        win::UniqueHandle reader(readEnd), writer(writeEnd);
+        SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = si.hStdError = writer.Get();
+        std::wstring line = commandLine;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                            &si, &pi))
+            return {};
+        const win::UniqueProcessInfo process(pi);
+        writer.Reset();
+        ProgramRun run;
+        // Read while it runs, never past the deadline.
+        const ULONGLONG deadline = GetTickCount64() + deadlineMs;
+        for (bool ended = false; !ended;) {
+            ended = WaitForSingleObject(process.process.Get(), 20) == WAIT_OBJECT_0;
+            DWORD waiting = 0;
+            char chunk[4096];
+            while (PeekNamedPipe(reader.Get(), nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0) {
+                DWORD got = 0;
+                if (!ReadFile(reader.Get(), chunk, sizeof(chunk), &got, nullptr) || got == 0) break;
+                run.output.append(chunk, got);
+            }
+            if (!ended && GetTickCount64() > deadline) {
+                TerminateProcess(process.process.Get(), 999);
+                WaitForSingleObject(process.process.Get(), 5000);
+                ended = true;
+            }
+        }
+        GetExitCodeProcess(process.process.Get(), &run.status);
+        if (run.status != 0 || !run.output.empty()) return run;
+    }
+    return {};
+}
+
+} // namespace hoststub
