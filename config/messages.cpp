@@ -36,18 +36,12 @@ std::wstring KeptCopyText(const std::wstring& kept, const std::wstring& expected
     return text;
 }
 
-void ShowKeptCopy(const std::wstring& text) {
-    config::ShowPluginMessage(text, MB_OK | MB_ICONINFORMATION);
-}
-
-void ShowCopyNotKept(const std::wstring& copy, DWORD error) {
+std::wstring CopyNotKeptText(const std::wstring& copy, DWORD error) {
     std::wstring reason = win::SystemErrorText(error);
     if (reason.empty()) reason = L"Error " + std::to_wstring(error) + L".";
-    config::ShowPluginMessage(L"Changes saved in a copy from an archive could not be kept:\n" + copy + L"\n" +
-                                  reason +
-                                  L"\nSave them elsewhere from the application before you press OK: the file "
-                                  L"manager deletes the copy then.",
-                              MB_OK | MB_ICONWARNING);
+    return L"Changes saved in a copy from an archive could not be kept:\n" + copy + L"\n" + reason +
+           L"\nThe copy stays there until you press OK: save the changes elsewhere from the application, or "
+           L"copy the file, before that.";
 }
 
 std::wstring NotAFullPathText() {

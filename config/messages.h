@@ -24,10 +24,8 @@ void ShowStartFailure(const std::wstring& what, DWORD error);
 // not be written.
 std::wstring KeptCopyText(const std::wstring& kept, const std::wstring& expectedFolder,
                           const std::wstring& why);
-// Shows that text, with the information icon.
-void ShowKeptCopy(const std::wstring& text);
-// Says, with the warning icon, that the changes saved in copy could not be kept anywhere, and why;
-// shown while the copy still exists.
-void ShowCopyNotKept(const std::wstring& copy, DWORD error);
+// What the user is told when the changes saved in copy could not be kept anywhere, and why; shown
+// while the plugin still holds the copy, so it is there to be saved elsewhere.
+std::wstring CopyNotKeptText(const std::wstring& copy, DWORD error);
 // Why a folder that is no full path is not written.
 std::wstring NotAFullPathText();

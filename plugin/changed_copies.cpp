@@ -25,8 +25,15 @@ struct NotedCopy {
 std::optional<NotedCopy> notedAtLoad;
 std::map<HWND, NotedCopy> copyOfPluginWindow;
 
-// Messages of kept copies, shown from the host's message loop once no call of the host's runs.
-std::vector<std::wstring> pendingMessages;
+// A message of a kept copy, shown from the host's message loop once no call of the host's runs. A
+// copy that could not be kept is held open meanwhile without delete sharing: the host's deletion
+// right after ListCloseWindow then fails, and the copy is still there when the user reads its path.
+struct PendingMessage {
+    std::wstring text;
+    UINT style = MB_OK | MB_ICONINFORMATION;
+    win::UniqueFile heldCopy;
+};
+std::vector<PendingMessage> pendingMessages;
 UINT_PTR messageTimerId = 0;
 bool showingMessages = false;
 
@@ -109,15 +116,15 @@ void CALLBACK ShowPendingMessages(HWND, UINT, UINT_PTR, DWORD) {
     messageTimerId = 0;
     showingMessages = true;
     while (!pendingMessages.empty()) {
-        const std::wstring text = std::move(pendingMessages.front());
+        const PendingMessage message = std::move(pendingMessages.front());
         pendingMessages.erase(pendingMessages.begin());
-        ShowKeptCopy(text);
-    }
+        config::ShowPluginMessage(message.text, message.style);
+    } // a held copy is let go once its message was read
     showingMessages = false;
 }
 
-void TellLater(std::wstring text) {
-    pendingMessages.push_back(std::move(text));
+void TellLater(PendingMessage message) {
+    pendingMessages.push_back(std::move(message));
     if (!messageTimerId) messageTimerId = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, ShowPendingMessages);
 }
 
@@ -132,12 +139,16 @@ void KeepChangedCopy(const std::wstring& copy) {
     for (const std::wstring& folder : folders) {
         if (const std::optional<std::wstring> kept = KeepIn(folder, copy, error)) {
             const bool whereExpected = !expected.empty() && folder == expected;
-            TellLater(KeptCopyText(*kept, whereExpected ? L"" : expected, why));
+            TellLater(
+                {KeptCopyText(*kept, whereExpected ? L"" : expected, why), MB_OK | MB_ICONINFORMATION, {}});
             return;
         }
         if (folder == expected) why = win::SystemErrorText(error);
     }
-    ShowCopyNotKept(copy, error);
+    win::UniqueFile held(CreateFileW(win::FileSystemName(copy).c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    TellLater({CopyNotKeptText(copy, error), MB_OK | MB_ICONWARNING, std::move(held)});
 }
 
 } // namespace

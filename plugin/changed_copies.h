@@ -15,8 +15,9 @@ void NoteCopyAtLoad(const std::wstring& copy);
 void BindNotedCopy(HWND pluginWindow);
 // ListCloseWindow for pluginWindow: a copy that still exists with another size or last-write time is
 // kept, whole, before this returns: a hard link where the folder lies on the copy's volume, else a
-// copy. The message follows after the host's call (HostCallDepth); where nothing could be written it
-// is shown at once, while the copy still exists.
+// copy. The message follows after the host's call (HostCallDepth); where nothing could be written the
+// copy is held open without delete sharing until that message was read, so it outlives the host's
+// deletion.
 void KeepCopyIfChanged(HWND pluginWindow);
 // Forgets every noted copy and every message not yet shown (the module's unload): the kept files stay.
 void ForgetChangedCopies();
