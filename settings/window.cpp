@@ -18,7 +18,7 @@
 namespace settings {
 namespace {
 
-enum class PageKind { Applications, WhereItActs, Options, Hotkeys, Check };
+enum class PageKind { Applications, Types, WhereItActs, Options, Hotkeys, Check };
 
 struct PageInfo {
     PageKind kind;
@@ -28,6 +28,7 @@ struct PageInfo {
 
 const PageInfo kPages[] = {
     {PageKind::Applications, L"Applications", IDD_PAGE_APPS},
+    {PageKind::Types, L"Types", IDD_PAGE_TYPES},
     {PageKind::WhereItActs, L"Where it acts", IDD_PAGE_GENERATED},
     {PageKind::Options, L"Options", IDD_PAGE_GENERATED},
     {PageKind::Hotkeys, L"Hotkeys", IDD_PAGE_GENERATED},
@@ -52,7 +53,8 @@ struct Window {
     std::wstring saved; // what the last save said, until the next change
     size_t changesAtSave = 0;
     bool changedElsewhere = false;
-    int selectedRow = -1; // of the applications list, while another page is shown
+    int selectedRow = -1;  // of the applications list, while another page is shown
+    int selectedType = -1; // of the types list, likewise
 };
 
 int GeneratedId(size_t index, Part part) {
@@ -122,8 +124,8 @@ void OnSelectionChanged(Window& w) {
 
 // The status column takes the width the others leave, with room for a vertical scroll bar, so that the
 // list scrolls sideways only when the window is too narrow for its least width.
-void FitStatusColumn(HWND page) {
-    const HWND list = GetDlgItem(page, IDC_APPLIST);
+void FitStatusColumn(HWND page, int listId) {
+    const HWND list = GetDlgItem(page, listId);
     RECT inside;
     GetClientRect(list, &inside);
     int rest = inside.right;
@@ -157,7 +159,7 @@ void FillApplications(Window& w) {
         ListView_EnsureVisible(list, selected, FALSE);
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    FitStatusColumn(w.page);
+    FitStatusColumn(w.page, IDC_APPLIST);
     OnSelectionChanged(w);
 
     const EditorRow editor = w.model.DefaultEditorRow();
@@ -205,7 +207,90 @@ void LayoutApplications(HWND page) {
     Place(page, IDC_DEFAULT_TEXT, DialogUnits(page, 10, groupTop + 13, s.cx - 102, 9));
     Place(page, IDC_DEFAULT_STATUS, DialogUnits(page, 10, groupTop + 24, s.cx - 102, 20));
     Place(page, IDC_DEFAULT_EDIT, DialogUnits(page, s.cx - 86, groupTop + 11, 76, 14));
-    FitStatusColumn(page);
+    FitStatusColumn(page, IDC_APPLIST);
+}
+
+// ---- The types page: the lines of [Types] in their order.
+
+int SelectedType(const Window& w) {
+    return ListView_GetNextItem(GetDlgItem(w.page, IDC_TYPELIST), -1, LVNI_SELECTED);
+}
+
+void OnTypeSelectionChanged(Window& w) {
+    const int selected = SelectedType(w);
+    const std::vector<SettingsModel::TypeRow>& rows = w.model.TypeRows();
+    const bool row = selected >= 0 && static_cast<size_t>(selected) < rows.size();
+    EnableWindow(GetDlgItem(w.page, IDC_TYPE_EDIT), row);
+    EnableWindow(GetDlgItem(w.page, IDC_TYPE_REMOVE), row);
+    EnableWindow(GetDlgItem(w.page, IDC_TYPE_UP), row && selected > 0);
+    EnableWindow(GetDlgItem(w.page, IDC_TYPE_DOWN), row && static_cast<size_t>(selected) + 1 < rows.size());
+    const std::wstring text = row ? L"Line " + std::to_wstring(selected + 1) + L", " +
+                                        TypeLineText(rows[static_cast<size_t>(selected)].fields) + L": " +
+                                        rows[static_cast<size_t>(selected)].status
+                                  : L"Select a line to read its whole status here.";
+    SetDlgItemTextW(w.page, IDC_TYPE_STATUS, text.c_str());
+}
+
+void SelectType(Window& w, int index) {
+    const HWND list = GetDlgItem(w.page, IDC_TYPELIST);
+    if (index < 0 || index >= ListView_GetItemCount(list)) return;
+    ListView_SetItemState(list, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(list, index, FALSE);
+}
+
+void FillTypes(Window& w, int select = -2) {
+    const HWND list = GetDlgItem(w.page, IDC_TYPELIST);
+    if (select == -2) select = ListView_GetItemCount(list) > 0 ? SelectedType(w) : w.selectedType;
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(list);
+    int index = 0;
+    for (const SettingsModel::TypeRow& row : w.model.TypeRows()) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = index;
+        std::wstring masks = row.fields.masks;
+        item.pszText = masks.data();
+        ListView_InsertItem(list, &item);
+        std::wstring texts[] = {row.fields.type, row.fields.conditions, row.status};
+        for (int column = 1; column <= 3; ++column)
+            ListView_SetItemText(list, index, column, texts[column - 1].data());
+        ++index;
+    }
+    SelectType(w, select);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    FitStatusColumn(w.page, IDC_TYPELIST);
+    OnTypeSelectionChanged(w);
+}
+
+void InitTypes(Window& w) {
+    const HWND list = GetDlgItem(w.page, IDC_TYPELIST);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
+    const struct {
+        const wchar_t* title;
+        int width;
+    } columns[] = {{L"Masks", 110}, {L"Type", 50}, {L"Conditions", 60}, {L"Status", 140}};
+    for (int i = 0; i < 4; ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<wchar_t*>(columns[i].title);
+        column.cx = DialogUnits(w.page, 0, 0, columns[i].width, 1).right;
+        ListView_InsertColumn(list, i, &column);
+    }
+    FillTypes(w);
+}
+
+void LayoutTypes(HWND page) {
+    const SIZE s = ClientUnits(page);
+    const int noteTop = s.cy - 4 - 17, buttonsTop = noteTop - 4 - 14;
+    const int statusTop = buttonsTop - 4 - kStatusLineHeight;
+    Place(page, IDC_TYPES_LABEL, DialogUnits(page, 4, 4, s.cx - 8, 9));
+    Place(page, IDC_TYPELIST, DialogUnits(page, 4, 15, s.cx - 8, statusTop - 3 - 15));
+    Place(page, IDC_TYPE_STATUS, DialogUnits(page, 4, statusTop, s.cx - 8, kStatusLineHeight));
+    const int buttons[] = {IDC_TYPE_ADD, IDC_TYPE_EDIT, IDC_TYPE_REMOVE, IDC_TYPE_UP, IDC_TYPE_DOWN};
+    for (int i = 0; i < 5; ++i)
+        Place(page, buttons[i], DialogUnits(page, 4 + 54 * i + (i >= 3 ? 4 : 0), buttonsTop, 50, 14));
+    Place(page, IDC_TYPES_NOTE, DialogUnits(page, 4, noteTop, s.cx - 8, 17));
+    FitStatusColumn(page, IDC_TYPELIST);
 }
 
 // ---- The pages made from the key table.
@@ -441,7 +526,7 @@ void RefreshWindow(Window& w) {
     else if (!w.model.Exists())
         note = L"Saving makes the file, as UTF-16 LE with a byte-order mark.";
     SetDlgItemTextW(w.dialog, IDC_NOTE, note.c_str());
-    const size_t changes = w.model.Changes().size();
+    const size_t changes = w.model.ChangeCount();
     std::wstring status;
     if (!w.saved.empty() && changes == w.changesAtSave)
         status = w.saved;
@@ -458,6 +543,7 @@ void RefreshPage(Window& w) {
     if (!w.page) return;
     switch (kPages[w.pageIndex].kind) {
     case PageKind::Applications: FillApplications(w); break;
+    case PageKind::Types: FillTypes(w); break;
     case PageKind::Check: FillCheck(w); break;
     default: FillGenerated(w); break;
     }
@@ -493,6 +579,7 @@ void LayoutWindow(Window& w) {
 // Pages whose lists grow with the window need room for a few lines of them, in dialog units.
 constexpr SIZE kApplicationsLeast = {300, 15 + 30 + 3 + kStatusLineHeight + 4 + 14 + 6 + 50 + 4};
 constexpr SIZE kCheckLeast = {4 + 3 * 64, 15 + 40 + 5 + 14 + 4};
+constexpr SIZE kTypesLeast = {4 + 5 * 54 + 4, 15 + 30 + 3 + kStatusLineHeight + 4 + 14 + 4 + 17 + 4};
 
 // The least window size at which no page's controls overlap or are cut: the pages made from the key
 // table are as large as their layout, the others as large as their least. Zero before the tabs exist.
@@ -503,7 +590,7 @@ SIZE MinimumTrackSize(HWND dialog) {
     static const SIZE page = [] {
         SIZE least = kApplicationsLeast;
         for (const SIZE need :
-             {kCheckLeast, LayOutGenerated(PageKind::WhereItActs).units,
+             {kCheckLeast, kTypesLeast, LayOutGenerated(PageKind::WhereItActs).units,
               LayOutGenerated(PageKind::Options).units, LayOutGenerated(PageKind::Hotkeys).units}) {
             least.cx = std::max(least.cx, need.cx);
             least.cy = std::max(least.cy, need.cy);
@@ -527,6 +614,7 @@ void ShowPage(Window& w, int index) {
     if (w.page) {
         if (kPages[w.pageIndex].kind == PageKind::Applications)
             w.selectedRow = ListView_GetNextItem(GetDlgItem(w.page, IDC_APPLIST), -1, LVNI_SELECTED);
+        if (kPages[w.pageIndex].kind == PageKind::Types) w.selectedType = SelectedType(w);
         DestroyWindow(w.page);
         w.page = nullptr;
     }
@@ -577,7 +665,7 @@ bool SaveChanges(Window& w) {
     }
     w.saved = std::wstring(result.saved ? L"Saved" : L"Saved in part") +
               (result.converted ? L", as UTF-16 LE. " : L". ") + result.effect;
-    w.changesAtSave = w.model.Changes().size();
+    w.changesAtSave = w.model.ChangeCount();
     w.changedElsewhere = false;
     w.report = w.model.Report({});
     Refresh(w);
@@ -585,7 +673,7 @@ bool SaveChanges(Window& w) {
 }
 
 void CloseWindow(Window& w) {
-    if (!w.model.Changes().empty()) {
+    if (w.model.ChangeCount() > 0) {
         const std::wstring text = L"Save the changes to " + w.model.File().path + L"?";
         switch (
             MessageBoxW(w.dialog, text.c_str(), L"Tolvanier settings", MB_YESNOCANCEL | MB_ICONQUESTION)) {
@@ -598,6 +686,8 @@ void CloseWindow(Window& w) {
     }
     DestroyWindow(w.dialog);
 }
+
+} // namespace
 
 std::vector<std::wstring> PickFiles(HWND owner) {
     std::wstring buffer(65536, L'\0');
@@ -616,7 +706,7 @@ std::vector<std::wstring> PickFiles(HWND owner) {
     return files;
 }
 
-void OnDropFiles(Window& w, HDROP drop) {
+std::vector<std::wstring> DroppedFiles(HDROP drop) {
     std::vector<std::wstring> files;
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
@@ -625,7 +715,47 @@ void OnDropFiles(Window& w, HDROP drop) {
         files.push_back(name);
     }
     DragFinish(drop);
-    if (!files.empty()) ShowReport(w, files);
+    return files;
+}
+
+namespace {
+
+void OnDropFiles(Window& w, HDROP drop) {
+    if (const std::vector<std::wstring> files = DroppedFiles(drop); !files.empty()) ShowReport(w, files);
+}
+
+// The line at index moved by step (-1 up, 1 down), with the comment lines above it.
+void MoveType(Window& w, int step) {
+    const int from = SelectedType(w);
+    TypesSection section = w.model.Types();
+    const int to = from + step;
+    if (from < 0 || to < 0 || static_cast<size_t>(to) >= section.lines.size()) return;
+    std::swap(section.lines[static_cast<size_t>(from)], section.lines[static_cast<size_t>(to)]);
+    w.model.ApplyTypes(section);
+    Refresh(w);
+    FillTypes(w, to);
+}
+
+void RemoveType(Window& w) {
+    const int index = SelectedType(w);
+    TypesSection section = w.model.Types();
+    if (index < 0 || static_cast<size_t>(index) >= section.lines.size()) return;
+    // Its comment lines stay, above the line that follows (or at the end).
+    auto line = section.lines.begin() + index;
+    std::vector<std::wstring>& next = line + 1 != section.lines.end() ? (line + 1)->above : section.tail;
+    next.insert(next.begin(), line->above.begin(), line->above.end());
+    section.lines.erase(line);
+    w.model.ApplyTypes(section);
+    Refresh(w);
+    FillTypes(w, std::min(index, static_cast<int>(section.lines.size()) - 1));
+}
+
+void EditType(Window& w, bool add) {
+    const int index = add ? -1 : SelectedType(w);
+    if (!add && index < 0) return;
+    if (!EditTypeLine(w.instance, w.dialog, w.model, index)) return;
+    Refresh(w);
+    FillTypes(w, add ? static_cast<int>(w.model.Types().lines.size()) - 1 : index);
 }
 
 void EditSelected(Window& w) {
@@ -648,6 +778,11 @@ void OnPageCommand(Window& w, int id, int code) {
     case IDC_DEFAULT_EDIT:
         if (EditEntry(w.instance, w.dialog, w.model, nullptr, true)) Refresh(w);
         return;
+    case IDC_TYPE_ADD: EditType(w, true); return;
+    case IDC_TYPE_EDIT: EditType(w, false); return;
+    case IDC_TYPE_REMOVE: RemoveType(w); return;
+    case IDC_TYPE_UP: MoveType(w, -1); return;
+    case IDC_TYPE_DOWN: MoveType(w, 1); return;
     case IDC_TRY:
         if (const std::vector<std::wstring> files = PickFiles(w.dialog); !files.empty()) ShowReport(w, files);
         return;
@@ -661,6 +796,15 @@ void OnPageCommand(Window& w, int id, int code) {
 }
 
 bool OnPageNotify(Window& w, const NMHDR& n) {
+    if (n.idFrom == IDC_TYPELIST) {
+        if (n.code == NM_DBLCLK)
+            EditType(w, false);
+        else if (n.code == LVN_KEYDOWN && reinterpret_cast<const NMLVKEYDOWN&>(n).wVKey == VK_DELETE)
+            RemoveType(w);
+        else if (n.code == LVN_ITEMCHANGED && (reinterpret_cast<const NMLISTVIEW&>(n).uChanged & LVIF_STATE))
+            OnTypeSelectionChanged(w);
+        return true;
+    }
     if (n.idFrom != IDC_APPLIST) return false;
     if (n.code == NM_DBLCLK) {
         EditSelected(w);
@@ -683,6 +827,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
         EnableThemeDialogTexture(page, ETDT_ENABLETAB);
         switch (kPages[w->pageIndex].kind) {
         case PageKind::Applications: InitApplications(*w); break;
+        case PageKind::Types: InitTypes(*w); break;
         case PageKind::Check: FillCheck(*w); break;
         default: InitGenerated(*w); break;
         }
@@ -691,6 +836,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
         if (!w) return FALSE;
         if (kPages[w->pageIndex].kind == PageKind::Applications) LayoutApplications(page);
         if (kPages[w->pageIndex].kind == PageKind::Check) LayoutCheck(page);
+        if (kPages[w->pageIndex].kind == PageKind::Types) LayoutTypes(page);
         return TRUE;
     case WM_COMMAND:
         if (w) OnPageCommand(*w, LOWORD(wParam), HIWORD(wParam));
@@ -757,7 +903,7 @@ INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         case IDC_SAVE: SaveChanges(*w); return TRUE;
         case IDC_RELOAD: {
             std::wstring error;
-            if (!w->model.Changes().empty() &&
+            if (w->model.ChangeCount() > 0 &&
                 MessageBoxW(dialog, L"Read the file again and drop the unsaved changes?",
                             L"Tolvanier settings", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
                 return TRUE;
@@ -789,10 +935,13 @@ INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 // Enter in the list edits its selected row. Taken before the dialog manager, which sends Enter to the
 // default button, and which under Wine keeps a button of the page as the default once it had the focus.
 bool EditByEnter(Window& w, const MSG& msg) {
-    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN || !w.page ||
-        msg.hwnd != GetDlgItem(w.page, IDC_APPLIST))
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN || !w.page) return false;
+    if (msg.hwnd == GetDlgItem(w.page, IDC_APPLIST))
+        EditSelected(w);
+    else if (msg.hwnd == GetDlgItem(w.page, IDC_TYPELIST))
+        EditType(w, false);
+    else
         return false;
-    EditSelected(w);
     return true;
 }
 
