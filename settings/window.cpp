@@ -181,7 +181,7 @@ void InitApplications(Window& w) {
     const struct {
         const wchar_t* title;
         int width;
-    } columns[] = {{L"Extension keys", 64}, {L"Application", 130}, {L"Template", 70}, {L"Status", 140}};
+    } columns[] = {{L"Keys", 64}, {L"Application", 130}, {L"Template", 70}, {L"Status", 140}};
     for (int i = 0; i < 4; ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;

@@ -93,6 +93,9 @@ TEST(CheckerText, TheGuidesExamplesGiveNoFalseProblem) {
         ini += "[Editor]\n";
         for (const auto& line : example.editor)
             ini += WideToUtf8(line) + "\n";
+        ini += "[Types]\n";
+        for (const auto& line : example.types)
+            ini += WideToUtf8(line) + "\n";
         const std::wstring report = ProblemsOf(ini);
         const bool faulty = std::string(example.name) == "QuotesAroundThePlaceholderDouble";
         EXPECT_EQ(report.empty(), !faulty) << example.name << "\n" << WideToUtf8(report);

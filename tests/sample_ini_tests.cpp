@@ -217,9 +217,14 @@ TEST(SampleIni, TheGuideAndTheSampleShowTheCheckedExamples) {
         lines.insert(lines.end(), example.editor.begin(), example.editor.end());
         lines.insert(lines.end(), example.extensions.begin(), example.extensions.end());
         lines.insert(lines.end(), example.commands.begin(), example.commands.end());
+        lines.insert(lines.end(), example.types.begin(), example.types.end());
         for (const auto& line : lines) {
             const std::string text = WideToUtf8(line);
             EXPECT_NE(guide.find(text), std::string::npos) << "readme.txt lacks: " << text;
+        }
+        for (const auto& line : example.types) {
+            const std::string text = WideToUtf8(line);
+            EXPECT_NE(sample.find("\n;" + text + "\n"), std::string::npos) << "the sample lacks: ;" << text;
         }
         if (!example.inSample) continue;
         for (const auto& line : example.editor) {
