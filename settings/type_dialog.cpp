@@ -11,10 +11,6 @@
 namespace settings {
 namespace {
 
-// The list waits for typing to pause, as the application dialog's preview does.
-constexpr UINT_PTR kPreviewTimer = 1;
-constexpr UINT kPreviewDelayMs = 300;
-
 struct TypeDialog {
     SettingsModel& model;
     int index;
@@ -22,15 +18,9 @@ struct TypeDialog {
     std::vector<std::wstring> files; // picked or dropped, to try the line on
 };
 
-std::wstring ItemText(HWND dialog, int id) {
-    const HWND item = GetDlgItem(dialog, id);
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 TypeFields FieldsOf(HWND dialog) {
-    return {ItemText(dialog, IDC_MASKS), ItemText(dialog, IDC_TYPE), ItemText(dialog, IDC_CONDITIONS)};
+    return {DialogItemText(dialog, IDC_MASKS), DialogItemText(dialog, IDC_TYPE),
+            DialogItemText(dialog, IDC_CONDITIONS)};
 }
 
 void UpdatePreview(HWND dialog, const TypeDialog& d) {
@@ -93,26 +83,15 @@ INT_PTR CALLBACK TypeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         case IDC_MASKS:
         case IDC_TYPE:
         case IDC_CONDITIONS:
-            if (HIWORD(wParam) == EN_CHANGE) SetTimer(dialog, kPreviewTimer, kPreviewDelayMs, nullptr);
+            if (HIWORD(wParam) == EN_CHANGE) PreviewSoon(dialog);
             return TRUE;
         }
         return FALSE;
     case WM_DROPFILES:
         if (d) AddFiles(dialog, *d, DroppedFiles(reinterpret_cast<HDROP>(wParam)));
         return TRUE;
-    case WM_TIMER:
-        if (wParam != kPreviewTimer || !d) return FALSE;
-        KillTimer(dialog, kPreviewTimer);
-        UpdatePreview(dialog, *d);
-        return TRUE;
-    case WM_DPICHANGED: {
-        const RECT* r = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(dialog, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        return TRUE;
     }
-    }
-    return FALSE;
+    return d && OnPreviewTimerOrDensity(dialog, message, wParam, lParam, [&] { UpdatePreview(dialog, *d); });
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 #include <uxtheme.h>
 
 #include <algorithm>
+#include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,10 @@ const PageInfo kPages[] = {
     {PageKind::Check, L"Check", IDD_PAGE_CHECK},
 };
 constexpr int kPageCount = static_cast<int>(std::size(kPages));
+
+// The edit dialogs' previews wait for typing to pause: each one runs the checker over the settings.
+constexpr UINT_PTR kPreviewTimer = 1;
+constexpr UINT kPreviewDelayMs = 300;
 
 // Mnemonics of the main window's own buttons, which every page shares.
 const wchar_t kWindowMnemonics[] = L"sl";
@@ -135,6 +141,31 @@ void FitStatusColumn(HWND page, int listId) {
     ListView_SetColumnWidth(list, 3, std::max<int>(rest, DialogUnits(page, 0, 0, 100, 1).right));
 }
 
+// A report-style list of these columns (widths in dialog units), whole rows selected.
+void InitList(HWND page, int listId, std::initializer_list<std::pair<const wchar_t*, int>> columns) {
+    const HWND list = GetDlgItem(page, listId);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
+    int i = 0;
+    for (const auto& [title, width] : columns) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<wchar_t*>(title);
+        column.cx = DialogUnits(page, 0, 0, width, 1).right;
+        ListView_InsertColumn(list, i++, &column);
+    }
+}
+
+// A row of four texts at index.
+void AddListRow(HWND list, int index, std::array<std::wstring, 4> texts) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.pszText = texts[0].data();
+    ListView_InsertItem(list, &item);
+    for (int column = 1; column < 4; ++column)
+        ListView_SetItemText(list, index, column, texts[static_cast<size_t>(column)].data());
+}
+
 void FillApplications(Window& w) {
     const HWND list = GetDlgItem(w.page, IDC_APPLIST);
     const int selected =
@@ -142,18 +173,8 @@ void FillApplications(Window& w) {
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(list);
     int index = 0;
-    for (const EditorRow& row : w.model.Rows()) {
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = index;
-        std::wstring keys = row.keys;
-        item.pszText = keys.data();
-        ListView_InsertItem(list, &item);
-        std::wstring texts[] = {row.application, row.templateText, row.status};
-        for (int column = 1; column <= 3; ++column)
-            ListView_SetItemText(list, index, column, texts[column - 1].data());
-        ++index;
-    }
+    for (const EditorRow& row : w.model.Rows())
+        AddListRow(list, index++, {row.keys, row.application, row.templateText, row.status});
     if (selected >= 0 && selected < index) {
         ListView_SetItemState(list, selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         ListView_EnsureVisible(list, selected, FALSE);
@@ -176,19 +197,8 @@ void FillApplications(Window& w) {
 }
 
 void InitApplications(Window& w) {
-    const HWND list = GetDlgItem(w.page, IDC_APPLIST);
-    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
-    const struct {
-        const wchar_t* title;
-        int width;
-    } columns[] = {{L"Keys", 64}, {L"Application", 130}, {L"Template", 70}, {L"Status", 140}};
-    for (int i = 0; i < 4; ++i) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<wchar_t*>(columns[i].title);
-        column.cx = DialogUnits(w.page, 0, 0, columns[i].width, 1).right;
-        ListView_InsertColumn(list, i, &column);
-    }
+    InitList(w.page, IDC_APPLIST,
+             {{L"Keys", 64}, {L"Application", 130}, {L"Template", 70}, {L"Status", 140}});
     FillApplications(w);
 }
 
@@ -244,18 +254,8 @@ void FillTypes(Window& w, int select = -2) {
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(list);
     int index = 0;
-    for (const SettingsModel::TypeRow& row : w.model.TypeRows()) {
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = index;
-        std::wstring masks = row.fields.masks;
-        item.pszText = masks.data();
-        ListView_InsertItem(list, &item);
-        std::wstring texts[] = {row.fields.type, row.fields.conditions, row.status};
-        for (int column = 1; column <= 3; ++column)
-            ListView_SetItemText(list, index, column, texts[column - 1].data());
-        ++index;
-    }
+    for (const SettingsModel::TypeRow& row : w.model.TypeRows())
+        AddListRow(list, index++, {row.fields.masks, row.fields.type, row.fields.conditions, row.status});
     SelectType(w, select);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     FitStatusColumn(w.page, IDC_TYPELIST);
@@ -263,19 +263,7 @@ void FillTypes(Window& w, int select = -2) {
 }
 
 void InitTypes(Window& w) {
-    const HWND list = GetDlgItem(w.page, IDC_TYPELIST);
-    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
-    const struct {
-        const wchar_t* title;
-        int width;
-    } columns[] = {{L"Masks", 110}, {L"Type", 50}, {L"Conditions", 60}, {L"Status", 140}};
-    for (int i = 0; i < 4; ++i) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<wchar_t*>(columns[i].title);
-        column.cx = DialogUnits(w.page, 0, 0, columns[i].width, 1).right;
-        ListView_InsertColumn(list, i, &column);
-    }
+    InitList(w.page, IDC_TYPELIST, {{L"Masks", 110}, {L"Type", 50}, {L"Conditions", 60}, {L"Status", 140}});
     FillTypes(w);
 }
 
@@ -979,6 +967,33 @@ int RunSettingsWindow(HINSTANCE instance, SettingsModel& model, int show) {
         DispatchMessageW(&msg);
     }
     return 0;
+}
+
+std::wstring DialogItemText(HWND dialog, int id) {
+    const HWND item = GetDlgItem(dialog, id);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void PreviewSoon(HWND dialog) {
+    SetTimer(dialog, kPreviewTimer, kPreviewDelayMs, nullptr);
+}
+
+bool OnPreviewTimerOrDensity(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
+                             const std::function<void()>& preview) {
+    if (message == WM_TIMER && wParam == kPreviewTimer) {
+        KillTimer(dialog, kPreviewTimer);
+        preview();
+        return true;
+    }
+    if (message == WM_DPICHANGED) {
+        const RECT* r = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(dialog, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return true;
+    }
+    return false;
 }
 
 bool AskForFiles(HWND owner, const wchar_t* title, const wchar_t* filter, const std::wstring& initialFolder,

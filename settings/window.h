@@ -6,6 +6,7 @@
 // After windows.h.
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,14 @@ bool EditEntry(HINSTANCE instance, HWND owner, SettingsModel& model, const Edito
 // The dialog of the line at index of [Types] (-1: a new one, added at the end). On OK the section is
 // applied to the model (nothing is saved); returns whether it was.
 bool EditTypeLine(HINSTANCE instance, HWND owner, SettingsModel& model, int index);
+
+// What the two edit dialogs share: the text of a control; a preview made once typing pauses (call
+// PreviewSoon at each change, and OnPreviewTimerOrDensity with each message, which also takes the
+// rectangle the system suggests for a new density); true when it handled the message.
+std::wstring DialogItemText(HWND dialog, int id);
+void PreviewSoon(HWND dialog);
+bool OnPreviewTimerOrDensity(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
+                             const std::function<void()>& preview);
 
 // Files the user picks in the system's Open dialog over owner, and files dropped on a window.
 std::vector<std::wstring> PickFiles(HWND owner);
