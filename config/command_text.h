@@ -103,7 +103,7 @@ using TemplateReader = std::function<std::wstring(int mode, const std::wstring& 
 // Groups the names by their keys, resolves each distinct key once in key order, and composes the
 // command lines of the grouping chosen by paramsMode and paramsByExtMode. The names of a key the
 // shell opens get one ShellOpenLine each, in input order, placed before the first command whose
-// (first) extension key sorts after theirs. No line is longer than
+// (first) key sorts after theirs. No line is longer than
 // maxLineLength: the names of a command that do not fit one line are spread over several lines with
 // the same application and template, each holding a consecutive run of whole names; a name that
 // cannot fit any line gets no command.

@@ -287,17 +287,17 @@ std::vector<std::wstring> TextLines(const std::wstring& text) {
 
 } // namespace
 
-TypesSection SplitTypesSection(const std::vector<std::wstring>& body, int firstFileLine) {
+TypesSection SplitTypesSection(const std::vector<std::wstring>& body) {
     TypesSection section;
     std::vector<std::wstring> pending;
-    for (size_t i = 0; i < body.size(); ++i) {
-        if (IsCommentOrBlank(body[i])) {
-            pending.push_back(body[i]);
+    for (const std::wstring& line : body) {
+        if (IsCommentOrBlank(line)) {
+            pending.push_back(line);
             continue;
         }
         if (section.lines.empty()) section.head = std::move(pending);
-        section.lines.push_back({section.lines.empty() ? std::vector<std::wstring>() : std::move(pending),
-                                 body[i], firstFileLine + static_cast<int>(i)});
+        section.lines.push_back(
+            {section.lines.empty() ? std::vector<std::wstring>() : std::move(pending), line});
         pending.clear();
     }
     (section.lines.empty() ? section.head : section.tail) = std::move(pending);

@@ -92,14 +92,12 @@ struct TypesSection {
     struct Line {
         std::vector<std::wstring> above;
         std::wstring text;
-        int fileLine = 0; // where it stands in the file, 0 for a new one
     };
     std::vector<std::wstring> head;
     std::vector<Line> lines;
     std::vector<std::wstring> tail;
 };
-// firstFileLine: the file's line number of body[0].
-TypesSection SplitTypesSection(const std::vector<std::wstring>& body, int firstFileLine);
+TypesSection SplitTypesSection(const std::vector<std::wstring>& body);
 std::vector<std::wstring> JoinTypesSection(const TypesSection& section);
 
 // The lines between the header of the first section of that name and the next header, as the

@@ -529,12 +529,15 @@ SettingsModel::SaveResult SettingsModel::Save(bool convert) {
     return result;
 }
 
+// The section as changed, else as the file holds it: not from the view, whose other changes the
+// platform's writer may have made it rewrite (Wine drops blank lines and blanks around "=").
 const TypesSection& SettingsModel::Types() {
     if (!types_) {
         int firstLine = 0;
-        const std::optional<std::vector<std::wstring>> body =
-            SectionBody(checker::DecodeIniFile(viewBytes_).text, L"Types", firstLine);
-        types_ = SplitTypesSection(body.value_or(std::vector<std::wstring>()), firstLine);
+        types_ = SplitTypesSection(
+            typesBody_ ? *typesBody_
+                       : SectionBody(checker::DecodeIniFile(BaseBytes()).text, L"Types", firstLine)
+                             .value_or(std::vector<std::wstring>()));
     }
     return *types_;
 }

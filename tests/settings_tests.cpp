@@ -144,11 +144,10 @@ TEST(SettingsRows, TypesLinesMoveWithTheirCommentsAndTheSectionIsSplicedWhole) {
     const std::optional<std::vector<std::wstring>> body = SectionBody(text, L"types", first);
     ASSERT_TRUE(body);
     EXPECT_EQ(first, 3);
-    TypesSection section = SplitTypesSection(*body, first);
+    TypesSection section = SplitTypesSection(*body);
     ASSERT_EQ(section.lines.size(), 2u);
     EXPECT_EQ(section.head, std::vector<std::wstring>{L"; head"});
     EXPECT_EQ(section.lines[1].above, (std::vector<std::wstring>{L"", L"; of b"}));
-    EXPECT_EQ(section.lines[1].fileLine, 7);
     EXPECT_EQ(JoinTypesSection(section), *body);
     std::swap(section.lines[0], section.lines[1]);
     EXPECT_EQ(ReplaceSectionBody(text, L"Types", JoinTypesSection(section)),
