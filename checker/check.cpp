@@ -250,14 +250,6 @@ void AddLookupProblem(const config::GroupKey& key, const ParsedIni& ini, std::ve
 
 // Every application the plugin would not find: for each extension key the settings name, the lookup
 // the plugin makes for it.
-// The type keys of the lines of [Types] the plugin uses.
-std::set<std::wstring> TypeKeysOfSettings() {
-    std::set<std::wstring> keys;
-    for (const config::TypeLine& line : config::ReadTypeLines())
-        if (line.Usable()) keys.insert(line.type);
-    return keys;
-}
-
 void AddLookupProblems(const ParsedIni& ini, std::vector<Problem>& problems, std::vector<Problem>& notes) {
     std::set<std::pair<int, std::wstring>> reported;
     if (TolvanierOptions.UseTCExtensions) {
@@ -271,7 +263,7 @@ void AddLookupProblems(const ParsedIni& ini, std::vector<Problem>& problems, std
                 AddLookupProblem({Lower(line.substr(0, eq))}, ini, problems, reported, line.substr(0, eq));
         }
         // The type keys of [Types] still take their applications from [Editor].
-        const std::set<std::wstring> types = TypeKeysOfSettings();
+        const std::set<std::wstring> types = config::TypeKeysOf(config::ReadTypeLines());
         bool noted = false;
         for (const IniEntry* e : EntriesOf(ini, L"Editor")) {
             if (IsTemplateKey(e->key)) continue;
@@ -527,8 +519,7 @@ std::wstring GroupingText() {
     const std::wstring set =
         L" (ParamsMode=" + std::to_wstring(pm) + L", ParamsByExtMode=" + std::to_wstring(pbe) + L")";
     if (pm == 0) return L"one command per application, template by application" + set;
-    if (pm == 1 && pbe == 0)
-        return L"one command per application, with the template of its first key" + set;
+    if (pm == 1 && pbe == 0) return L"one command per application, with the template of its first key" + set;
     if (pm == 1 && pbe == 1) return L"one command per extension key" + set;
     if (pm == 1 && pbe == 2) return L"one command per file, in the order of the names" + set;
     return L"none: these values open nothing" + set;

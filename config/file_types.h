@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -139,6 +140,9 @@ struct TypedNames {
 };
 // The section is read once; each name is asked for its facts only when a line's masks took it.
 TypedNames TypeNames(const std::vector<std::wstring>& names, const std::vector<uint8_t>& kinds);
+
+// The type keys of the usable lines.
+std::set<std::wstring> TypeKeysOf(const std::vector<TypeLine>& lines);
 
 // For each usable line that never matches because an earlier usable line without conditions has the
 // same masks: (its index, that earlier line's index).

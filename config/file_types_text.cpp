@@ -311,6 +311,13 @@ std::optional<size_t> FirstTakingLine(const std::vector<TypeLine>& lines, const 
     return std::nullopt;
 }
 
+std::set<std::wstring> TypeKeysOf(const std::vector<TypeLine>& lines) {
+    std::set<std::wstring> keys;
+    for (const TypeLine& line : lines)
+        if (line.Usable()) keys.insert(line.type);
+    return keys;
+}
+
 std::vector<std::pair<size_t, size_t>> ShadowedTypeLines(const std::vector<TypeLine>& lines) {
     // Masks compare as sets: their order and repetitions change nothing.
     using MaskKey = std::tuple<std::wstring, bool, bool, bool>;

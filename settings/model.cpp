@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <initializer_list>
+#include <set>
 
 #include "checker/check.h"
 #include "config/app_lookup.h"
@@ -339,6 +340,8 @@ const std::vector<EditorRow>& SettingsModel::Rows() {
     const std::wstring& report = ViewReport();
     {
         const checker::CheckScope scope(viewPath_);
+        // A type key of [Types] takes its application from [Editor] whatever UseTCExtensions says.
+        const std::set<std::wstring> types = config::TypeKeysOf(config::ReadTypeLines());
         for (EditorRow& row : rows_) {
             if (row.appKey.empty()) continue;
             // As the plugin reads the line: unquoted, cut to its buffer.
@@ -348,9 +351,9 @@ const std::vector<EditorRow>& SettingsModel::Rows() {
                                                         ? std::vector<std::wstring>{row.appKey}
                                                         : checker::CompositeItems(row.appKey);
             for (const std::wstring& item : items) {
-                // Extension keys are in lower case; the lookup serves this row when it reads its line.
-                const config::AppLookup lookup =
-                    config::LookUpApplication(checker::Lower(item), false, false);
+                // Keys are in lower case; the lookup serves this row when it reads its line.
+                const std::wstring key = checker::Lower(item);
+                const config::AppLookup lookup = config::LookUpKey({key, types.count(key) > 0}, false, false);
                 const bool fromEditor = lookup.source == config::AppSource::EditorKey ||
                                         lookup.source == config::AppSource::EditorComposite;
                 if (!fromEditor || lookup.appText != written) continue;

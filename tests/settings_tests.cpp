@@ -457,6 +457,10 @@ TEST_F(SettingsModelTest, TypesAreWrittenWholeInTheirNewOrderWithTheirComments) 
         << WideToUtf8(rows[3].status);
     EXPECT_EQ(rows[4].status.find(L"[Editor] names no application for bak"), 0u)
         << WideToUtf8(rows[4].status);
+    // A line of [Editor] for type keys is used with UseTCExtensions=1 too.
+    model.Set(Key(L"UseTCExtensions"), L"1");
+    EXPECT_EQ(model.Rows().back().status, app);
+    model.Set(Key(L"UseTCExtensions"), L"0");
 
     // Which files a line takes, and which a line above takes first.
     ASSERT_TRUE(WriteTextFile(dir / L"a.log.1", "x"));
