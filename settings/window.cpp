@@ -227,6 +227,8 @@ int SelectedType(const Window& w) {
 }
 
 void OnTypeSelectionChanged(Window& w) {
+    // Disabling the focused button takes the focus away from it (to nobody): noted first.
+    const HWND focus = GetFocus();
     const int selected = SelectedType(w);
     const std::vector<SettingsModel::TypeRow>& rows = w.model.TypeRows();
     const bool row = selected >= 0 && static_cast<size_t>(selected) < rows.size();
@@ -239,6 +241,9 @@ void OnTypeSelectionChanged(Window& w) {
                                         rows[static_cast<size_t>(selected)].status
                                   : L"Select a line to read its whole status here.";
     SetDlgItemTextW(w.page, IDC_TYPE_STATUS, text.c_str());
+    // A button just disabled (Move up at the top, Remove of the last line) gives the focus to the list.
+    if (focus && GetParent(focus) == w.page && !IsWindowEnabled(focus))
+        SendMessageW(w.page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(w.page, IDC_TYPELIST)), TRUE);
 }
 
 void SelectType(Window& w, int index) {

@@ -622,6 +622,14 @@ bool WaitForText(HWND control, const std::wstring& part, DWORD timeoutMs) {
     return true;
 }
 
+bool WaitForFocus(DWORD thread, HWND control) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    for (int i = 0; i < 50; ++i, Sleep(50))
+        if (GetGUIThreadInfo(thread, &info) && info.hwndFocus == control) return true;
+    return false;
+}
+
 bool WaitForClosed(HWND window) {
     for (int i = 0; i < 100 && IsWindow(window); ++i)
         Sleep(50);
@@ -828,13 +836,8 @@ TEST_F(SettingsWindowTest, ATypesLineAddedThroughItsDialogMovedUpAndSaved) {
     EXPECT_NE(TextOf(GetDlgItem(box, 0xFFFF)).find(L"\"small\" is no condition"), std::wstring::npos);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitForClosed(box));
-    GUITHREADINFO focus{};
-    focus.cbSize = sizeof(focus);
-    for (int i = 0; i < 50 && (!GetGUIThreadInfo(process.threadId, &focus) ||
-                               focus.hwndFocus != GetDlgItem(dialog, IDC_CONDITIONS));
-         ++i)
-        Sleep(50);
-    EXPECT_EQ(focus.hwndFocus, GetDlgItem(dialog, IDC_CONDITIONS)) << "the field to mend has the focus";
+    EXPECT_TRUE(WaitForFocus(process.threadId, GetDlgItem(dialog, IDC_CONDITIONS)))
+        << "the field to mend has the focus";
     SetText(GetDlgItem(dialog, IDC_CONDITIONS), L"text");
     EXPECT_TRUE(WaitForText(GetDlgItem(dialog, IDC_TAKES), L"it takes: Makefile (if the file meets", 10000))
         << WideToUtf8(TextOf(GetDlgItem(dialog, IDC_TAKES)));
@@ -844,8 +847,11 @@ TEST_F(SettingsWindowTest, ATypesLineAddedThroughItsDialogMovedUpAndSaved) {
         << WideToUtf8(TextOf(Control(IDC_TYPE_STATUS)));
     StatusSays(L"1 unsaved change");
 
+    // Moved to the top, its button is disabled: the focus goes to the list.
+    Send(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(IDC_TYPE_UP)), TRUE);
     Notify(IDC_TYPE_UP, BN_CLICKED);
     EXPECT_TRUE(WaitForText(Control(IDC_TYPE_STATUS), L"Line 1, Makefile", 5000));
+    EXPECT_TRUE(WaitForFocus(process.threadId, Control(IDC_TYPELIST)));
     Save();
     StatusSays(L"Saved. In effect at once: [Types].");
     // The comment lines above the first line stay at the top.
