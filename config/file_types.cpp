@@ -58,10 +58,10 @@ std::vector<TypeLine> ReadTypeLines() {
 TypedNames TypeNames(const std::vector<std::wstring>& names, const std::vector<uint8_t>& kinds) {
     TypedNames typed;
     typed.lines = ReadTypeLines();
-    typed.lineOfName.resize(names.size());
     const bool anyUsable =
         std::any_of(typed.lines.begin(), typed.lines.end(), [](const TypeLine& l) { return l.Usable(); });
     if (!anyUsable) return typed;
+    typed.lineOfName.resize(names.size());
     typed.keys.resize(names.size());
     for (size_t i = 0; i < names.size() && i < kinds.size(); ++i) {
         if (kinds[i] == 0) continue;

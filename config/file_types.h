@@ -131,7 +131,7 @@ std::vector<TypeLine> ReadTypeLines();
 // How [Types] keys names (kinds as FileExists answers them: 0 absent, 16 a folder, else a file).
 struct TypedNames {
     std::vector<TypeLine> lines;
-    std::vector<std::optional<size_t>> lineOfName; // the line that took each name
+    std::vector<std::optional<size_t>> lineOfName; // the line that took each name; empty like keys
     std::map<std::wstring, bool> typeHasApplication;
     // The key of each name: the type key where a line took it and [Editor] names an application for
     // that type, else its extension key. Empty when no line of the section is usable: then every key
