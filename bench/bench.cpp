@@ -346,6 +346,83 @@ Folder SelectionTable(hoststub::HostStandIn& host, const TempDir& root) {
     return large;
 }
 
+// [Types] over whole folders of ten extensions: the command list without the section, with 50 lines of
+// masks only that take no name (from a tenth of the names to all of them), and with a last line that
+// takes every file by its content; each beside one search per name. Each way has a settings file of its
+// own, unchanged for minutes, and the ways and sizes are timed in turn within each run.
+void TypesTable(const TempDir& root, const Folder& large, const std::wstring& app) {
+    const std::string plain = PluginIni(app);
+    std::string masks = "[Types]\r\n";
+    for (int i = 0; i < 50; ++i)
+        masks += "*.none" + std::to_string(i) + ";none" + std::to_string(i) + ".*;*\\nowhere" +
+                 std::to_string(i) + "\\*=t" + std::to_string(i) + "\r\n";
+    const std::string text = masks + "*=textual text\r\n[Editor]\r\ntextual=" + WideToUtf8(app) + "\r\n";
+    const std::wstring savedIni = OptionsIniName;
+    std::vector<std::wstring> inis;
+    for (const auto& [name, content] : {std::pair{L"types-none.ini", plain},
+                                        {L"types-masks.ini", plain + masks},
+                                        {L"types-text.ini", text}}) {
+        inis.push_back(root / name);
+        WriteTextFile(inis.back(), content);
+        AgeFile(inis.back(), 10);
+    }
+    Folder tenth = MakeFolder(root, L"types" + std::to_wstring(large.names.size() / 10), 10);
+    tenth.GrowTo(static_cast<int>(large.names.size() / 10));
+    // Files of a few kilobytes of text: each is read up to its first 4,096 bytes.
+    Folder texts = MakeFolder(root, L"typestext", 10);
+    texts.GrowTo(1000);
+    const std::string line(79, 'x');
+    std::string content;
+    while (content.size() < 5000)
+        content += line + "\r\n";
+    for (const std::wstring& name : texts.names)
+        WriteTextFile(texts.path + name, content);
+
+    struct Way {
+        const char* label;
+        size_t ini;
+        const Folder* folder;
+    };
+    const Way ways[] = {{"none", 0, &tenth},
+                        {"50 lines, masks only, taking no name", 1, &tenth},
+                        {"50 lines, masks only, taking no name", 1, &large},
+                        {"none", 0, &texts},
+                        {"the 50, then *=textual text", 2, &texts}};
+    const int runs = quick ? 3 : 5;
+    std::vector<std::vector<double>> commands(std::size(ways)), probes(std::size(ways));
+    for (int run = 0; run < runs; ++run) {
+        for (size_t k = 0; k < std::size(ways); ++k) {
+            win::CopyTo(OptionsIniName, inis[ways[k].ini]);
+            const std::vector<std::wstring> names =
+                FullNames(*ways[k].folder, static_cast<int>(ways[k].folder->names.size()));
+            size_t lines = 0, probed = 0;
+            commands[k].push_back(MedianMs(1, [&] { lines = BuildCommands(names); }));
+            if (run < 3) probes[k].push_back(MedianMs(1, [&] { probed = ProbeOneByOne(names); }));
+            if (lines == 0 || (run < 3 && probed != names.size()))
+                std::printf("  (unexpected: %zu lines, %zu found)\n", lines, probed);
+        }
+    }
+    std::printf("\n[Types] (ms for the whole selection; us per name):\n");
+    std::printf("  %-13s %-38s | %9s %8s %6s | %9s %8s | %7s\n", "names", "[Types]", "commands", "us/name",
+                "x10", "probes", "us/name", "cmd/prb");
+    for (size_t k = 0; k < std::size(ways); ++k) {
+        const double c = Median(commands[k]), p = Median(probes[k]);
+        const size_t n = ways[k].folder->names.size();
+        const double growth = k == 2 ? c / Median(commands[1]) : 0.0;
+        std::printf("  %-13s %-38s | %9.2f %8.1f %6.2f | %9.2f %8.1f | %7.3f\n",
+                    (std::to_string(n) + (ways[k].folder == &texts ? " of text" : "")).c_str(), ways[k].label,
+                    c, 1000 * c / static_cast<double>(n), growth, p, 1000 * p / static_cast<double>(n),
+                    c / p);
+    }
+    std::printf(
+        "  commands: GetCommandsList over the whole folder (10 extensions); probes: FindFirstFileW per\n"
+        "  name; x10: time over the time of a tenth of the names. Targets: 50 lines of masks at most 0.3\n"
+        "  of the probes, ten times the names at most eleven times the time, a text condition that every\n"
+        "  file meets at most 3 times the probes. Medians of %d runs (probes: 3).\n",
+        runs);
+    win::CopyTo(OptionsIniName, savedIni);
+}
+
 void HookTable(hoststub::HostStandIn& host) {
     HWND lister = host.CreateLister();
     ShowWindow(lister, SW_SHOW);
@@ -831,6 +908,7 @@ int wmain(int argc, wchar_t** argv) {
     IniReadsTable(folders, app);
     ReadsPerLoadTable(host, folders.at(10));
     const Folder large = SelectionTable(host, root);
+    TypesTable(root, large, app);
     PlatformCosts(large);
     HookTable(host);
     MenuTable(host, root);

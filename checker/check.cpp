@@ -12,6 +12,7 @@
 #include "config/app_lookup.h"
 #include "config/command_text.h"
 #include "config/commands.h"
+#include "config/file_types.h"
 #include "config/ini.h"
 #include "config/open_with.h"
 #include "config/options.h"
@@ -225,9 +226,10 @@ std::wstring LookupAdvice(const config::AppLookup& lookup) {
 }
 
 // written: the key as the host INI writes it, for a key of its [Extensions].
-void AddLookupProblem(const std::wstring& ext, const ParsedIni& ini, std::vector<Problem>& problems,
+void AddLookupProblem(const config::GroupKey& key, const ParsedIni& ini, std::vector<Problem>& problems,
                       std::set<std::pair<int, std::wstring>>& reported, const std::wstring& written = L"") {
-    const config::AppLookup lookup = config::LookUpApplication(ext, false, false);
+    const std::wstring& ext = key.key;
+    const config::AppLookup lookup = config::LookUpKey(key, false, false);
     if (lookup.message.empty() || lookup.source == config::AppSource::DefaultEditor) return;
     Problem p;
     p.text = L"the plugin would show \"" + OneLine(lookup.message) + L"\"; " + LookupAdvice(lookup);
@@ -258,26 +260,38 @@ void AddLookupProblems(const ParsedIni& ini, std::vector<Problem>& problems, std
             at = end + 1;
             const size_t eq = line.find(L'=');
             if (eq != std::wstring::npos && !line.empty() && line[0] != L';')
-                AddLookupProblem(Lower(line.substr(0, eq)), ini, problems, reported, line.substr(0, eq));
+                AddLookupProblem({Lower(line.substr(0, eq))}, ini, problems, reported, line.substr(0, eq));
         }
+        // The type keys of [Types] still take their applications from [Editor].
+        const std::set<std::wstring> types = config::TypeKeysOf(config::ReadTypeLines());
+        bool noted = false;
         for (const IniEntry* e : EntriesOf(ini, L"Editor")) {
             if (IsTemplateKey(e->key)) continue;
+            bool onlyTypes = true;
+            for (const std::wstring& item : CompositeItems(e->key)) {
+                if (types.count(Lower(item)))
+                    AddLookupProblem({Lower(item), true}, ini, problems, reported);
+                else
+                    onlyTypes = false;
+            }
+            if (onlyTypes || noted) continue;
             notes.push_back(
                 {e->line, L"Editor", e->key,
                  L"with UseTCExtensions=1 applications come from the file manager's [Extensions]: "
-                 L"this line is not used"});
-            break;
+                 L"this line is not used" +
+                     std::wstring(types.empty() ? L"" : L" (but for the type keys of [Types] it lists)")});
+            noted = true;
         }
     } else {
         for (const IniEntry* e : EntriesOf(ini, L"Editor")) {
             if (IsTemplateKey(e->key)) continue;
             if (e->key.find(L',') == std::wstring::npos) {
-                AddLookupProblem(Lower(e->key), ini, problems, reported);
+                AddLookupProblem({Lower(e->key)}, ini, problems, reported);
                 continue;
             }
             for (const std::wstring& item : CompositeItems(e->key))
                 if (item.find_first_of(L" \tABCDEFGHIJKLMNOPQRSTUVWXYZ.") == std::wstring::npos)
-                    AddLookupProblem(item, ini, problems, reported);
+                    AddLookupProblem({item}, ini, problems, reported);
         }
     }
     // The default editor serves the hotkeys even with IfIsExtOnly=1.
@@ -400,6 +414,37 @@ std::wstring Names(size_t n) {
     return std::to_wstring(n) + (n == 1 ? L" name" : L" names");
 }
 
+// The lines of the first [Types] section, with "=" or without, in order: the lines the plugin reads.
+std::vector<const IniEntry*> TypesEntries(const ParsedIni& ini) {
+    std::vector<const IniEntry*> entries;
+    for (size_t i = 0; i < ini.sections.size(); ++i) {
+        if (!SameName(ini.sections[i].name, L"Types")) continue;
+        for (const IniEntry& e : ini.entries)
+            if (e.sectionIndex == static_cast<int>(i)) entries.push_back(&e);
+        break;
+    }
+    return entries;
+}
+
+// What [Types] made of the name at index: the line that took it, its place and its text, and the type
+// key; empty when no line took it.
+std::wstring TypeText(const config::TypedNames& typed, size_t index, const ParsedIni& ini) {
+    if (index >= typed.lineOfName.size() || !typed.lineOfName[index]) return L"";
+    const config::TypeLine& line = typed.lines[*typed.lineOfName[index]];
+    const std::vector<const IniEntry*> entries = TypesEntries(ini);
+    const size_t place = static_cast<size_t>(line.place);
+    std::wstring text =
+        L"; [Types] line " + std::to_wstring(place) + L" of " + std::to_wstring(typed.lines.size());
+    if (place >= 1 && place <= entries.size())
+        text += L" (file line " + std::to_wstring(entries[place - 1]->line) + L")";
+    text +=
+        L" " + Quote(line.masks + (line.hasEquals ? L"=" + line.value : L"")) + L": type key " + line.type;
+    const auto known = typed.typeHasApplication.find(line.type);
+    if (known == typed.typeHasApplication.end() || !known->second)
+        text += L", which [Editor] names no application for, so the extension key decides";
+    return text;
+}
+
 std::wstring KeyLabel(const std::wstring& key) {
     if (key.empty()) return L"no extension";
     if (key == config::kDirectoryKey) return L"folders (:dir)";
@@ -474,8 +519,7 @@ std::wstring GroupingText() {
     const std::wstring set =
         L" (ParamsMode=" + std::to_wstring(pm) + L", ParamsByExtMode=" + std::to_wstring(pbe) + L")";
     if (pm == 0) return L"one command per application, template by application" + set;
-    if (pm == 1 && pbe == 0)
-        return L"one command per application, with the template of its first extension key" + set;
+    if (pm == 1 && pbe == 0) return L"one command per application, with the template of its first key" + set;
     if (pm == 1 && pbe == 1) return L"one command per extension key" + set;
     if (pm == 1 && pbe == 2) return L"one command per file, in the order of the names" + set;
     return L"none: these values open nothing" + set;
@@ -496,7 +540,7 @@ std::wstring ChoiceSourceText(config::OpenWithSource source, const std::wstring&
 
 // The third hotkey's menu for one file: its items in order, each with what choosing it starts.
 // Returns whether the menu would list an application.
-bool DescribeMenu(const std::wstring& file, Report& r) {
+bool DescribeMenu(const std::wstring& file, const ParsedIni& ini, Report& r) {
     r.Line(L"the third hotkey (a menu of applications) in a viewer window showing:");
     if (!TolvanierOptions.ChooseAppFromLister_key)
         r.Line(L"note: this hotkey is off; pressing its key shows nothing until you set its code");
@@ -506,7 +550,7 @@ bool DescribeMenu(const std::wstring& file, Report& r) {
         return false;
     }
     const std::wstring key = config::ExtensionKeyOf(file, kind == 16);
-    r.Line(L"  " + file + L" (" + KeyLabel(key) + L")");
+    r.Line(L"  " + file + L" (" + KeyLabel(key) + TypeText(config::TypeNames({file}, {kind}), 0, ini) + L")");
     const std::vector<config::OpenWithChoice> choices = config::ListOpenWithChoices(file);
     for (size_t i = 0; i < choices.size(); ++i) {
         const config::OpenWithChoice& c = choices[i];
@@ -536,7 +580,7 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
     std::vector<std::wstring> files;
     for (const std::wstring& f : a.files)
         files.push_back(FullPath(f));
-    if (a.mode == Arguments::Mode::Choose) return DescribeMenu(files.front(), r);
+    if (a.mode == Arguments::Mode::Choose) return DescribeMenu(files.front(), ini, r);
 
     if (a.mode == Arguments::Mode::Load) {
         r.Line(L"selection of " + Names(files.size()) + L", as if selected in the focused panel:");
@@ -551,27 +595,44 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
                      L"showing:");
         if (!on) r.Line(L"note: this hotkey is off; pressing its key starts nothing until you set its code");
     }
-    std::map<std::wstring, size_t> keys; // code-unit order, as the builder walks them
+    // By key in code-unit order, as the builder walks them; how many names each has, and how many of
+    // those by their type.
+    std::map<std::pair<std::wstring, bool>, std::pair<size_t, size_t>> keys;
     size_t leftOut = 0;
     std::vector<std::wstring> existing;
-    for (const std::wstring& f : files) {
-        const uint8_t kind = FileExists(f);
-        if (kind == 0) {
+    std::vector<uint8_t> kinds;
+    for (const std::wstring& f : files)
+        kinds.push_back(FileExists(f));
+    // The system's side knows no type keys.
+    const config::TypedNames typed = system ? config::TypedNames{} : config::TypeNames(files, kinds);
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::wstring& f = files[i];
+        if (kinds[i] == 0) {
             r.Line(L"  " + f + L": left out, it does not exist");
             ++leftOut;
             continue;
         }
         existing.push_back(f);
-        const std::wstring key = config::ExtensionKeyOf(f, kind == 16);
-        ++keys[key];
+        const std::wstring ext = config::ExtensionKeyOf(f, kinds[i] == 16);
+        const config::GroupKey key = typed.keys.empty() ? config::GroupKey{ext} : typed.keys[i];
+        auto& [count, byType] = keys[{key.key, key.typeInEditor}];
+        ++count;
+        if (i < typed.lineOfName.size() && typed.lineOfName[i] &&
+            typed.typeHasApplication.at(typed.lines[*typed.lineOfName[i]].type))
+            ++byType;
         const bool copy = !hotkey && IsHostTemporaryCopy(f);
-        r.Line(L"  " + f + L" (" + KeyLabel(key) +
+        r.Line(L"  " + f + L" (" + KeyLabel(ext) + TypeText(typed, i, ini) +
                (copy ? L"; a copy from an archive: under the temporary folder, with \"_tc\"" : L"") + L")");
     }
     if (!hotkey && !keys.empty()) r.Line(L"grouping: " + GroupingText());
-    for (const auto& [key, count] : keys) {
-        const config::AppLookup l = config::LookUpApplication(key, hotkey, system);
-        r.Line(KeyLabel(key) + L", " + Names(count) + L":");
+    for (const auto& [groupKey, counts] : keys) {
+        const std::wstring& key = groupKey.first;
+        const config::AppLookup l = config::LookUpKey({key, groupKey.second}, hotkey, system);
+        const auto [count, byType] = counts;
+        const std::wstring label = byType == 0       ? KeyLabel(key)
+                                   : byType == count ? L"type key " + key
+                                                     : L"type and extension key " + key;
+        r.Line(label + L", " + Names(count) + L":");
         if (l.source != config::AppSource::None || !l.appText.empty())
             r.Line(L"  application from " + DescribeSource(l, key, ini));
         if (l.openWithShell) {

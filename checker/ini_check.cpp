@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 
+#include "config/file_types.h"
 #include "host/host_text.h"
 #include "win/text.h"
 
@@ -135,6 +136,7 @@ const std::vector<KnownSection>& Catalogue() {
           {L"ChooseAppFromLister_key", Kind::KeyCode},
           {L"ChooseAppFromLister_mod", Kind::Modifiers}}},
         {L"Editor", {}},
+        {L"Types", {}},
         {L"TCPos",
          {{L"IsSearchTextLeft", Kind::Number},
           {L"IsSearchTextTop", Kind::Number},
@@ -173,6 +175,37 @@ const KnownKey* FindKnownKey(const std::wstring& section, const std::wstring& ke
 std::vector<std::wstring> KnownKeyNames(const std::wstring& section) {
     const KnownSection* known = FindSection(section);
     return known ? NamesOf(*known) : std::vector<std::wstring>();
+}
+
+std::optional<std::wstring> TypeLineFaultText(const config::TypeLine& line) {
+    const std::wstring skipped = L": the plugin skips the line; ";
+    const std::wstring word = Quote(line.faultWord);
+    switch (line.fault) {
+    case config::TypeLineFault::None: return std::nullopt;
+    case config::TypeLineFault::NoMask:
+        return L"the line has no mask before \"=\" (masks after \"|\" only exclude)" + skipped +
+               L"write masks such as Makefile;*.mk in front";
+    case config::TypeLineFault::SecondBar:
+        return L"the masks hold a second \"|\"" + skipped +
+               L"write every excluding mask after the one \"|\", separated by \";\" (*.log|debug*;trace*)";
+    case config::TypeLineFault::NoType:
+        return L"the line gives no type after \"=\"" + skipped + L"write masks=type, such as *.log.?=log";
+    case config::TypeLineFault::TypeCharacters:
+        return L"the type " + word + L" holds other characters than letters, digits, \"-\" and \"_\"" +
+               skipped + L"write a type such as make or big-log";
+    case config::TypeLineFault::TemplateType:
+        return L"the type " + word + L" holds \"_params\", which [Editor] reads as the key of a template" +
+               skipped + L"choose another type";
+    case config::TypeLineFault::UnknownCondition:
+        return word + L" is no condition" + skipped +
+               L"the conditions are size>N and size<N (N a whole number with an optional K, M or G), text "
+               L"and binary, separated by blanks";
+    case config::TypeLineFault::MalformedSize:
+        return word + L" is no size condition" + skipped +
+               L"write size>N or size<N without blanks, N a whole number with an optional K, M or G "
+               L"(size>50M)";
+    }
+    return std::nullopt;
 }
 
 namespace {
@@ -398,6 +431,21 @@ void CheckEditorEntry(const IniEntry& e, TextFindings& found) {
     }
 }
 
+// Each line of [Types] the plugin skips, and each that an earlier line keeps from ever matching.
+void CheckTypesSection(const std::vector<const IniEntry*>& entries, TextFindings& found) {
+    std::vector<config::TypeLine> lines;
+    for (const IniEntry* e : entries) {
+        lines.push_back(config::ParseTypeLine(e->key, e->value, e->hasEquals));
+        if (const std::optional<std::wstring> fault = TypeLineFaultText(lines.back()))
+            found.problems.push_back({e->line, L"Types", e->key, *fault});
+    }
+    for (const auto& [later, earlier] : config::ShadowedTypeLines(lines))
+        found.notes.push_back({entries[later]->line, L"Types", entries[later]->key,
+                               L"the line never matches: line " + std::to_wstring(entries[earlier]->line) +
+                                   L" before it has the same masks and no condition, and the first line that "
+                                   L"takes a file decides"});
+}
+
 void CheckFixedEntry(const IniEntry& e, const KnownSection& known, TextFindings& found) {
     const std::wstring section = known.name;
     const KnownKey* key = FindKey(known, e.key);
@@ -603,6 +651,7 @@ TextFindings FindTextProblems(const ParsedIni& ini) {
     }
 
     std::map<int, std::vector<const IniEntry*>> seenBySection;
+    std::vector<const IniEntry*> types;
     for (const IniEntry& e : ini.entries) {
         if (e.sectionIndex < 0) {
             found.problems.push_back(
@@ -613,6 +662,11 @@ TextFindings FindTextProblems(const ParsedIni& ini) {
         const IniSection& s = ini.sections[static_cast<size_t>(e.sectionIndex)];
         const KnownSection* known = FindSection(s.name);
         if (!known) continue;
+        // In [Types] each line counts, in order, whatever its masks.
+        if (SameName(known->name, L"Types")) {
+            types.push_back(&e);
+            continue;
+        }
         std::vector<const IniEntry*>& seen = seenBySection[e.sectionIndex];
         const auto first = std::find_if(seen.begin(), seen.end(),
                                         [&](const IniEntry* other) { return SameName(other->key, e.key); });
@@ -629,6 +683,7 @@ TextFindings FindTextProblems(const ParsedIni& ini) {
         else
             CheckFixedEntry(e, *known, found);
     }
+    CheckTypesSection(types, found);
     return found;
 }
 

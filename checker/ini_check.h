@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "config/file_types.h"
+
 namespace checker {
 
 // How the file's bytes are encoded. The profile functions read UTF-16 only behind its byte-order
@@ -50,12 +52,16 @@ struct Problem {
 // "[Section] key (line N): text"; the section and key as written.
 std::wstring FormatProblem(const Problem& problem);
 
+// Why the plugin skips a line of [Types], and what to write instead; nullopt for a line it uses.
+std::optional<std::wstring> TypeLineFaultText(const config::TypeLine& line);
+
 struct TextFindings {
     std::vector<Problem> problems;
     std::vector<Problem> notes; // worth knowing, not wrong
 };
 // Unknown sections and keys, malformed and out-of-range values, modifier texts, composite keys,
-// quoted "%1", keys and sections written twice.
+// quoted "%1", keys and sections written twice, the lines of [Types] the plugin skips and those that
+// never match.
 TextFindings FindTextProblems(const ParsedIni& ini);
 // A UTF-8 file whose mark stands before a section header (Windows misses that section), a UTF-8 file
 // with non-ASCII text (which Windows reads as ANSI), or UTF-16 without its mark.

@@ -196,7 +196,53 @@ std::optional<AppLookup> LookUpSystemFallback(const std::wstring& key) {
     return result;
 }
 
+// The application text of key in [Editor]: its own line, else the first composite line that lists it.
+void ReadEditorApplication(const std::wstring& key, AppLookup& result) {
+    result.source = AppSource::EditorKey;
+    result.appText = ReadAppValue(OptionsIniName, L"Editor", key);
+    if (result.appText.empty()) {
+        if (auto composite = FindCompositeValue(IniReadSection(OptionsIniName, L"Editor"), key, true)) {
+            result.source = AppSource::EditorComposite;
+            result.appText = std::move(*composite);
+        }
+    }
+}
+
+// Looks the application text up when it names one, and says whether it did. A text or expansion
+// longer than the buffer is never cut into a path: it is reported whole as an application that was
+// not found.
+bool ResolveNamedApplication(AppLookup& result) {
+    const std::wstring app = ExpandEnvironment(result.appText);
+    if (app.empty()) return false;
+    if (std::optional<std::wstring> found = ResolveApplicationText(result.appText)) {
+        result.found = true;
+        result.appPath = std::move(*found);
+    } else {
+        result.message = L"Application not found:\n" + app;
+    }
+    return true;
+}
+
 } // namespace
+
+std::optional<AppLookup> LookUpTypeApplication(const std::wstring& type) {
+    AppLookup result;
+    ReadEditorApplication(type, result);
+    if (!ResolveNamedApplication(result)) return std::nullopt;
+    return result;
+}
+
+bool EditorNamesApplication(const std::wstring& type) {
+    AppLookup result;
+    ReadEditorApplication(type, result);
+    return !ExpandEnvironment(result.appText).empty();
+}
+
+AppLookup LookUpKey(const GroupKey& key, bool forceDefaultEditor, bool useSystemAssociation) {
+    if (key.typeInEditor)
+        if (std::optional<AppLookup> type = LookUpTypeApplication(key.key)) return std::move(*type);
+    return LookUpApplication(key.key, forceDefaultEditor, useSystemAssociation);
+}
 
 LookupMessageSink SetLookupMessageSink(LookupMessageSink sink) {
     return std::exchange(messageSink, sink ? sink : ShowLookupMessage);
@@ -230,28 +276,9 @@ AppLookup LookUpApplication(const std::wstring& key, bool forceDefaultEditor, bo
         result.appText =
             CutAtLastCaret(IniReadString(TCIniName, L"Extensions", key.c_str(), L"", kIniSectionCapacity));
     } else {
-        result.source = AppSource::EditorKey;
-        result.appText = ReadAppValue(OptionsIniName, L"Editor", key);
-        if (result.appText.empty()) {
-            if (auto composite = FindCompositeValue(IniReadSection(OptionsIniName, L"Editor"), key, true)) {
-                result.source = AppSource::EditorComposite;
-                result.appText = std::move(*composite);
-            }
-        }
+        ReadEditorApplication(key, result);
     }
-
-    // A text or expansion longer than the buffer is never cut into a path: it is reported whole as
-    // an application that was not found.
-    const std::wstring app = ExpandEnvironment(result.appText);
-    if (!app.empty()) {
-        if (std::optional<std::wstring> found = ResolveApplicationText(result.appText)) {
-            result.found = true;
-            result.appPath = std::move(*found);
-        } else {
-            result.message = L"Application not found:\n" + app;
-        }
-        return result;
-    }
+    if (ResolveNamedApplication(result)) return result;
 
     if (!useSystemAssociation && TolvanierOptions.UseSystemAssociations)
         if (std::optional<AppLookup> system = LookUpSystemFallback(key)) return std::move(*system);
@@ -295,8 +322,8 @@ bool RunsWhenOpened(const std::wstring& key) {
     return isDangerous && isDangerous((L"." + key).c_str()) != FALSE;
 }
 
-AppLookup LookUpAndReport(const std::wstring& ext, bool forceDefaultEditor, bool useSystemAssociation) {
-    AppLookup lookup = LookUpApplication(ext, forceDefaultEditor, useSystemAssociation);
+AppLookup LookUpAndReport(const GroupKey& key, bool forceDefaultEditor, bool useSystemAssociation) {
+    AppLookup lookup = LookUpKey(key, forceDefaultEditor, useSystemAssociation);
     if (!lookup.message.empty()) messageSink(lookup.message);
     return lookup;
 }
@@ -307,7 +334,7 @@ bool GetAssociatedAppByExt(const wchar_t* ext, wchar_t* appPath, bool forceDefau
                            bool useSystemAssociation, bool& usedDefaultEditor) {
     win::CopyTo(appPath, kAppPathCapacity, L"");
     const config::AppLookup lookup =
-        config::LookUpAndReport(ext ? ext : L"", forceDefaultEditor, useSystemAssociation);
+        config::LookUpAndReport({ext ? ext : L""}, forceDefaultEditor, useSystemAssociation);
     usedDefaultEditor = lookup.usedDefaultEditor;
     return lookup.found && win::CopyTo(appPath, kAppPathCapacity, lookup.appPath);
 }

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "config/command_text.h"
+
 // Capacity of an application path, terminator included.
 constexpr size_t kAppPathCapacity = 260;
 
@@ -43,8 +45,17 @@ struct AppLookup {
     bool systemFallback = false;
 };
 AppLookup LookUpApplication(const std::wstring& ext, bool forceDefaultEditor, bool useSystemAssociation);
+// The application [Editor] names for a type key of [Types], by its own line or a composite one; nullopt
+// when it names none, and the file goes on by its extension key. Never the host's [Extensions], the
+// system's association or the default editor: they know no type keys.
+std::optional<AppLookup> LookUpTypeApplication(const std::wstring& type);
+// Whether [Editor] names an application for a type key, without looking for the program.
+bool EditorNamesApplication(const std::wstring& type);
+// The lookup of a key as the builder groups names by it: a type key resolved in [Editor] by
+// LookUpTypeApplication, any other by LookUpApplication.
+AppLookup LookUpKey(const GroupKey& key, bool forceDefaultEditor, bool useSystemAssociation);
 // The same, its message (if any) handed to the message sink, as GetAssociatedAppByExt does.
-AppLookup LookUpAndReport(const std::wstring& ext, bool forceDefaultEditor, bool useSystemAssociation);
+AppLookup LookUpAndReport(const GroupKey& key, bool forceDefaultEditor, bool useSystemAssociation);
 // [Options] DefaultEditor, as the lookup falls back to it; shows nothing.
 AppLookup LookUpDefaultEditor();
 

@@ -24,7 +24,17 @@ struct CodeUnitLess {
     }
 };
 
+// Keys in code-unit order; a type key resolved in [Editor] right after the extension key of its text.
+struct GroupKeyLess {
+    bool operator()(const GroupKey& a, const GroupKey& b) const {
+        if (CodeUnitLess()(a.key, b.key)) return true;
+        if (CodeUnitLess()(b.key, a.key)) return false;
+        return a.typeInEditor < b.typeInEditor;
+    }
+};
+
 template <typename V> using KeyMap = std::map<std::wstring, V, CodeUnitLess>;
+template <typename V> using GroupMap = std::map<GroupKey, V, GroupKeyLess>;
 // The names of one command in the order they were added: the caller's own texts, quoted only when a
 // line is written (a selection may hold tens of thousands of names).
 using NameList = std::vector<const std::wstring*>;
@@ -259,8 +269,8 @@ std::wstring ShellOpenLine(const std::wstring& name) {
 
 namespace {
 
-// The composition over the names that forEachName hands to the function it is given, as (name,
-// isDirectory), in order.
+// The composition over the names that forEachName hands to the function it is given, as (name, key),
+// in order.
 template <typename ForEachName>
 std::vector<std::wstring> Compose(const ForEachName& forEachName, int paramsMode, int paramsByExtMode,
                                   const AppResolver& resolveApp, const TemplateReader& readTemplate,
@@ -271,23 +281,22 @@ std::vector<std::wstring> Compose(const ForEachName& forEachName, int paramsMode
     const bool byApp = paramsMode == 0 || (paramsMode == 1 && paramsByExtMode == 0);
     struct FileEntry {
         const std::wstring* name;
-        std::wstring key;
+        GroupKey key;
     };
     KeyMap<FileEntry> entryByQuotedFile; // the same name twice is one file
-    KeyMap<NameList> filesByExtension;
-    forEachName([&](const std::wstring& name, bool isDirectory) {
-        std::wstring key = ExtensionKeyOf(name, isDirectory);
+    GroupMap<NameList> filesByExtension;
+    forEachName([&](const std::wstring& name, GroupKey key) {
         if (perFile) entryByQuotedFile.emplace(QuoteName(name), FileEntry{&name, key});
         filesByExtension[std::move(key)].push_back(&name);
     });
 
-    KeyMap<std::wstring> appByExtension;
+    GroupMap<std::wstring> appByExtension;
     KeyMap<NameList> filesByApp;
     KeyMap<bool> defaultEditorByApp;
-    KeyMap<std::wstring> extensionByApp;
-    std::vector<KeyMap<NameList>::const_iterator> shellGroups; // in key order
+    KeyMap<GroupKey> extensionByApp;
+    std::vector<GroupMap<NameList>::const_iterator> shellGroups; // in key order
     for (auto it = filesByExtension.begin(); it != filesByExtension.end(); ++it) {
-        const std::wstring& key = it->first;
+        const GroupKey& key = it->first;
         NameList& files = it->second;
         const std::optional<ResolvedApp> app = resolveApp(key);
         if (!app) continue;
@@ -312,9 +321,9 @@ std::vector<std::wstring> Compose(const ForEachName& forEachName, int paramsMode
     std::vector<std::wstring> lines;
     // The shell's files of the keys that sort before key (all that are left, for none).
     auto nextShellGroup = shellGroups.begin();
-    const auto addShellLinesBefore = [&](const std::wstring* key) {
+    const auto addShellLinesBefore = [&](const GroupKey* key) {
         for (;
-             nextShellGroup != shellGroups.end() && (!key || CodeUnitLess()((*nextShellGroup)->first, *key));
+             nextShellGroup != shellGroups.end() && (!key || GroupKeyLess()((*nextShellGroup)->first, *key));
              ++nextShellGroup)
             for (const std::wstring* name : (*nextShellGroup)->second) {
                 std::wstring line = ShellOpenLine(*name);
@@ -323,23 +332,24 @@ std::vector<std::wstring> Compose(const ForEachName& forEachName, int paramsMode
     };
     if (byApp) {
         for (const auto& [app, files] : filesByApp) {
-            const std::wstring& firstKey = extensionByApp[app];
+            const GroupKey& firstKey = extensionByApp[app];
             addShellLinesBefore(&firstKey);
             const std::wstring params = paramsMode == 0 ? readTemplate(0, app, defaultEditorByApp[app])
-                                                        : readTemplate(1, firstKey, false);
+                                                        : readTemplate(1, firstKey.key, false);
             AppendCommandLines(app, params, files, maxLineLength, lines);
         }
     } else if (paramsMode == 1 && paramsByExtMode == 1) {
         for (const auto& [key, app] : appByExtension) {
             addShellLinesBefore(&key);
-            AppendCommandLines(app, readTemplate(1, key, false), filesByExtension[key], maxLineLength, lines);
+            AppendCommandLines(app, readTemplate(1, key.key, false), filesByExtension[key], maxLineLength,
+                               lines);
         }
     } else if (perFile) {
         for (const auto& [quoted, file] : entryByQuotedFile) {
             const auto app = appByExtension.find(file.key);
             if (app == appByExtension.end()) continue;
             addShellLinesBefore(&file.key);
-            AppendCommandLines(app->second, readTemplate(1, file.key, false), NameList{file.name},
+            AppendCommandLines(app->second, readTemplate(1, file.key.key, false), NameList{file.name},
                                maxLineLength, lines);
         }
     } else {
@@ -356,7 +366,7 @@ std::vector<std::wstring> ComposeCommandLines(const std::vector<ExistingName>& n
                                               const TemplateReader& readTemplate, size_t maxLineLength) {
     const auto forEachName = [&](const auto& add) {
         for (const ExistingName& entry : names)
-            add(entry.name, entry.isDirectory);
+            add(entry.name, entry.key ? *entry.key : GroupKey{ExtensionKeyOf(entry.name, entry.isDirectory)});
     };
     return Compose(forEachName, paramsMode, paramsByExtMode, resolveApp, readTemplate, maxLineLength);
 }
@@ -364,10 +374,13 @@ std::vector<std::wstring> ComposeCommandLines(const std::vector<ExistingName>& n
 std::vector<std::wstring> ComposeCommandLines(const std::vector<std::wstring>& names,
                                               const std::vector<uint8_t>& kinds, int paramsMode,
                                               int paramsByExtMode, const AppResolver& resolveApp,
-                                              const TemplateReader& readTemplate, size_t maxLineLength) {
+                                              const TemplateReader& readTemplate, size_t maxLineLength,
+                                              const std::vector<GroupKey>* keys) {
     const auto forEachName = [&](const auto& add) {
         for (size_t i = 0; i < names.size() && i < kinds.size(); ++i)
-            if (kinds[i] != 0) add(names[i], kinds[i] == 16);
+            if (kinds[i] != 0)
+                add(names[i], keys && i < keys->size() ? (*keys)[i]
+                                                       : GroupKey{ExtensionKeyOf(names[i], kinds[i] == 16)});
     };
     return Compose(forEachName, paramsMode, paramsByExtMode, resolveApp, readTemplate, maxLineLength);
 }

@@ -75,10 +75,19 @@ struct PathParts {
 };
 PathParts SplitPath(const std::wstring& path);
 
+// The key a name is grouped and resolved by: its extension key, or the type key a [Types] line gave it.
+struct GroupKey {
+    std::wstring key;
+    // A type key while the options take applications from the host's [Extensions]: its application
+    // comes from [Editor], so it is resolved apart from an extension key of the same text.
+    bool typeInEditor = false;
+};
+
 // A name that exists, with the kind the existence test reported.
 struct ExistingName {
     std::wstring name;
     bool isDirectory = false;
+    std::optional<GroupKey> key = std::nullopt; // none: the extension key
 };
 
 // What the application lookup answered for one extension key.
@@ -94,15 +103,15 @@ struct ResolvedApp {
 // (shared/process.h); a line the builder makes has arguments otherwise, so the two never mix.
 std::wstring ShellOpenLine(const std::wstring& name);
 
-// Looks up the application of an extension key; nullopt when the key gets no command.
-using AppResolver = std::function<std::optional<ResolvedApp>(const std::wstring& ext)>;
+// Looks up the application of a key; nullopt when the key gets no command.
+using AppResolver = std::function<std::optional<ResolvedApp>(const GroupKey& key)>;
 // Reads the expanded template: (mode, key, usedDefaultEditor).
 using TemplateReader = std::function<std::wstring(int mode, const std::wstring& key, bool usedDefaultEditor)>;
 
-// Groups the names by extension key, resolves each distinct key once in key order, and composes the
+// Groups the names by their keys, resolves each distinct key once in key order, and composes the
 // command lines of the grouping chosen by paramsMode and paramsByExtMode. The names of a key the
 // shell opens get one ShellOpenLine each, in input order, placed before the first command whose
-// (first) extension key sorts after theirs. No line is longer than
+// (first) key sorts after theirs. No line is longer than
 // maxLineLength: the names of a command that do not fit one line are spread over several lines with
 // the same application and template, each holding a consecutive run of whole names; a name that
 // cannot fit any line gets no command.
@@ -110,10 +119,11 @@ std::vector<std::wstring> ComposeCommandLines(const std::vector<ExistingName>& n
                                               int paramsByExtMode, const AppResolver& resolveApp,
                                               const TemplateReader& readTemplate, size_t maxLineLength);
 // The same for names as the existence test answered them (0 absent, 16 directory, any other a file),
-// in place: the absent ones are left out.
+// in place: the absent ones are left out. keys, when given, holds the key of each name.
 std::vector<std::wstring> ComposeCommandLines(const std::vector<std::wstring>& names,
                                               const std::vector<uint8_t>& kinds, int paramsMode,
                                               int paramsByExtMode, const AppResolver& resolveApp,
-                                              const TemplateReader& readTemplate, size_t maxLineLength);
+                                              const TemplateReader& readTemplate, size_t maxLineLength,
+                                              const std::vector<GroupKey>* keys = nullptr);
 
 } // namespace config

@@ -7,6 +7,7 @@
 #include "config/app_lookup.h"
 #include "config/command_text.h"
 #include "config/file_kinds.h"
+#include "config/file_types.h"
 #include "config/ini.h"
 #include "config/options.h"
 #include "config/params.h"
@@ -28,11 +29,19 @@ uint8_t FileExists(std::wstring name) {
 namespace {
 
 // The lines of the files with the applications resolveApp gives, the templates as the options choose.
+// withTypes: [Types] gives names their keys; the system's side knows only extensions.
+// keys: the names' keys as TypeNames gave them, when the caller has them already.
 std::vector<std::wstring> ComposeForFiles(const std::vector<std::wstring>& fileNames,
-                                          const config::AppResolver& resolveApp) {
+                                          const config::AppResolver& resolveApp, bool withTypes,
+                                          const std::vector<config::GroupKey>* keys = nullptr) {
     // The answers of FileExists for every name; names sharing a folder are answered together.
     const std::vector<uint8_t> kinds = config::FileKinds(fileNames);
     if (std::all_of(kinds.begin(), kinds.end(), [](uint8_t kind) { return kind == 0; })) return {};
+    config::TypedNames typed;
+    if (withTypes && !keys) {
+        typed = config::TypeNames(fileNames, kinds);
+        if (!typed.keys.empty()) keys = &typed.keys;
+    }
     std::vector<wchar_t> params(kParamsCapacity);
     const config::TemplateReader readTemplate = [&](int mode, const std::wstring& key,
                                                     bool usedDefaultEditor) {
@@ -42,7 +51,7 @@ std::vector<std::wstring> ComposeForFiles(const std::vector<std::wstring>& fileN
     // The line and its terminator must fit the platform's command-line limit.
     return config::ComposeCommandLines(fileNames, kinds, TolvanierOptions.ParamsMode,
                                        TolvanierOptions.ParamsByExtMode, resolveApp, readTemplate,
-                                       kCommandLineLimit - 1);
+                                       kCommandLineLimit - 1, keys);
 }
 
 } // namespace
@@ -54,19 +63,21 @@ void GetCommandsList(const std::vector<std::wstring>& fileNames, std::vector<std
     const config::IniReadMemo memo;
     // GetAssociatedAppByExt's lookup, which also says when the system's shell opens the files.
     const config::AppResolver resolveApp =
-        [&](const std::wstring& ext) -> std::optional<config::ResolvedApp> {
+        [&](const config::GroupKey& key) -> std::optional<config::ResolvedApp> {
         const config::AppLookup lookup =
-            config::LookUpAndReport(ext, forceDefaultEditor, useSystemAssociation);
+            config::LookUpAndReport(key, forceDefaultEditor, useSystemAssociation);
         if (lookup.openWithShell) return config::ResolvedApp{{}, false, true};
         if (!lookup.found || lookup.appPath.size() >= kAppPathCapacity) return std::nullopt;
         return config::ResolvedApp{lookup.appPath, lookup.usedDefaultEditor};
     };
-    std::vector<std::wstring> lines = ComposeForFiles(fileNames, resolveApp);
+    std::vector<std::wstring> lines = ComposeForFiles(fileNames, resolveApp, !useSystemAssociation);
     commandLines.insert(commandLines.end(), lines.begin(), lines.end());
 }
 
 std::vector<std::wstring> CommandLinesForApp(const std::vector<std::wstring>& fileNames,
-                                             const config::ResolvedApp& app) {
+                                             const config::ResolvedApp& app,
+                                             const std::vector<config::GroupKey>* keys) {
     const config::IniReadMemo memo;
-    return ComposeForFiles(fileNames, [&](const std::wstring&) { return std::optional(app); });
+    return ComposeForFiles(
+        fileNames, [&](const config::GroupKey&) { return std::optional(app); }, true, keys);
 }

@@ -19,7 +19,9 @@ std::wstring InsFileNamesToParams(std::wstring params, std::wstring names);
 void GetCommandsList(const std::vector<std::wstring>& fileNames, std::vector<std::wstring>& commandLines,
                      bool forceDefaultEditor, bool useSystemAssociation);
 
-// The command lines GetCommandsList composes for fileNames when every extension key resolves to app,
-// the templates and the grouping as the options choose them.
+// The command lines GetCommandsList composes for fileNames when every key (extension or type) resolves
+// to app, the templates and the grouping as the options choose them. keys: the names' keys as
+// config::TypeNames gave them; without, [Types] is read for them.
 std::vector<std::wstring> CommandLinesForApp(const std::vector<std::wstring>& fileNames,
-                                             const config::ResolvedApp& app);
+                                             const config::ResolvedApp& app,
+                                             const std::vector<config::GroupKey>* keys = nullptr);

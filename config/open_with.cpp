@@ -7,6 +7,7 @@
 #include "config/app_lookup.h"
 #include "config/command_text.h"
 #include "config/commands.h"
+#include "config/file_types.h"
 #include "config/ini.h"
 #include "win/handles.h"
 #include "win/paths.h"
@@ -44,11 +45,14 @@ class ChoiceList {
   public:
     explicit ChoiceList(std::wstring file) : file_(std::move(file)) {}
 
+    // The file's key as the builder forms it: a type key of [Types], or its extension key.
+    void SetKey(GroupKey key) { keys_ = {std::move(key)}; }
+
     // An application the configuration or a hotkey names, started with its template.
     void AddWithTemplate(OpenWithSource source, const AppLookup& lookup) {
         if (!lookup.found) return;
         const std::vector<std::wstring> lines =
-            CommandLinesForApp({file_}, ResolvedApp{lookup.appPath, lookup.usedDefaultEditor});
+            CommandLinesForApp({file_}, ResolvedApp{lookup.appPath, lookup.usedDefaultEditor}, &keys_);
         if (!lines.empty()) choices_.push_back({source, {}, lookup.appPath, lines.front(), {}});
     }
 
@@ -119,6 +123,7 @@ class ChoiceList {
     }
 
     std::wstring file_;
+    std::vector<GroupKey> keys_;
     std::vector<OpenWithChoice> choices_;
 };
 
@@ -131,8 +136,12 @@ std::vector<OpenWithChoice> ListOpenWithChoices(const std::wstring& file) {
     const IniReadMemo oneLookAtEachFile;
     const std::wstring key = ExtensionKeyOf(file, kind == 16);
     ChoiceList list(file);
-    // The first hotkey's application; one the system's shell opens is the association's, next.
-    list.AddWithTemplate(OpenWithSource::FirstHotkey, LookUpApplication(key, true, false));
+    // The first hotkey's application, by the file's type key where [Types] gives it one; one the
+    // system's shell opens is the association's, next. The system's side keeps the real extension.
+    const TypedNames typed = TypeNames({file}, {kind});
+    const GroupKey fileKey = typed.keys.empty() ? GroupKey{key} : typed.keys.front();
+    list.SetKey(fileKey);
+    list.AddWithTemplate(OpenWithSource::FirstHotkey, LookUpKey(fileKey, true, false));
     // Folders and files without an extension have no association of their own.
     if (!key.empty() && key != kDirectoryKey) {
         list.AddSystemAssociation(LookUpApplication(key, true, true));

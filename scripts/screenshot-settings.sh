@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Screenshots of the settings window, TolvanierSettings.exe, on a prepared settings file: the main window
-# and the dialog that edits an application, under Xvfb with a window manager (openbox) so that windows
-# have their frames.
+# Screenshots of the settings window, TolvanierSettings.exe, on a prepared settings file: the main window,
+# the dialog that edits an application and the one that edits a line of [Types], under Xvfb with a
+# window manager (openbox) so that windows have their frames.
 #   --output DIR     where the PNGs go (default: docs/)
 #   --scale PERCENT  the screen's density, 100 (default) or more; the names get a -PERCENT suffix
 #   --display N      the X display number (default: $TOLVANIER_SCREENSHOT_DISPLAY, else 95)
@@ -32,18 +32,33 @@ suffix=""
 work=$BUILD_DIR/screenshot
 rm -rf "$work"
 mkdir -p "$work"
-# The sample with a few applications, one of them not installed and one list with a blank, as a user
-# might have them; saved as the sample is, UTF-16 LE.
+# The sample with a few applications, one of them not installed and one list with a blank, and the
+# guide's [Types] lines with one that breaks the rules, as a user might have them; saved as the sample
+# is, UTF-16 LE.
 {
     printf '\xff\xfe'
     iconv -f UTF-16 -t UTF-8 "$ROOT/package/IniSample/Tolvanier.ini" | awk '
-        /^\[TCPos\]/ {
+        /^\[Types\]/ {
             print "txt,log,ini,md=%WINDIR%\\notepad.exe\r"
             print "pdf=C:\\Tools\\PDF Viewer\\pdfview.exe\r"
             print "pdf_params=/reuse %1\r"
             print "jpg, png=%WINDIR%\\system32\\mspaint.exe\r"
             print ":dir=%WINDIR%\\explorer.exe\r"
+            print "make,docker,log,plain=%WINDIR%\\notepad.exe\r"
+            print "biglog=C:\\Tools\\BigView\\bigview.exe\r"
             print "\r"
+            print
+            print "; masks=type [conditions]     tried from the top; the first line that matches a file decides\r"
+            print "Makefile;GNUmakefile;*.mk=make\r"
+            print "Dockerfile;Dockerfile.*=docker\r"
+            print "*.tar.gz;*.tgz=tgz\r"
+            print "*.log.?;*.log|debug*=log\r"
+            print "*.log=biglog size>50M\r"
+            print "*\\Projects\\*.txt=projtxt\r"
+            print "*.=plain text\r"
+            print "*.bak=backup old\r"
+            print "*.git\\=repo\r"
+            next
         }
         /^AppFromLister_key=\r$/ { print "AppFromLister_key=115\r"; next }
         /^AppFromLister_mod=\r$/ { print "AppFromLister_mod=C\r"; next }
@@ -95,8 +110,8 @@ xdotool key --window "$main" Down
 sleep 1
 shoot "$main" "$output/settings-window$suffix.png"
 if [ "$pages" = 1 ]; then
-    # Ctrl+Tab goes from page to page; the fifth comes back to the first.
-    for n in 2 3 4 5 1; do
+    # Ctrl+Tab goes from page to page; the sixth comes back to the first.
+    for n in 2 3 4 5 6 1; do
         xdotool key --window "$main" ctrl+Tab
         sleep 1
         shoot "$main" "$output/settings-page-$n$suffix.png"
@@ -119,6 +134,19 @@ xdotool key Tab Tab
 xdotool type --delay 40 '/a %1'
 sleep 3
 shoot "$dialog" "$output/settings-edit$suffix.png"
+xdotool key Escape
+sleep 1
+# The second page, its fifth line edited: the dialog of a line of [Types].
+xdotool key --window "$main" ctrl+Tab
+sleep 1
+# The label's mnemonic goes to the list.
+xdotool key alt+t
+for k in Home Down Down Down Down; do xdotool key $k; sleep 0.3; done
+sleep 1
+xdotool key alt+e
+dialog=$(window "Type")
+sleep 2
+shoot "$dialog" "$output/settings-type$suffix.png"
 xdotool key Escape
 sleep 1
 xdotool key Escape

@@ -1,6 +1,7 @@
 #include "settings/entries.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <set>
 
 #include "host/host_text.h"
@@ -266,6 +267,145 @@ std::wstring EffectOfSave(const std::vector<KeyWrite>& written, bool readOptions
     say(nextFile, L"At the next file viewed: ", L".");
     say(atStart, L"At the file manager's next start: ", L" (or set ReadOptionsEveryTime=1).");
     return text;
+}
+
+namespace {
+
+bool IsCommentOrBlank(const std::wstring& line) {
+    const std::wstring trimmed = checker::Trim(line);
+    return trimmed.empty() || trimmed[0] == L';';
+}
+
+// The text's lines without their ends, and whether each ended in CR LF.
+std::vector<std::wstring> TextLines(const std::wstring& text) {
+    std::vector<std::wstring> lines;
+    SplitString(lines, text, L"\n", true, false, true);
+    for (std::wstring& line : lines)
+        if (!line.empty() && line.back() == L'\r') line.pop_back();
+    return lines;
+}
+
+} // namespace
+
+TypesSection SplitTypesSection(const std::vector<std::wstring>& body) {
+    TypesSection section;
+    std::vector<std::wstring> pending;
+    for (const std::wstring& line : body) {
+        if (IsCommentOrBlank(line)) {
+            pending.push_back(line);
+            continue;
+        }
+        if (section.lines.empty()) section.head = std::move(pending);
+        section.lines.push_back(
+            {section.lines.empty() ? std::vector<std::wstring>() : std::move(pending), line});
+        pending.clear();
+    }
+    (section.lines.empty() ? section.head : section.tail) = std::move(pending);
+    return section;
+}
+
+std::vector<std::wstring> JoinTypesSection(const TypesSection& section) {
+    std::vector<std::wstring> body = section.head;
+    for (const TypesSection::Line& line : section.lines) {
+        body.insert(body.end(), line.above.begin(), line.above.end());
+        body.push_back(line.text);
+    }
+    body.insert(body.end(), section.tail.begin(), section.tail.end());
+    return body;
+}
+
+std::optional<std::vector<std::wstring>> SectionBody(const std::wstring& text, const std::wstring& section,
+                                                     int& firstLine) {
+    const checker::ParsedIni ini = checker::ParseIni(text);
+    for (size_t i = 0; i < ini.sections.size(); ++i) {
+        if (!checker::SameName(ini.sections[i].name, section)) continue;
+        const std::vector<std::wstring> lines = TextLines(text);
+        const size_t begin = static_cast<size_t>(ini.sections[i].line); // the line after the header
+        size_t end =
+            i + 1 < ini.sections.size() ? static_cast<size_t>(ini.sections[i + 1].line) - 1 : lines.size();
+        // The end of the text is no line of its own.
+        if (end == lines.size() && end > begin && lines.back().empty()) --end;
+        firstLine = static_cast<int>(begin) + 1;
+        return std::vector<std::wstring>(lines.begin() + static_cast<std::ptrdiff_t>(begin),
+                                         lines.begin() + static_cast<std::ptrdiff_t>(std::max(begin, end)));
+    }
+    return std::nullopt;
+}
+
+std::wstring ReplaceSectionBody(const std::wstring& text, const std::wstring& section,
+                                const std::vector<std::wstring>& body) {
+    std::wstring joined;
+    for (const std::wstring& line : body)
+        joined += line + L"\r\n";
+    int firstLine = 0;
+    const std::optional<std::vector<std::wstring>> old = SectionBody(text, section, firstLine);
+    if (!old) {
+        const bool ends = text.empty() || text.back() == L'\n';
+        return text + (ends ? L"" : L"\r\n") + L"[" + section + L"]\r\n" + joined;
+    }
+    // Offsets of the first line of the body and of the line after it.
+    const auto nextLine = [&](size_t at) {
+        const size_t end = text.find(L'\n', at);
+        return end == std::wstring::npos ? text.size() : end + 1;
+    };
+    size_t begin = 0;
+    for (int line = 1; line < firstLine; ++line)
+        begin = nextLine(begin);
+    size_t end = begin;
+    for (size_t i = 0; i < old->size(); ++i)
+        end = nextLine(end);
+    if (begin == text.size() && !text.empty() && text.back() != L'\n') joined.insert(0, L"\r\n");
+    return text.substr(0, begin) + joined + text.substr(end);
+}
+
+TypeFields FieldsOfTypeLine(const std::wstring& text) {
+    const size_t eq = text.find(L'=');
+    TypeFields fields;
+    fields.masks = checker::Trim(text.substr(0, eq));
+    if (eq == std::wstring::npos) return fields;
+    const std::wstring value = checker::Trim(text.substr(eq + 1));
+    const size_t blank = value.find_first_of(L" \t");
+    fields.type = value.substr(0, blank);
+    if (blank != std::wstring::npos) fields.conditions = checker::Trim(value.substr(blank));
+    return fields;
+}
+
+std::wstring TypeLineText(const TypeFields& fields) {
+    const std::wstring conditions = checker::Trim(fields.conditions);
+    return checker::Trim(fields.masks) + L"=" + checker::Trim(fields.type) +
+           (conditions.empty() ? L"" : L" " + conditions);
+}
+
+std::optional<TypeFieldProblem> ProblemWithTypeLine(const TypeFields& fields) {
+    for (const auto& [text, field] : {std::pair{&fields.masks, TypeField::Masks},
+                                      {&fields.type, TypeField::Type},
+                                      {&fields.conditions, TypeField::Conditions}})
+        if (text->find_first_of(std::wstring(L"\r\n\0", 3)) != std::wstring::npos)
+            return TypeFieldProblem{field, L"A line of [Types] is one line: remove the line breaks."};
+    const std::wstring masks = checker::Trim(fields.masks);
+    if (masks.find(L'=') != std::wstring::npos || (!masks.empty() && (masks[0] == L';' || masks[0] == L'[')))
+        return TypeFieldProblem{TypeField::Masks,
+                                L"Masks hold no \"=\" and do not start with \";\" or \"[\"."};
+    if (checker::Trim(fields.type).find_first_of(L" \t") != std::wstring::npos)
+        return TypeFieldProblem{TypeField::Type,
+                                L"The type is one word: write the conditions in their own box."};
+    const config::TypeLine line =
+        config::ParseTypeLine(masks, checker::Trim(fields.type) + L" " + checker::Trim(fields.conditions));
+    const std::optional<std::wstring> fault = checker::TypeLineFaultText(line);
+    if (!fault) return std::nullopt;
+    TypeField field = TypeField::Conditions;
+    switch (line.fault) {
+    case config::TypeLineFault::NoMask:
+    case config::TypeLineFault::SecondBar: field = TypeField::Masks; break;
+    case config::TypeLineFault::NoType:
+    case config::TypeLineFault::TypeCharacters:
+    case config::TypeLineFault::TemplateType: field = TypeField::Type; break;
+    default: break;
+    }
+    // The checker's reason, as a sentence.
+    std::wstring text = *fault;
+    if (!text.empty()) text[0] = static_cast<wchar_t>(std::towupper(text[0]));
+    return TypeFieldProblem{field, text + L"."};
 }
 
 std::wstring WithWindowsLineEnds(const std::wstring& text) {

@@ -84,6 +84,48 @@ unsigned ModifierFlags(const std::wstring& letters);
 // "Ctrl+Shift+F4" for a code and modifier letters.
 std::wstring DescribeHotkey(int code, const std::wstring& letters);
 
+// ---- Section [Types], whose lines count in their order: it is written whole.
+
+// The body of [Types] as the window edits it. Comment and blank lines right above a line move with it;
+// those above the first line stay at the top, those below the last at the end.
+struct TypesSection {
+    struct Line {
+        std::vector<std::wstring> above;
+        std::wstring text;
+    };
+    std::vector<std::wstring> head;
+    std::vector<Line> lines;
+    std::vector<std::wstring> tail;
+};
+TypesSection SplitTypesSection(const std::vector<std::wstring>& body);
+std::vector<std::wstring> JoinTypesSection(const TypesSection& section);
+
+// The lines between the header of the first section of that name and the next header, as the
+// checker's parser finds the headers; nullopt when there is no such section. firstLine receives the
+// line number of the first of them.
+std::optional<std::vector<std::wstring>> SectionBody(const std::wstring& text, const std::wstring& section,
+                                                     int& firstLine);
+// text with that body in place of the section's, or with the section added at the end; lines end in
+// CR LF.
+std::wstring ReplaceSectionBody(const std::wstring& text, const std::wstring& section,
+                                const std::vector<std::wstring>& body);
+
+// What the dialog of a [Types] line holds.
+struct TypeFields {
+    std::wstring masks;
+    std::wstring type;
+    std::wstring conditions;
+};
+TypeFields FieldsOfTypeLine(const std::wstring& text);
+std::wstring TypeLineText(const TypeFields& fields);
+// Why the fields cannot be written, as the checker says it for the line, and the field to mend.
+enum class TypeField { Masks, Type, Conditions };
+struct TypeFieldProblem {
+    TypeField field;
+    std::wstring text;
+};
+std::optional<TypeFieldProblem> ProblemWithTypeLine(const TypeFields& fields);
+
 // What a save makes of the written keys, for the window to say: what the plugin takes at its next use
 // of them, what at the next file viewed (options, with ReadOptionsEveryTime=1) and what at the file
 // manager's next start. switchedHotkeys: hotkey code keys turned on or off, which the option cache holds.

@@ -14,10 +14,6 @@
 namespace settings {
 namespace {
 
-// The preview waits for typing to pause: each one runs the checker over the settings.
-constexpr UINT_PTR kPreviewTimer = 1;
-constexpr UINT kPreviewDelayMs = 300;
-
 struct EntryDialog {
     HINSTANCE instance;
     SettingsModel& model;
@@ -27,15 +23,9 @@ struct EntryDialog {
     SettingsModel::Preview preview;
 };
 
-std::wstring ItemText(HWND dialog, int id) {
-    const HWND item = GetDlgItem(dialog, id);
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 EntryFields FieldsOf(HWND dialog) {
-    return {ItemText(dialog, IDC_KEYS), ItemText(dialog, IDC_APP), ItemText(dialog, IDC_PARAMS)};
+    return {DialogItemText(dialog, IDC_KEYS), DialogItemText(dialog, IDC_APP),
+            DialogItemText(dialog, IDC_PARAMS)};
 }
 
 std::wstring WhereText(const EntryDialog& d, const EntryFields& fields) {
@@ -67,7 +57,7 @@ void UpdatePreview(HWND dialog, EntryDialog& d) {
 // The system's Open dialog, programs first.
 void BrowseForApplication(HWND dialog) {
     std::wstring file(win::kLongPathCapacity, L'\0');
-    const std::wstring folder = win::DirectoryOf(ItemText(dialog, IDC_APP));
+    const std::wstring folder = win::DirectoryOf(DialogItemText(dialog, IDC_APP));
     if (!AskForFiles(dialog, L"Application",
                      L"Programs (*.exe;*.com;*.bat;*.cmd)\0*.exe;*.com;*.bat;*.cmd\0All files (*.*)\0*.*\0",
                      folder, OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, file))
@@ -150,23 +140,12 @@ INT_PTR CALLBACK EntryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         case IDC_KEYS:
         case IDC_APP:
         case IDC_PARAMS:
-            if (HIWORD(wParam) == EN_CHANGE) SetTimer(dialog, kPreviewTimer, kPreviewDelayMs, nullptr);
+            if (HIWORD(wParam) == EN_CHANGE) PreviewSoon(dialog);
             return TRUE;
         }
         return FALSE;
-    case WM_TIMER:
-        if (wParam != kPreviewTimer || !d) return FALSE;
-        KillTimer(dialog, kPreviewTimer);
-        UpdatePreview(dialog, *d);
-        return TRUE;
-    case WM_DPICHANGED: {
-        const RECT* r = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(dialog, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        return TRUE;
     }
-    }
-    return FALSE;
+    return d && OnPreviewTimerOrDensity(dialog, message, wParam, lParam, [&] { UpdatePreview(dialog, *d); });
 }
 
 } // namespace

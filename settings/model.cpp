@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <cwchar>
 #include <initializer_list>
+#include <set>
 
 #include "checker/check.h"
 #include "config/app_lookup.h"
+#include "config/commands.h"
+#include "config/file_types.h"
 #include "config/ini.h"
 #include "plugin/startup.h"
 #include "shared/state.h"
@@ -147,11 +150,15 @@ SettingsModel::~SettingsModel() {
 bool SettingsModel::Open(const SettingsFile& file, std::wstring& error) {
     file_ = file;
     changes_.clear();
+    typesBody_.reset();
     return Reload(false, error);
 }
 
 bool SettingsModel::Reload(bool keepChanges, std::wstring& error) {
-    if (!keepChanges) changes_.clear();
+    if (!keepChanges) {
+        changes_.clear();
+        typesBody_.reset();
+    }
     const bool ok = ReadWhole(file_.path, exists_, bytes_, error);
     if (!ok) bytes_.clear();
     decoded_ = checker::DecodeIniFile(bytes_);
@@ -179,16 +186,34 @@ std::wstring SettingsModel::ConversionReason() const {
     if (HoldsNonAscii(decoded_.text))
         return saved + L" and holds non-ASCII text: Windows reads it in the ANSI code page, where such "
                        L"characters hold only while the code page stays (and UTF-8 turns into others).";
+    bool nonAscii = false;
     for (const KeyWrite& w : changes_)
-        if (HoldsNonAscii(w.key) || HoldsNonAscii(w.value.value_or(L"")))
-            return saved + L", and the changes hold non-ASCII text, which Windows keeps unchanged only in a "
-                           L"UTF-16 file.";
+        nonAscii = nonAscii || HoldsNonAscii(w.key) || HoldsNonAscii(w.value.value_or(L""));
+    if (typesBody_)
+        for (const std::wstring& line : *typesBody_)
+            nonAscii = nonAscii || HoldsNonAscii(line);
+    if (nonAscii)
+        return saved + L", and the changes hold non-ASCII text, which Windows keeps unchanged only in a "
+                       L"UTF-16 file.";
     return L"";
 }
 
 std::string SettingsModel::BaseBytes() const {
     if (!exists_) return "\xFF\xFE"; // a new file is UTF-16 LE from its first key on
     return ConversionReason().empty() ? bytes_ : Utf16LeWithBom(decoded_.text);
+}
+
+// bytes with the new body of [Types], in their own encoding: UTF-16 LE, or ASCII (any other text is
+// converted first, see ConversionReason).
+std::string SettingsModel::WithTypes(const std::string& bytes) const {
+    if (!typesBody_) return bytes;
+    const checker::DecodedIni decoded = checker::DecodeIniFile(bytes);
+    const std::wstring text = ReplaceSectionBody(decoded.text, L"Types", *typesBody_);
+    if (decoded.encoding == checker::IniEncoding::Utf16Le) return Utf16LeWithBom(text);
+    std::string narrow = decoded.encoding == checker::IniEncoding::Utf8WithBom ? "\xEF\xBB\xBF" : "";
+    for (wchar_t c : text)
+        narrow += static_cast<char>(c);
+    return narrow;
 }
 
 std::wstring SettingsModel::ScratchFile(const wchar_t* stem, unsigned n) const {
@@ -206,7 +231,7 @@ void SettingsModel::Rebuild() {
     DWORD error = 0;
     size_t done = 0;
     WriteBytes(basePath_, base, CREATE_ALWAYS, error);
-    WriteBytes(viewPath_, base, CREATE_ALWAYS, error);
+    WriteBytes(viewPath_, WithTypes(base), CREATE_ALWAYS, error);
     ApplyWrites(viewPath_, changes_, done, error);
     DeleteFileW(oldBase.c_str());
     DeleteFileW(oldView.c_str());
@@ -218,6 +243,8 @@ void SettingsModel::Rebuild() {
     rowsStale_ = true;
     viewReport_.reset();
     defaultEditorRow_.reset();
+    types_.reset();
+    typeRows_.reset();
 }
 
 // The list and the default editor both take their status from it: one run of the checker per state.
@@ -317,6 +344,8 @@ const std::vector<EditorRow>& SettingsModel::Rows() {
     const std::wstring& report = ViewReport();
     {
         const checker::CheckScope scope(viewPath_);
+        // A type key of [Types] takes its application from [Editor] whatever UseTCExtensions says.
+        const std::set<std::wstring> types = config::TypeKeysOf(config::ReadTypeLines());
         for (EditorRow& row : rows_) {
             if (row.appKey.empty()) continue;
             // As the plugin reads the line: unquoted, cut to its buffer.
@@ -326,9 +355,9 @@ const std::vector<EditorRow>& SettingsModel::Rows() {
                                                         ? std::vector<std::wstring>{row.appKey}
                                                         : checker::CompositeItems(row.appKey);
             for (const std::wstring& item : items) {
-                // Extension keys are in lower case; the lookup serves this row when it reads its line.
-                const config::AppLookup lookup =
-                    config::LookUpApplication(checker::Lower(item), false, false);
+                // Keys are in lower case; the lookup serves this row when it reads its line.
+                const std::wstring key = checker::Lower(item);
+                const config::AppLookup lookup = config::LookUpKey({key, types.count(key) > 0}, false, false);
                 const bool fromEditor = lookup.source == config::AppSource::EditorKey ||
                                         lookup.source == config::AppSource::EditorComposite;
                 if (!fromEditor || lookup.appText != written) continue;
@@ -477,20 +506,25 @@ SettingsModel::SaveResult SettingsModel::Save(bool convert) {
     }
     const bool readEveryTime = Number(OptionKey(L"ReadOptionsEveryTime")) != 0;
     DWORD error = 0;
-    if (!conversion.empty()) {
-        if (!ReplaceWithBytes(file_.path, Utf16LeWithBom(decoded_.text), error)) {
-            result.error = L"cannot convert " + file_.path + L": " + win::SystemErrorText(error);
-            return result;
-        }
-        result.converted = true;
-    } else if (!exists_ && !WriteBytes(file_.path, BaseBytes(), CREATE_NEW, error)) {
+    // Converted, or with [Types] written whole: the file is replaced at once, so that a failure leaves
+    // it as it was; then the keys, one by one.
+    const std::string whole = WithTypes(BaseBytes());
+    if (!exists_ && !WriteBytes(file_.path, whole, CREATE_NEW, error)) {
         result.error = L"cannot make " + file_.path + L": " + win::SystemErrorText(error);
         return result;
     }
+    if (exists_ && whole != bytes_ && !ReplaceWithBytes(file_.path, whole, error)) {
+        result.error = (conversion.empty() ? L"cannot write " : L"cannot convert ") + file_.path + L": " +
+                       win::SystemErrorText(error);
+        return result;
+    }
+    result.converted = !conversion.empty();
+    const bool typesWritten = typesBody_.has_value();
     size_t done = 0;
     const bool ok = ApplyWrites(file_.path, changes_, done, error);
-    result.written = done;
+    result.written = done + (typesWritten ? 1 : 0);
     std::vector<KeyWrite> written(changes_.begin(), changes_.begin() + static_cast<std::ptrdiff_t>(done));
+    if (typesWritten) written.push_back({L"Types", L"", std::nullopt});
     std::vector<KeyWrite> left(changes_.begin() + static_cast<std::ptrdiff_t>(done), changes_.end());
     if (!ok) result.error = L"cannot write " + file_.path + L": " + win::SystemErrorText(error);
     result.saved = ok;
@@ -500,6 +534,140 @@ SettingsModel::SaveResult SettingsModel::Save(bool convert) {
     changes_ = left;
     if (!left.empty()) Rebuild();
     return result;
+}
+
+// The section as changed, else as the file holds it: not from the view, whose other changes the
+// platform's writer may have made it rewrite (Wine drops blank lines and blanks around "=").
+const TypesSection& SettingsModel::Types() {
+    if (!types_) {
+        int firstLine = 0;
+        types_ = SplitTypesSection(
+            typesBody_ ? *typesBody_
+                       : SectionBody(checker::DecodeIniFile(BaseBytes()).text, L"Types", firstLine)
+                             .value_or(std::vector<std::wstring>()));
+    }
+    return *types_;
+}
+
+const std::vector<SettingsModel::TypeRow>& SettingsModel::TypeRows() {
+    if (typeRows_) return *typeRows_;
+    std::vector<config::TypeLine> lines;
+    std::vector<TypeRow> rows;
+    const checker::CheckScope scope(viewPath_);
+    for (const TypesSection::Line& written : Types().lines) {
+        // As the plugin parses the line: masks and value split at the first "=".
+        const size_t eq = written.text.find(L'=');
+        lines.push_back(
+            config::ParseTypeLine(checker::Trim(written.text.substr(0, eq)),
+                                  eq == std::wstring::npos ? L"" : checker::Trim(written.text.substr(eq + 1)),
+                                  eq != std::wstring::npos));
+        const config::TypeLine& line = lines.back();
+        TypeRow row;
+        row.fields = FieldsOfTypeLine(written.text);
+        if (const std::optional<std::wstring> fault = checker::TypeLineFaultText(line)) {
+            row.status = checker::OneLine(*fault);
+            row.problem = true;
+        } else if (const std::optional<config::AppLookup> app = config::LookUpTypeApplication(line.type)) {
+            row.status = app->found ? app->appPath : checker::OneLine(app->message);
+            row.problem = !app->found;
+        } else {
+            row.status = L"[Editor] names no application for " + line.type +
+                         L": the files it takes go on by their extension";
+        }
+        rows.push_back(std::move(row));
+    }
+    for (const auto& [later, earlier] : config::ShadowedTypeLines(lines)) {
+        rows[later].status = L"never matches: line " + std::to_wstring(earlier + 1) +
+                             L" above has the same masks and no condition, and takes its files first";
+        rows[later].problem = true;
+    }
+    return typeRows_.emplace(std::move(rows));
+}
+
+void SettingsModel::ApplyTypes(const TypesSection& section) {
+    std::vector<std::wstring> body = JoinTypesSection(section);
+    int firstLine = 0;
+    const std::optional<std::vector<std::wstring>> base =
+        SectionBody(checker::DecodeIniFile(BaseBytes()).text, L"Types", firstLine);
+    // As the file holds it: no change. A section written anew holds no empty line at its end.
+    if (base ? *base == body : body.empty())
+        typesBody_.reset();
+    else
+        typesBody_ = std::move(body);
+    Rebuild();
+}
+
+std::wstring SettingsModel::PreviewTypeLine(const TypeFields& fields, const std::vector<std::wstring>& files,
+                                            int index) {
+    if (const std::optional<TypeFieldProblem> problem = ProblemWithTypeLine(fields)) return problem->text;
+    const TypeFields trimmed = FieldsOfTypeLine(TypeLineText(fields));
+    const config::TypeLine line = config::ParseTypeLine(
+        trimmed.masks, trimmed.type + (trimmed.conditions.empty() ? L"" : L" " + trimmed.conditions));
+    // The lines above it, which the plugin tries first.
+    std::vector<config::TypeLine> above;
+    const std::vector<TypesSection::Line>& lines = Types().lines;
+    for (size_t i = 0; i < lines.size() && (index < 0 || i < static_cast<size_t>(index)); ++i) {
+        const TypeFields f = FieldsOfTypeLine(lines[i].text);
+        above.push_back(config::ParseTypeLine(f.masks, f.type + L" " + f.conditions));
+    }
+    // Names of C:\Docs\ go by their name alone; the path of the others matters to the masks.
+    static const wchar_t* const kExamples[] = {L"Makefile",
+                                               L"Dockerfile.dev",
+                                               L"a.tar.gz",
+                                               L"app.min.js",
+                                               L"server.log",
+                                               L"server.log.1",
+                                               L"debug.log",
+                                               L"LICENSE",
+                                               L"C:\\Users\\me\\Projects\\notes.txt",
+                                               L"C:\\src\\app\\.git\\"};
+    std::wstring taken, first, left;
+    const auto add = [](std::wstring& list, const std::wstring& text) {
+        list += (list.empty() ? L"" : L", ") + text;
+    };
+    for (const std::wstring example : kExamples) {
+        const bool path = example.find(L'\\') != std::wstring::npos, folder = example.back() == L'\\';
+        const config::TypeSubject subject =
+            config::SubjectOf(path ? example : L"C:\\Docs\\" + example, folder);
+        const std::wstring name = folder ? L"the folder " + example : example;
+        if (!config::MasksMatch(line, subject)) {
+            add(left, name);
+            continue;
+        }
+        // A line above without conditions takes it whatever the file holds.
+        const auto before = std::find_if(above.begin(), above.end(), [&](const config::TypeLine& l) {
+            return l.Usable() && l.conditions.empty() && config::MasksMatch(l, subject);
+        });
+        if (before == above.end())
+            add(taken, name);
+        else
+            add(first, name + L" (line " + std::to_wstring(before - above.begin() + 1) + L")");
+    }
+    std::wstring text =
+        L"Of the examples, it takes: " + (taken.empty() ? L"none" : taken) +
+        (line.conditions.empty() || taken.empty() ? L"" : L" (if the file meets its conditions)");
+    if (!first.empty()) text += L"\nA line above takes first: " + first;
+    text += L"\nIt does not take: " + (left.empty() ? L"none" : left);
+    if (files.empty()) text += L"\nDrop files here, or choose Try files..., to see whether it takes them.";
+    for (const std::wstring& file : files) {
+        const uint8_t kind = FileExists(file);
+        std::wstring result;
+        if (kind == 0) {
+            result = L"does not exist";
+        } else if (!config::MasksMatch(line, config::SubjectOf(file, kind == 16))) {
+            result = L"not taken: its masks do not take it";
+        } else {
+            config::FileFacts facts(file);
+            const config::TypeSubject subject = config::SubjectOf(file, kind == 16);
+            const std::optional<size_t> before = config::FirstTakingLine(above, subject, facts);
+            result = before ? L"taken first by line " + std::to_wstring(*before + 1) + L" above"
+                     : config::ConditionsHold(line, kind == 16, facts) ? L"taken"
+                     : kind == 16 ? L"not taken: a folder meets no condition"
+                                  : L"not taken: its conditions do not hold";
+        }
+        text += L"\n" + file + L": " + result;
+    }
+    return text;
 }
 
 std::wstring SettingsModel::Report(const std::vector<std::wstring>& files) const {

@@ -51,7 +51,7 @@ class SettingsModel {
     void Set(const KnownKey& key, const std::wstring& value);
     void Apply(const std::vector<KeyWrite>& writes);
     const std::vector<KeyWrite>& Changes() const { return changes_; }
-    bool CanSave() const { return !changes_.empty() || !ConversionReason().empty(); }
+    bool CanSave() const { return ChangeCount() > 0 || !ConversionReason().empty(); }
 
     // The rows of [Editor] with their status: the path found, or what the checker reports for them.
     const std::vector<EditorRow>& Rows();
@@ -66,6 +66,23 @@ class SettingsModel {
         std::wstring text;        // lines ended by '\n'
     };
     Preview PreviewEntry(const EditorRow& before, const EntryFields& after, bool defaultEditor);
+
+    // Section [Types] as the view holds it, and its lines with their status: why the plugin skips a
+    // line, that an earlier one always takes its files first, or where the type's application is.
+    struct TypeRow {
+        TypeFields fields;
+        std::wstring status;
+        bool problem = false;
+    };
+    const TypesSection& Types();
+    const std::vector<TypeRow>& TypeRows();
+    // Puts section in place of the view's [Types]; it is written whole when saved.
+    void ApplyTypes(const TypesSection& section);
+    // Which of a few example names, and of files, the line of fields takes, and which the lines above
+    // it take first; index: its place in the section (-1: a new line, at the end).
+    std::wstring PreviewTypeLine(const TypeFields& fields, const std::vector<std::wstring>& files, int index);
+    // The changed keys, and [Types] as one change.
+    size_t ChangeCount() const { return changes_.size() + (typesBody_ ? 1 : 0); }
 
     // Whether another program changed (or removed, or made) the file since it was read.
     bool ChangedOnDisk() const;
@@ -89,6 +106,7 @@ class SettingsModel {
     std::wstring ScratchFile(const wchar_t* stem, unsigned n) const;
     std::wstring ExampleFile(const std::wstring& key, std::wstring& why) const;
     std::string BaseBytes() const;
+    std::string WithTypes(const std::string& bytes) const;
     bool IsNoChange(const KeyWrite& write) const;
     void FillStatus(EditorRow& row, const std::wstring& report, int paramsMode);
 
@@ -109,6 +127,10 @@ class SettingsModel {
     // Made when first asked for after each change of the view.
     std::optional<std::wstring> viewReport_;
     std::optional<EditorRow> defaultEditorRow_;
+    // The new body of [Types]; none while it is as the file holds it.
+    std::optional<std::vector<std::wstring>> typesBody_;
+    std::optional<TypesSection> types_;
+    std::optional<std::vector<TypeRow>> typeRows_;
 };
 
 } // namespace settings

@@ -6,6 +6,8 @@
 #define IDD_PAGE_GENERATED 102
 #define IDD_PAGE_CHECK 103
 #define IDD_ENTRY 104
+#define IDD_PAGE_TYPES 105
+#define IDD_TYPE 106
 
 #define IDC_HEADER 1001
 #define IDC_NOTE 1002
@@ -45,6 +47,29 @@
 #define IDC_WHERE 1311
 #define IDC_PREVIEW_LABEL 1312
 #define IDC_PREVIEW 1313
+
+#define IDC_TYPES_LABEL 1401
+#define IDC_TYPELIST 1402
+#define IDC_TYPE_STATUS 1403
+#define IDC_TYPE_ADD 1404
+#define IDC_TYPE_EDIT 1405
+#define IDC_TYPE_REMOVE 1406
+#define IDC_TYPE_UP 1407
+#define IDC_TYPE_DOWN 1408
+#define IDC_TYPES_NOTE 1409
+
+#define IDC_MASKS_LABEL 1501
+#define IDC_MASKS 1502
+#define IDC_MASKS_HINT 1503
+#define IDC_TYPE_LABEL 1504
+#define IDC_TYPE 1505
+#define IDC_TYPE_HINT 1506
+#define IDC_CONDITIONS_LABEL 1507
+#define IDC_CONDITIONS 1508
+#define IDC_CONDITIONS_HINT 1509
+#define IDC_TAKES_LABEL 1510
+#define IDC_TAKES 1511
+#define IDC_TYPE_TRY 1512
 
 // Controls made from the key table: this number plus four per key, plus the part.
 #define IDC_GENERATED 2000

@@ -8,6 +8,8 @@
 #include <uxtheme.h>
 
 #include <algorithm>
+#include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,7 +23,7 @@
 namespace settings {
 namespace {
 
-enum class PageKind { Applications, WhereItActs, Options, Hotkeys, Check };
+enum class PageKind { Applications, Types, WhereItActs, Options, Hotkeys, Check };
 
 struct PageInfo {
     PageKind kind;
@@ -31,12 +33,17 @@ struct PageInfo {
 
 const PageInfo kPages[] = {
     {PageKind::Applications, L"Applications", IDD_PAGE_APPS},
+    {PageKind::Types, L"Types", IDD_PAGE_TYPES},
     {PageKind::WhereItActs, L"Where it acts", IDD_PAGE_GENERATED},
     {PageKind::Options, L"Options", IDD_PAGE_GENERATED},
     {PageKind::Hotkeys, L"Hotkeys", IDD_PAGE_GENERATED},
     {PageKind::Check, L"Check", IDD_PAGE_CHECK},
 };
 constexpr int kPageCount = static_cast<int>(std::size(kPages));
+
+// The edit dialogs' previews wait for typing to pause: each one runs the checker over the settings.
+constexpr UINT_PTR kPreviewTimer = 1;
+constexpr UINT kPreviewDelayMs = 300;
 
 // Mnemonics of the main window's own buttons, which every page shares.
 const wchar_t kWindowMnemonics[] = L"sl";
@@ -55,7 +62,8 @@ struct Window {
     std::wstring saved; // what the last save said, until the next change
     size_t changesAtSave = 0;
     bool changedElsewhere = false;
-    int selectedRow = -1; // of the applications list, while another page is shown
+    int selectedRow = -1;  // of the applications list, while another page is shown
+    int selectedType = -1; // of the types list, likewise
 };
 
 int GeneratedId(size_t index, Part part) {
@@ -125,8 +133,8 @@ void OnSelectionChanged(Window& w) {
 
 // The status column takes the width the others leave, with room for a vertical scroll bar, so that the
 // list scrolls sideways only when the window is too narrow for its least width.
-void FitStatusColumn(HWND page) {
-    const HWND list = GetDlgItem(page, IDC_APPLIST);
+void FitStatusColumn(HWND page, int listId) {
+    const HWND list = GetDlgItem(page, listId);
     RECT inside;
     GetClientRect(list, &inside);
     int rest = inside.right;
@@ -136,6 +144,31 @@ void FitStatusColumn(HWND page) {
     ListView_SetColumnWidth(list, 3, std::max<int>(rest, DialogUnits(page, 0, 0, 100, 1).right));
 }
 
+// A report-style list of these columns (widths in dialog units), whole rows selected.
+void InitList(HWND page, int listId, std::initializer_list<std::pair<const wchar_t*, int>> columns) {
+    const HWND list = GetDlgItem(page, listId);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
+    int i = 0;
+    for (const auto& [title, width] : columns) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<wchar_t*>(title);
+        column.cx = DialogUnits(page, 0, 0, width, 1).right;
+        ListView_InsertColumn(list, i++, &column);
+    }
+}
+
+// A row of four texts at index.
+void AddListRow(HWND list, int index, std::array<std::wstring, 4> texts) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.pszText = texts[0].data();
+    ListView_InsertItem(list, &item);
+    for (int column = 1; column < 4; ++column)
+        ListView_SetItemText(list, index, column, texts[static_cast<size_t>(column)].data());
+}
+
 void FillApplications(Window& w) {
     const HWND list = GetDlgItem(w.page, IDC_APPLIST);
     const int selected =
@@ -143,24 +176,14 @@ void FillApplications(Window& w) {
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(list);
     int index = 0;
-    for (const EditorRow& row : w.model.Rows()) {
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = index;
-        std::wstring keys = row.keys;
-        item.pszText = keys.data();
-        ListView_InsertItem(list, &item);
-        std::wstring texts[] = {row.application, row.templateText, row.status};
-        for (int column = 1; column <= 3; ++column)
-            ListView_SetItemText(list, index, column, texts[column - 1].data());
-        ++index;
-    }
+    for (const EditorRow& row : w.model.Rows())
+        AddListRow(list, index++, {row.keys, row.application, row.templateText, row.status});
     if (selected >= 0 && selected < index) {
         ListView_SetItemState(list, selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         ListView_EnsureVisible(list, selected, FALSE);
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    FitStatusColumn(w.page);
+    FitStatusColumn(w.page, IDC_APPLIST);
     OnSelectionChanged(w);
 
     const EditorRow editor = w.model.DefaultEditorRow();
@@ -177,19 +200,8 @@ void FillApplications(Window& w) {
 }
 
 void InitApplications(Window& w) {
-    const HWND list = GetDlgItem(w.page, IDC_APPLIST);
-    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
-    const struct {
-        const wchar_t* title;
-        int width;
-    } columns[] = {{L"Extension keys", 64}, {L"Application", 130}, {L"Template", 70}, {L"Status", 140}};
-    for (int i = 0; i < 4; ++i) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<wchar_t*>(columns[i].title);
-        column.cx = DialogUnits(w.page, 0, 0, columns[i].width, 1).right;
-        ListView_InsertColumn(list, i, &column);
-    }
+    InitList(w.page, IDC_APPLIST,
+             {{L"Keys", 64}, {L"Application", 130}, {L"Template", 70}, {L"Status", 140}});
     FillApplications(w);
 }
 
@@ -208,7 +220,73 @@ void LayoutApplications(HWND page) {
     Place(page, IDC_DEFAULT_TEXT, DialogUnits(page, 10, groupTop + 13, s.cx - 102, 9));
     Place(page, IDC_DEFAULT_STATUS, DialogUnits(page, 10, groupTop + 24, s.cx - 102, 20));
     Place(page, IDC_DEFAULT_EDIT, DialogUnits(page, s.cx - 86, groupTop + 11, 76, 14));
-    FitStatusColumn(page);
+    FitStatusColumn(page, IDC_APPLIST);
+}
+
+// ---- The types page: the lines of [Types] in their order.
+
+int SelectedType(const Window& w) {
+    return ListView_GetNextItem(GetDlgItem(w.page, IDC_TYPELIST), -1, LVNI_SELECTED);
+}
+
+void OnTypeSelectionChanged(Window& w) {
+    // Disabling the focused button takes the focus away from it (to nobody): noted first.
+    const HWND focus = GetFocus();
+    const int selected = SelectedType(w);
+    const std::vector<SettingsModel::TypeRow>& rows = w.model.TypeRows();
+    const bool row = selected >= 0 && static_cast<size_t>(selected) < rows.size();
+    EnableWindow(GetDlgItem(w.page, IDC_TYPE_EDIT), row);
+    EnableWindow(GetDlgItem(w.page, IDC_TYPE_REMOVE), row);
+    EnableWindow(GetDlgItem(w.page, IDC_TYPE_UP), row && selected > 0);
+    EnableWindow(GetDlgItem(w.page, IDC_TYPE_DOWN), row && static_cast<size_t>(selected) + 1 < rows.size());
+    const std::wstring text = row ? L"Line " + std::to_wstring(selected + 1) + L", " +
+                                        TypeLineText(rows[static_cast<size_t>(selected)].fields) + L": " +
+                                        rows[static_cast<size_t>(selected)].status
+                                  : L"Select a line to read its whole status here.";
+    SetDlgItemTextW(w.page, IDC_TYPE_STATUS, text.c_str());
+    // A button just disabled (Move up at the top, Remove of the last line) gives the focus to the list.
+    if (focus && GetParent(focus) == w.page && !IsWindowEnabled(focus))
+        SendMessageW(w.page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(w.page, IDC_TYPELIST)), TRUE);
+}
+
+void SelectType(Window& w, int index) {
+    const HWND list = GetDlgItem(w.page, IDC_TYPELIST);
+    if (index < 0 || index >= ListView_GetItemCount(list)) return;
+    ListView_SetItemState(list, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(list, index, FALSE);
+}
+
+void FillTypes(Window& w, int select = -2) {
+    const HWND list = GetDlgItem(w.page, IDC_TYPELIST);
+    if (select == -2) select = ListView_GetItemCount(list) > 0 ? SelectedType(w) : w.selectedType;
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(list);
+    int index = 0;
+    for (const SettingsModel::TypeRow& row : w.model.TypeRows())
+        AddListRow(list, index++, {row.fields.masks, row.fields.type, row.fields.conditions, row.status});
+    SelectType(w, select);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    FitStatusColumn(w.page, IDC_TYPELIST);
+    OnTypeSelectionChanged(w);
+}
+
+void InitTypes(Window& w) {
+    InitList(w.page, IDC_TYPELIST, {{L"Masks", 110}, {L"Type", 50}, {L"Conditions", 60}, {L"Status", 140}});
+    FillTypes(w);
+}
+
+void LayoutTypes(HWND page) {
+    const SIZE s = ClientUnits(page);
+    const int noteTop = s.cy - 4 - 17, buttonsTop = noteTop - 4 - 14;
+    const int statusTop = buttonsTop - 4 - kStatusLineHeight;
+    Place(page, IDC_TYPES_LABEL, DialogUnits(page, 4, 4, s.cx - 8, 9));
+    Place(page, IDC_TYPELIST, DialogUnits(page, 4, 15, s.cx - 8, statusTop - 3 - 15));
+    Place(page, IDC_TYPE_STATUS, DialogUnits(page, 4, statusTop, s.cx - 8, kStatusLineHeight));
+    const int buttons[] = {IDC_TYPE_ADD, IDC_TYPE_EDIT, IDC_TYPE_REMOVE, IDC_TYPE_UP, IDC_TYPE_DOWN};
+    for (int i = 0; i < 5; ++i)
+        Place(page, buttons[i], DialogUnits(page, 4 + 54 * i + (i >= 3 ? 4 : 0), buttonsTop, 50, 14));
+    Place(page, IDC_TYPES_NOTE, DialogUnits(page, 4, noteTop, s.cx - 8, 17));
+    FitStatusColumn(page, IDC_TYPELIST);
 }
 
 // ---- The pages made from the key table.
@@ -486,7 +564,7 @@ void RefreshWindow(Window& w) {
     else if (!w.model.Exists())
         note = L"Saving makes the file, as UTF-16 LE with a byte-order mark.";
     SetDlgItemTextW(w.dialog, IDC_NOTE, note.c_str());
-    const size_t changes = w.model.Changes().size();
+    const size_t changes = w.model.ChangeCount();
     std::wstring status;
     if (!w.saved.empty() && changes == w.changesAtSave)
         status = w.saved;
@@ -503,6 +581,7 @@ void RefreshPage(Window& w) {
     if (!w.page) return;
     switch (kPages[w.pageIndex].kind) {
     case PageKind::Applications: FillApplications(w); break;
+    case PageKind::Types: FillTypes(w); break;
     case PageKind::Check: FillCheck(w); break;
     default: FillGenerated(w); break;
     }
@@ -538,6 +617,7 @@ void LayoutWindow(Window& w) {
 // Pages whose lists grow with the window need room for a few lines of them, in dialog units.
 constexpr SIZE kApplicationsLeast = {300, 15 + 30 + 3 + kStatusLineHeight + 4 + 14 + 6 + 50 + 4};
 constexpr SIZE kCheckLeast = {4 + 3 * 64, 15 + 40 + 5 + 14 + 4};
+constexpr SIZE kTypesLeast = {4 + 5 * 54 + 4, 15 + 30 + 3 + kStatusLineHeight + 4 + 14 + 4 + 17 + 4};
 
 // The least window size at which no page's controls overlap or are cut: the pages made from the key
 // table are as large as their layout, the others as large as their least. Zero before the tabs exist.
@@ -548,7 +628,7 @@ SIZE MinimumTrackSize(HWND dialog) {
     static const SIZE page = [] {
         SIZE least = kApplicationsLeast;
         for (const SIZE need :
-             {kCheckLeast, LayOutGenerated(PageKind::WhereItActs).units,
+             {kCheckLeast, kTypesLeast, LayOutGenerated(PageKind::WhereItActs).units,
               LayOutGenerated(PageKind::Options).units, LayOutGenerated(PageKind::Hotkeys).units}) {
             least.cx = std::max(least.cx, need.cx);
             least.cy = std::max(least.cy, need.cy);
@@ -588,6 +668,7 @@ void ShowPage(Window& w, int index) {
     if (w.page) {
         if (kPages[w.pageIndex].kind == PageKind::Applications)
             w.selectedRow = ListView_GetNextItem(GetDlgItem(w.page, IDC_APPLIST), -1, LVNI_SELECTED);
+        if (kPages[w.pageIndex].kind == PageKind::Types) w.selectedType = SelectedType(w);
         DestroyWindow(w.page);
         w.page = nullptr;
     }
@@ -638,7 +719,7 @@ bool SaveChanges(Window& w) {
     }
     w.saved = std::wstring(result.saved ? L"Saved" : L"Saved in part") +
               (result.converted ? L", as UTF-16 LE. " : L". ") + result.effect;
-    w.changesAtSave = w.model.Changes().size();
+    w.changesAtSave = w.model.ChangeCount();
     w.changedElsewhere = false;
     w.report = w.model.Report({});
     Refresh(w);
@@ -646,7 +727,7 @@ bool SaveChanges(Window& w) {
 }
 
 void CloseWindow(Window& w) {
-    if (!w.model.Changes().empty()) {
+    if (w.model.ChangeCount() > 0) {
         const std::wstring text = L"Save the changes to " + w.model.File().path + L"?";
         switch (
             MessageBoxW(w.dialog, text.c_str(), L"Tolvanier settings", MB_YESNOCANCEL | MB_ICONQUESTION)) {
@@ -659,6 +740,8 @@ void CloseWindow(Window& w) {
     }
     DestroyWindow(w.dialog);
 }
+
+} // namespace
 
 std::vector<std::wstring> PickFiles(HWND owner) {
     std::wstring buffer(65536, L'\0');
@@ -677,7 +760,7 @@ std::vector<std::wstring> PickFiles(HWND owner) {
     return files;
 }
 
-void OnDropFiles(Window& w, HDROP drop) {
+std::vector<std::wstring> DroppedFiles(HDROP drop) {
     std::vector<std::wstring> files;
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
@@ -686,7 +769,47 @@ void OnDropFiles(Window& w, HDROP drop) {
         files.push_back(name);
     }
     DragFinish(drop);
-    if (!files.empty()) ShowReport(w, files);
+    return files;
+}
+
+namespace {
+
+void OnDropFiles(Window& w, HDROP drop) {
+    if (const std::vector<std::wstring> files = DroppedFiles(drop); !files.empty()) ShowReport(w, files);
+}
+
+// The line at index moved by step (-1 up, 1 down), with the comment lines above it.
+void MoveType(Window& w, int step) {
+    const int from = SelectedType(w);
+    TypesSection section = w.model.Types();
+    const int to = from + step;
+    if (from < 0 || to < 0 || static_cast<size_t>(to) >= section.lines.size()) return;
+    std::swap(section.lines[static_cast<size_t>(from)], section.lines[static_cast<size_t>(to)]);
+    w.model.ApplyTypes(section);
+    Refresh(w);
+    FillTypes(w, to);
+}
+
+void RemoveType(Window& w) {
+    const int index = SelectedType(w);
+    TypesSection section = w.model.Types();
+    if (index < 0 || static_cast<size_t>(index) >= section.lines.size()) return;
+    // Its comment lines stay, above the line that follows (or at the end).
+    auto line = section.lines.begin() + index;
+    std::vector<std::wstring>& next = line + 1 != section.lines.end() ? (line + 1)->above : section.tail;
+    next.insert(next.begin(), line->above.begin(), line->above.end());
+    section.lines.erase(line);
+    w.model.ApplyTypes(section);
+    Refresh(w);
+    FillTypes(w, std::min(index, static_cast<int>(section.lines.size()) - 1));
+}
+
+void EditType(Window& w, bool add) {
+    const int index = add ? -1 : SelectedType(w);
+    if (!add && index < 0) return;
+    if (!EditTypeLine(w.instance, w.dialog, w.model, index)) return;
+    Refresh(w);
+    FillTypes(w, add ? static_cast<int>(w.model.Types().lines.size()) - 1 : index);
 }
 
 void EditSelected(Window& w) {
@@ -709,6 +832,11 @@ void OnPageCommand(Window& w, int id, int code) {
     case IDC_DEFAULT_EDIT:
         if (EditEntry(w.instance, w.dialog, w.model, nullptr, true)) Refresh(w);
         return;
+    case IDC_TYPE_ADD: EditType(w, true); return;
+    case IDC_TYPE_EDIT: EditType(w, false); return;
+    case IDC_TYPE_REMOVE: RemoveType(w); return;
+    case IDC_TYPE_UP: MoveType(w, -1); return;
+    case IDC_TYPE_DOWN: MoveType(w, 1); return;
     case IDC_TRY:
         if (const std::vector<std::wstring> files = PickFiles(w.dialog); !files.empty()) ShowReport(w, files);
         return;
@@ -722,6 +850,15 @@ void OnPageCommand(Window& w, int id, int code) {
 }
 
 bool OnPageNotify(Window& w, const NMHDR& n) {
+    if (n.idFrom == IDC_TYPELIST) {
+        if (n.code == NM_DBLCLK)
+            EditType(w, false);
+        else if (n.code == LVN_KEYDOWN && reinterpret_cast<const NMLVKEYDOWN&>(n).wVKey == VK_DELETE)
+            RemoveType(w);
+        else if (n.code == LVN_ITEMCHANGED && (reinterpret_cast<const NMLISTVIEW&>(n).uChanged & LVIF_STATE))
+            OnTypeSelectionChanged(w);
+        return true;
+    }
     if (n.idFrom != IDC_APPLIST) return false;
     if (n.code == NM_DBLCLK) {
         EditSelected(w);
@@ -744,6 +881,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
         EnableThemeDialogTexture(page, ETDT_ENABLETAB);
         switch (kPages[w->pageIndex].kind) {
         case PageKind::Applications: InitApplications(*w); break;
+        case PageKind::Types: InitTypes(*w); break;
         case PageKind::Check: FillCheck(*w); break;
         default: InitGenerated(*w); break;
         }
@@ -752,6 +890,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
         if (!w) return FALSE;
         if (kPages[w->pageIndex].kind == PageKind::Applications) LayoutApplications(page);
         if (kPages[w->pageIndex].kind == PageKind::Check) LayoutCheck(page);
+        if (kPages[w->pageIndex].kind == PageKind::Types) LayoutTypes(page);
         return TRUE;
     case WM_COMMAND:
         if (w) OnPageCommand(*w, LOWORD(wParam), HIWORD(wParam));
@@ -827,7 +966,7 @@ INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         case IDC_SAVE: SaveChanges(*w); return TRUE;
         case IDC_RELOAD: {
             std::wstring error;
-            if (!w->model.Changes().empty() &&
+            if (w->model.ChangeCount() > 0 &&
                 MessageBoxW(dialog, L"Read the file again and drop the unsaved changes?",
                             L"Tolvanier settings", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
                 return TRUE;
@@ -859,10 +998,13 @@ INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 // Enter in the list edits its selected row. Taken before the dialog manager, which sends Enter to the
 // default button, and which under Wine keeps a button of the page as the default once it had the focus.
 bool EditByEnter(Window& w, const MSG& msg) {
-    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN || !w.page ||
-        msg.hwnd != GetDlgItem(w.page, IDC_APPLIST))
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN || !w.page) return false;
+    if (msg.hwnd == GetDlgItem(w.page, IDC_APPLIST))
+        EditSelected(w);
+    else if (msg.hwnd == GetDlgItem(w.page, IDC_TYPELIST))
+        EditType(w, false);
+    else
         return false;
-    EditSelected(w);
     return true;
 }
 
@@ -900,6 +1042,33 @@ int RunSettingsWindow(HINSTANCE instance, SettingsModel& model, int show) {
         DispatchMessageW(&msg);
     }
     return 0;
+}
+
+std::wstring DialogItemText(HWND dialog, int id) {
+    const HWND item = GetDlgItem(dialog, id);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void PreviewSoon(HWND dialog) {
+    SetTimer(dialog, kPreviewTimer, kPreviewDelayMs, nullptr);
+}
+
+bool OnPreviewTimerOrDensity(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
+                             const std::function<void()>& preview) {
+    if (message == WM_TIMER && wParam == kPreviewTimer) {
+        KillTimer(dialog, kPreviewTimer);
+        preview();
+        return true;
+    }
+    if (message == WM_DPICHANGED) {
+        const RECT* r = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(dialog, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return true;
+    }
+    return false;
 }
 
 bool AskForFiles(HWND owner, const wchar_t* title, const wchar_t* filter, const std::wstring& initialFolder,

@@ -65,6 +65,13 @@ const struct {
      L"[Options] quickview (line 3): the key is written a second time (first at "
      L"line 2): only the first counts"},
     {"[Options]\n[options]\nQuickView=1", L"[options] (line 2): the section is written a second time"},
+    {"[Types]\n*.x=ma.ke", L"[Types] *.x (line 2): the type \"ma.ke\" holds other characters than letters"},
+    {"[Types]\nMakefile", L"[Types] Makefile (line 2): the line gives no type after \"=\""},
+    {"[Types]\n|*.bak=t", L"no mask before \"=\""},
+    {"[Types]\n*.log|a|b=t", L"a second \"|\": the plugin skips the line"},
+    {"[Types]\n*.log=t size>50MB", L"\"size>50MB\" is no size condition: the plugin skips the line"},
+    {"[Types]\n*.log=t large", L"\"large\" is no condition"},
+    {"[Types]\n*.log=log_params", L"holds \"_params\""},
 };
 
 } // namespace
@@ -86,10 +93,26 @@ TEST(CheckerText, TheGuidesExamplesGiveNoFalseProblem) {
         ini += "[Editor]\n";
         for (const auto& line : example.editor)
             ini += WideToUtf8(line) + "\n";
+        ini += "[Types]\n";
+        for (const auto& line : example.types)
+            ini += WideToUtf8(line) + "\n";
         const std::wstring report = ProblemsOf(ini);
         const bool faulty = std::string(example.name) == "QuotesAroundThePlaceholderDouble";
         EXPECT_EQ(report.empty(), !faulty) << example.name << "\n" << WideToUtf8(report);
     }
+}
+
+// In [Types] every line counts in order; one that an earlier line without conditions always takes
+// first is worth a note.
+TEST(CheckerText, TypesLinesOfTheSameMasksAreNoMistakeUnlessTheyNeverMatch) {
+    const TextFindings found = FindTextProblems(
+        ParseIni(L"[Types]\n*.log=big size>50M\n*.LOG=log\n*.log = other text\n; note\n*.log;*.log=x\n"));
+    EXPECT_TRUE(found.problems.empty());
+    ASSERT_EQ(found.notes.size(), 2u);
+    EXPECT_EQ(FormatProblem(found.notes[0]),
+              L"[Types] *.log (line 4): the line never matches: line 3 before it has the same masks and no "
+              L"condition, and the first line that takes a file decides");
+    EXPECT_EQ(found.notes[1].line, 6);
 }
 
 TEST(CheckerText, KeyNamesAndEncodings) {
@@ -302,6 +325,39 @@ TEST_F(CheckerRun, SystemAssociationsAsTheFallbackAndTheMenu) {
         << WideToUtf8(menu);
     std::wstring error;
     EXPECT_FALSE(ParseArguments({L"--choose", L"--system", file}, error));
+}
+
+// For each file, the [Types] line that took it and its type key, in a selection and in the menu.
+TEST_F(CheckerRun, TheTypesLineThatTookEachFile) {
+    Ini("[HotKeys]\nChooseAppFromLister_key=115\n[Types]\n; comment\n*.tar.gz=tgz\nMakefile;*.mk=make\n"
+        "*.=bad type!\n[Editor]\nmake=" +
+        WideToUtf8(app) + "\nmake_params=-f %1\n");
+    const std::wstring makefile = File(L"Makefile"), tgz = File(L"a.tar.gz");
+    int status = -1;
+    const std::wstring load = Run({L"--ini", dir / L"Tolvanier.ini", makefile, tgz}, status);
+    EXPECT_EQ(status, 1) << "the faulty line is a problem";
+    EXPECT_TRUE(
+        Has(load, L"\n  " + makefile +
+                      L" (no extension; [Types] line 2 of 3 (file line 6) \"Makefile;*.mk=make\": type key "
+                      L"make)\n  " +
+                      tgz +
+                      L" (extension key gz; [Types] line 1 of 3 (file line 5) \"*.tar.gz=tgz\": type key "
+                      L"tgz, which [Editor] names no application for, so the extension key decides)\n"))
+        << WideToUtf8(load);
+    EXPECT_TRUE(Has(load, L"\ntype key make, 1 name:\n  application from [Editor] make=" + app +
+                              L"\n  found: " + app + L"\n  template from [Editor] make_params=-f %1\n"))
+        << WideToUtf8(load);
+    EXPECT_TRUE(Has(load, L"\nproblem: [Types] *. (line 7): \"type!\" is no condition")) << WideToUtf8(load);
+    EXPECT_TRUE(Has(load, L"\nstart: " + Quoted(app) + L" -f " + Quoted(makefile) + L"\n"))
+        << WideToUtf8(load);
+    const std::wstring menu = Run({L"--ini", dir / L"Tolvanier.ini", L"--choose", makefile}, status);
+    EXPECT_TRUE(Has(menu, L"\"Makefile;*.mk=make\": type key make)\n  1. viewapp (the first hotkey's "
+                          L"application): " +
+                              app + L"\n     start: " + Quoted(app) + L" -f " + Quoted(makefile) + L"\n"))
+        << WideToUtf8(menu);
+    // The system's side knows no type keys.
+    const std::wstring system = Run({L"--ini", dir / L"Tolvanier.ini", L"--system", makefile}, status);
+    EXPECT_FALSE(Has(system, L"type key")) << WideToUtf8(system);
 }
 
 // The checker is not the file manager: the file manager's folder is searched when it is told it.

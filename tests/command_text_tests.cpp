@@ -6,6 +6,7 @@
 
 #include "config/command_text.h"
 #include "config/commands.h"
+#include "config/file_types.h"
 #include "config/open_with.h"
 #include "config/program_search.h"
 #include "shared/command_line.h"
@@ -250,7 +251,9 @@ struct Composer {
     std::vector<std::wstring> lookups, templateRequests;
 
     config::AppResolver Resolver() {
-        return [&](const std::wstring& ext) -> std::optional<ResolvedApp> {
+        return [&](const GroupKey& key) -> std::optional<ResolvedApp> {
+            // A type key resolved in [Editor] reads "key+" here.
+            const std::wstring ext = key.key + (key.typeInEditor ? L"+" : L"");
             lookups.push_back(ext);
             auto it = apps.find(ext);
             if (it == apps.end()) return std::nullopt;
@@ -344,4 +347,205 @@ TEST(Composition, NamesThatDoNotFitOneLineAreSpreadOverSeveral) {
               (std::vector<std::wstring>{L"\"app\" -x \"a.t\" -y", L"\"app\" -x \"b.t\" \"c.t\" -y",
                                          L"\"app\" -x \"d.t\" \"e.t\" -y"}));
     EXPECT_TRUE(c.Run({{std::wstring(40, L'L') + L".t"}}, 1, 2, limit).empty());
+}
+
+// Names with type keys group and resolve by them; a type key resolved in [Editor] (UseTCExtensions=1)
+// stays apart from the extension key of the same text.
+TEST(Composition, TypeKeysTakeThePlaceOfExtensionKeys) {
+    Composer c;
+    c.apps[L"make"] = {L"M", false};
+    c.apps[L"log"] = {L"L", false};
+    c.apps[L"log+"] = {L"E", false};
+    c.apps[L"c"] = {L"M", false};
+    c.templates[L"1|make|0"] = L"-f %1";
+    const GroupKey make{L"make"}, log{L"log"};
+    std::vector<ExistingName> names = {{L"b.c"},
+                                       {L"Makefile", false, make},
+                                       {L"a.log"},
+                                       {L"server.log.1", false, log},
+                                       {L"x.mk", false, make}};
+    EXPECT_EQ(c.Run(names, 1, 1),
+              (std::vector<std::wstring>{L"\"M\" \"b.c\"", L"\"L\" \"a.log\" \"server.log.1\"",
+                                         L"\"M\" -f \"Makefile\" \"x.mk\""}));
+    EXPECT_EQ(c.lookups, (std::vector<std::wstring>{L"c", L"log", L"make"}));
+    EXPECT_EQ(c.Run(names, 1, 0), (std::vector<std::wstring>{L"\"L\" \"a.log\" \"server.log.1\"",
+                                                             L"\"M\" \"b.c\" \"Makefile\" \"x.mk\""}))
+        << "one command per application, with the template of its first key (c)";
+
+    c.lookups.clear();
+    names[3].key->typeInEditor = true;
+    EXPECT_EQ(c.Run(names, 1, 1),
+              (std::vector<std::wstring>{L"\"M\" \"b.c\"", L"\"L\" \"a.log\"", L"\"E\" \"server.log.1\"",
+                                         L"\"M\" -f \"Makefile\" \"x.mk\""}));
+    EXPECT_EQ(c.lookups, (std::vector<std::wstring>{L"c", L"log", L"log+", L"make"}));
+}
+
+namespace {
+
+// Facts of a file that count how often each is asked.
+struct CountedFacts : FileFactsSource {
+    std::optional<uint64_t> size;
+    FileContent content = FileContent::Text;
+    int sizeAsked = 0, contentAsked = 0;
+    std::optional<uint64_t> Size() override { return ++sizeAsked, size; }
+    FileContent Content() override { return ++contentAsked, content; }
+};
+
+TypeLine Line(const std::wstring& text) {
+    const size_t eq = text.find(L'=');
+    return ParseTypeLine(text.substr(0, eq), eq == std::wstring::npos ? L"" : text.substr(eq + 1),
+                         eq != std::wstring::npos);
+}
+
+bool Takes(const std::wstring& line, const std::wstring& name, bool isDirectory = false) {
+    const TypeLine parsed = Line(line);
+    EXPECT_TRUE(parsed.Usable()) << testing_support::WideToUtf8(line);
+    return MasksMatch(parsed, SubjectOf(name, isDirectory));
+}
+
+} // namespace
+
+TEST(TypeMasks, WildcardsCaseAnchoringPathsFoldersAndExclusions) {
+    const struct {
+        const wchar_t* line;
+        const wchar_t* name;
+        bool isDirectory;
+        bool takes;
+    } cases[] = {
+        {L"*.log=t", L"C:\\d\\server.LOG", false, true},
+        {L"*.log=t", L"C:\\d\\server.log.1", false, false},
+        {L"*.log.?=t", L"C:\\d\\server.log.1", false, true},
+        {L"*.log.?=t", L"C:\\d\\server.log.12", false, false},
+        {L"?.c=t", L"C:\\d\\ab.c", false, false},
+        {L"Makefile=t", L"C:\\d\\makefile", false, true},
+        {L"Makefile=t", L"C:\\Makefile\\x.c", false, false},
+        {L" Dockerfile ; Dockerfile.* =t", L"C:\\d\\Dockerfile.dev", false, true},
+        {L"*.tar.gz=t", L"C:\\d\\backup.TAR.GZ", false, true},
+        {L"*.=t", L"C:\\d.x\\LICENSE", false, true},
+        {L"*.=t", L"C:\\d\\name.", false, true},
+        {L"*.=t", L"C:\\d\\.bashrc", false, false},
+        {L"*.=t", L"C:\\d\\a.txt", false, false},
+        {L"*\\bin\\*.=t", L"C:\\x\\BIN\\tool", false, true},
+        {L"*\\bin\\*.=t", L"C:\\x\\bin\\tool.exe", false, false},
+        {L"*\\Projects\\*.txt=t", L"C:\\Users\\me\\projects\\sub\\n.TXT", false, true},
+        {L"*\\Projects\\*.txt=t", L"C:\\Users\\me\\Projects.old\\n.txt", false, false},
+        {L"*\\Projects\\*.txt=t", L"C:/Users/me/Projects/n.txt", false, true},
+        {L"*.txt=t", L"C:\\d\\folder.txt", true, false},
+        {L"*.git\\=t", L"C:\\src\\.git", true, true},
+        {L"*.git\\=t", L"C:\\src\\.git\\", true, true},
+        {L"*.git\\=t", L"C:\\src\\.git", false, false},
+        {L"*\\=t", L"C:\\src", true, true},
+        {L"*=t", L"C:\\src", true, false},
+        {L"*.log|debug*=t", L"C:\\d\\Debug.log", false, false},
+        {L"*.log|debug*=t", L"C:\\debug\\app.log", false, true},
+        {L"*.log|*\\tmp\\*;x*=t", L"C:\\TMP\\a.log", false, false},
+        {L"*\\B\u00dcRO\\*=t", L"C:\\b\u00fcro\\a.txt", false, true},
+        {L"\u0414\u041e\u041a*=t", L"C:\\d\\\u0434\u043e\u043a.txt", false, true},
+        {L"\u0130*=t", L"C:\\d\\i.txt", false, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Takes(c.line, c.name, c.isDirectory), c.takes)
+            << testing_support::WideToUtf8(c.line) << " / " << testing_support::WideToUtf8(c.name);
+    EXPECT_TRUE(GlobMatches(L"a*b*c", L"aXbYbZc"));
+    EXPECT_FALSE(GlobMatches(L"a*b*c", L"aXbYbZ"));
+    EXPECT_TRUE(GlobMatches(L"**", L""));
+    EXPECT_FALSE(GlobMatches(L"?", L""));
+}
+
+TEST(TypeLines, TheGrammarAndWhyALineIsSkipped) {
+    const struct {
+        const wchar_t* line;
+        TypeLineFault fault;
+        const wchar_t* type;
+        const wchar_t* faultWord;
+    } cases[] = {
+        {L"Makefile;GNUmakefile;*.mk=make", TypeLineFault::None, L"make", L""},
+        {L"*.log=BigLog  size>50M", TypeLineFault::None, L"biglog", L""},
+        {L"=make", TypeLineFault::NoMask, L"", L""},
+        {L"|*.bak=x", TypeLineFault::NoMask, L"", L""},
+        {L" ; . ;\\=x", TypeLineFault::NoMask, L"", L""},
+        {L"a|b|c=x", TypeLineFault::SecondBar, L"", L""},
+        {L"*.x=", TypeLineFault::NoType, L"", L""},
+        {L"*.x", TypeLineFault::NoType, L"", L""},
+        {L"*.x=ma.ke", TypeLineFault::TypeCharacters, L"ma.ke", L"ma.ke"},
+        {L"*.x=\u00e9t\u00e9", TypeLineFault::TypeCharacters, L"\u00e9t\u00e9", L"\u00e9t\u00e9"},
+        {L"*.x=log_params", TypeLineFault::TemplateType, L"log_params", L"log_params"},
+        {L"*.x=t big", TypeLineFault::UnknownCondition, L"t", L"big"},
+        {L"*.x=t size>50MB", TypeLineFault::MalformedSize, L"t", L"size>50MB"},
+        {L"*.x=t size > 5", TypeLineFault::MalformedSize, L"t", L"size"},
+        {L"*.x=t size>=5", TypeLineFault::MalformedSize, L"t", L"size>=5"},
+        {L"*.x=t size>K", TypeLineFault::MalformedSize, L"t", L"size>K"},
+        {L"*.x=t size<99999999999G", TypeLineFault::MalformedSize, L"t", L"size<99999999999G"},
+    };
+    for (const auto& c : cases) {
+        const TypeLine line = Line(c.line);
+        EXPECT_EQ(line.fault, c.fault) << testing_support::WideToUtf8(c.line);
+        EXPECT_EQ(line.type, c.type) << testing_support::WideToUtf8(c.line);
+        EXPECT_EQ(line.faultWord, c.faultWord) << testing_support::WideToUtf8(c.line);
+    }
+    const TypeLine line = Line(L"*.log=t TEXT Size<1k size>3G binary");
+    ASSERT_TRUE(line.Usable());
+    ASSERT_EQ(line.conditions.size(), 4u);
+    EXPECT_EQ(line.conditions[0].kind, ConditionKind::SizeBelow) << "sizes come first";
+    EXPECT_EQ(line.conditions[0].bytes, 1024u);
+    EXPECT_EQ(line.conditions[1].bytes, 3ull << 30);
+    EXPECT_EQ(line.conditions[2].kind, ConditionKind::Text);
+
+    const std::vector<TypeLine> section = ParseTypeSection(
+        Section({L"; a comment", L"*.log = log", L"noequals", L"*.LOG=other text", L"*.log;*.log=third"}));
+    ASSERT_EQ(section.size(), 4u);
+    EXPECT_EQ(section[0].place, 1);
+    EXPECT_EQ(section[2].place, 3);
+    EXPECT_EQ(section[0].masks, L"*.log");
+    EXPECT_EQ(ShadowedTypeLines(section), (std::vector<std::pair<size_t, size_t>>{{2, 0}, {3, 0}}))
+        << "masks compare as sets; a faulty line is skipped";
+    EXPECT_TRUE(ShadowedTypeLines({Line(L"*.log=a size>1"), Line(L"*.log=b")}).empty())
+        << "a line with conditions shadows none";
+}
+
+TEST(TypeLines, ConditionsCheapestFirstEachFactAskedOnceAndTheFirstTakingLineDecides) {
+    const std::vector<TypeLine> lines = {Line(L"*.log=big size>50M"), Line(L"*.log=bad size>"),
+                                         Line(L"*.log=textual text"), Line(L"*.log=raw binary"),
+                                         Line(L"*.log=log")};
+    const TypeSubject log = SubjectOf(L"C:\\d\\a.log", false);
+    CountedFacts small;
+    small.size = 10;
+    EXPECT_EQ(FirstTakingLine(lines, log, small), 2u);
+    EXPECT_EQ(small.contentAsked, 1);
+    CountedFacts big;
+    big.size = 60ull << 20;
+    EXPECT_EQ(FirstTakingLine(lines, log, big), 0u);
+    EXPECT_EQ(big.contentAsked, 0) << "a line is taken before its content is needed";
+    CountedFacts unreadable;
+    unreadable.content = FileContent::Unreadable;
+    EXPECT_EQ(FirstTakingLine(lines, log, unreadable), 4u) << "no size, neither text nor binary";
+    CountedFacts binary;
+    binary.size = 1;
+    binary.content = FileContent::Binary;
+    EXPECT_EQ(FirstTakingLine(lines, log, binary), 3u);
+    CountedFacts folder;
+    EXPECT_FALSE(ConditionsHold(Line(L"*=t size<1G"), true, folder)) << "a folder meets no condition";
+    EXPECT_EQ(folder.sizeAsked, 0);
+    CountedFacts none;
+    EXPECT_FALSE(FirstTakingLine(lines, SubjectOf(L"C:\\d\\a.txt", false), none));
+    EXPECT_EQ(none.sizeAsked + none.contentAsked, 0) << "conditions only after the masks matched";
+    CountedFacts limit;
+    limit.size = 1024;
+    EXPECT_FALSE(ConditionsHold(Line(L"*=t size>1K"), false, limit));
+    EXPECT_FALSE(ConditionsHold(Line(L"*=t size<1K"), false, limit));
+}
+
+TEST(TypeLines, TextIsAByteOrderMarkOrNoControlByteButTabsLineEndsFormFeedAndEscape) {
+    const auto text = [](const std::string& bytes) {
+        return IsTextSample(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    };
+    EXPECT_TRUE(text(""));
+    EXPECT_TRUE(text("plain\tline\r\n\f\x1b[1m\x7f\x80\xff"));
+    EXPECT_FALSE(text(std::string("a\0b", 3)));
+    EXPECT_FALSE(text("a\x01"));
+    EXPECT_FALSE(text("\x0b"));
+    EXPECT_TRUE(text(std::string("\xEF\xBB\xBF\x00", 4)));
+    EXPECT_TRUE(text(std::string("\xFF\xFEx\x00", 4)));
+    EXPECT_TRUE(text(std::string("\xFE\xFF\x00x", 4)));
+    EXPECT_TRUE(text(std::string(kTypeSampleBytes, 'x') + '\0')) << "only the first 4,096 bytes count";
 }

@@ -12,6 +12,7 @@
 #include "tests/support/message_boxes.h"
 #include "tests/support/test_support.h"
 #include "tests/support/viewing_session.h"
+#include "win/handles.h"
 #include "win/paths.h"
 #include "win/text.h"
 
@@ -176,4 +177,73 @@ TEST_F(Commands, NamesBeyondTheCommandLineLimitAreSpreadOverLines) {
         seen.insert(seen.end(), args.begin() + 2, args.end() - 1);
     }
     EXPECT_EQ(seen, names) << "every name once, whole, in order";
+}
+
+// [Types] over real files: masks, sizes and content decide the type key; a type [Editor] has no
+// application for, and the system's side, keep the extension key.
+TEST_F(Commands, TypesGiveKeysByMasksSizeAndContentAndNeverTakeAChoiceAway) {
+    const std::wstring R = tools + L"\\tolvr.exe";
+    ASSERT_TRUE(CopyFileW(ViewAppPath().c_str(), R.c_str(), FALSE));
+    WriteIni(L"[Options]\r\nDefaultEditor=" + R +
+             L"\r\n[Types]\r\nMakefile;*.mk=make\r\n*.log=big size>50M\r\n*.log.?=log\r\n*.=plain text\r\n"
+             L"*.=raw binary\r\n*.tar.gz=tgz\r\n*.git\\=repo size>0\r\n*.tolvzt=make\r\n[Editor]\r\nmake=" +
+             P + L"\r\nmake_params=-f %1\r\nlog,plain=" + Q + L"\r\nbig,raw=" + P + L"\r\n");
+    const std::wstring makefile = Touch(L"Makefile"), rotated = Touch(L"server.log.1"),
+                       license = Touch(L"LICENSE"), small = Touch(L"small.log"), tgz = Touch(L"a.tar.gz"),
+                       notes = Touch(L"notes.tolvzt"), big = dir / L"big.log", blob = dir / L"blob",
+                       locked = Touch(L"locked"), repo = dir / L".git";
+    ASSERT_TRUE(WriteTextFile(blob, std::string("\x7f"
+                                                "ELF\0\x01",
+                                                6)));
+    CreateDirectoryW(repo.c_str(), nullptr);
+    {
+        // 60 MB that take no room where the file system keeps files sparse.
+        const win::UniqueFile file(
+            CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        LARGE_INTEGER size{};
+        size.QuadPart = 60ll << 20;
+        ASSERT_TRUE(SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get()));
+    }
+    // A file another program holds is neither text nor binary.
+    const win::UniqueFile held(
+        CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    const auto line = [](const std::wstring& app, const std::wstring& args) {
+        return Quoted(app) + L" " + args;
+    };
+    MessageBoxCatcher catcher;
+    EXPECT_EQ(Build({makefile, rotated, license, blob, big, small, tgz, locked, repo}, 1),
+              (std::vector<std::wstring>{
+                  line(R, Quoted(locked)), line(R, Quoted(repo)), line(P, Quoted(big)), line(R, Quoted(tgz)),
+                  line(Q, Quoted(rotated) + L" " + Quoted(small)), line(P, L"-f " + Quoted(makefile)),
+                  line(Q, Quoted(license)), line(P, Quoted(blob))}))
+        << "by key: \"\", :dir, big, gz (tgz names no application), log, make, plain, raw";
+
+    // The first hotkey takes the type; the second keeps the extension, whose association names Q.
+    SetRegistryText(L".tolvzt", L"TolvZtFile");
+    SetRegistryText(L"TolvZtFile\\shell\\open\\command", Quoted(Q) + L" \"%1\"");
+    std::vector<std::wstring> lines;
+    GetCommandsList({notes}, lines, true, false);
+    GetCommandsList({notes}, lines, true, true);
+    EXPECT_EQ(lines, (std::vector<std::wstring>{line(P, L"-f " + Quoted(notes)), line(Q, Quoted(notes))}));
+    RemoveRegistryKey(L".tolvzt");
+    RemoveRegistryKey(L"TolvZtFile");
+
+    // With the host's [Extensions], a type's application still comes from [Editor], kept apart from
+    // the extension key of the same text.
+    ASSERT_TRUE(WriteTextFile(dir / L"wincmd.ini", WideToUtf8(L"[Extensions]\r\nlog=" + R + L"\r\n")));
+    win::CopyTo(TCIniName, dir / L"wincmd.ini");
+    TolvanierOptions.UseTCExtensions = true;
+    EXPECT_EQ(Build({rotated, small}, 1),
+              (std::vector<std::wstring>{line(R, Quoted(small)), line(Q, Quoted(rotated))}));
+    TolvanierOptions.UseTCExtensions = false;
+    TCIniName[0] = L'\0';
+
+    // A type without an application leaves the extension key's choice: none, with IfIsExtOnly=1.
+    TolvanierOptions.IfIsExtOnly = true;
+    EXPECT_TRUE(Build({tgz}, 0).empty());
+    lines.clear();
+    GetCommandsList({tgz}, lines, true, false);
+    EXPECT_EQ(lines, (std::vector<std::wstring>{line(R, Quoted(tgz))}));
+    EXPECT_TRUE(catcher.Texts().empty());
 }

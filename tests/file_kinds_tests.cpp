@@ -298,10 +298,10 @@ struct CommandsFromListings : FileKindsOnDisk {
         for (const auto& name : names)
             if (const uint8_t kind = FileExists(name)) existing.push_back({name, kind == 16});
         // The lookups as the builder makes them.
-        config::AppResolver resolve = [](const std::wstring& ext) -> std::optional<config::ResolvedApp> {
+        config::AppResolver resolve = [](const config::GroupKey& key) -> std::optional<config::ResolvedApp> {
             wchar_t appPath[kAppPathCapacity];
             bool usedDefaultEditor = false;
-            if (!GetAssociatedAppByExt(ext.c_str(), appPath, false, false, usedDefaultEditor))
+            if (!GetAssociatedAppByExt(key.key.c_str(), appPath, false, false, usedDefaultEditor))
                 return std::nullopt;
             return config::ResolvedApp{appPath, usedDefaultEditor};
         };
@@ -352,8 +352,9 @@ TEST_F(CommandsFromListings, EachConfigurationValueIsReadOncePerCall) {
     std::vector<std::wstring> lines;
     unsigned long long before = config::IniPlatformReads();
     GetCommandsList(names, lines, false, false);
-    // One direct read per key, the section once, the template of the application's first key once.
-    EXPECT_EQ(config::IniPlatformReads() - before, 10u + 1u + 1u);
+    // One direct read per key, [Editor] and [Types] once each, the template of the application's first
+    // key once.
+    EXPECT_EQ(config::IniPlatformReads() - before, 10u + 2u + 1u);
     ASSERT_EQ(lines.size(), 1u);
 
     // Per-file grouping asks for the same template once per file: one read.
@@ -363,7 +364,7 @@ TEST_F(CommandsFromListings, EachConfigurationValueIsReadOncePerCall) {
     lines.clear();
     before = config::IniPlatformReads();
     GetCommandsList(names, lines, false, false);
-    EXPECT_EQ(config::IniPlatformReads() - before, 10u + 1u + 1u + 9u)
+    EXPECT_EQ(config::IniPlatformReads() - before, 10u + 2u + 1u + 9u)
         << "e1..e9 have no template of their own";
     EXPECT_EQ(lines.size(), 15u);
 }

@@ -16,6 +16,7 @@ struct GuideExample {
     std::vector<std::wstring> files;      // viewed or selected, in selection order
     std::vector<std::wstring> commands;   // as the guide shows them
     bool inSample;                        // the [Editor] lines are commented examples of the sample
+    std::vector<std::wstring> types = {}; // lines of [Types], each a commented example of the sample
 };
 
 inline const std::wstring kPdf = LR"(pdf=%ProgramFiles%\PDF Viewer\pdfview.exe)";
@@ -107,6 +108,17 @@ inline const std::vector<GuideExample>& Examples() {
          {LR"(C:\Docs\notes.txt)"},
          {LR"("C:\Tools\Editor\editor.exe " "C:\Docs\notes.txt")"},
          false},
+        // Without its 60 MB: big.log goes to log all the same, as the guide says.
+        {"TypesBeyondTheExtension",
+         {},
+         {LR"(make,docker,log,plain=C:\Tools\Editor\editor.exe)", LR"(biglog=C:\Tools\BigView\bigview.exe)"},
+         {},
+         {LR"(C:\Docs\Makefile)", LR"(C:\Docs\server.log.1)", LR"(C:\Docs\big.log)", LR"(C:\Docs\LICENSE)"},
+         {LR"("C:\Tools\Editor\editor.exe" "C:\Docs\server.log.1" "C:\Docs\big.log" "C:\Docs\Makefile" "C:\Docs\LICENSE")"},
+         false,
+         {LR"(Makefile;GNUmakefile;*.mk=make)", LR"(Dockerfile;Dockerfile.*=docker)",
+          LR"(*.tar.gz;*.tgz=tgz)", LR"(*.log.?;*.log|debug*=log)", LR"(*.log=biglog size>50M)",
+          LR"(*\Projects\*.txt=projtxt)", LR"(*.=plain text)", LR"(*.git\=repo)"}},
     };
     return examples;
 }

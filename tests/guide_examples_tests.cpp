@@ -58,12 +58,13 @@ struct GuideFixture : testing::Test {
     std::wstring savedWindir = EnvOrEmpty(L"WINDIR");
 
     void SetUp() override {
-        for (const wchar_t* folder : {L"Tools", L"Tools\\ImageView", L"Tools\\Editor", L"Tools\\Browser",
-                                      L"Program Files", L"Program Files\\PDF Viewer", L"Windows", L"Docs"})
+        for (const wchar_t* folder :
+             {L"Tools", L"Tools\\ImageView", L"Tools\\Editor", L"Tools\\Browser", L"Tools\\BigView",
+              L"Program Files", L"Program Files\\PDF Viewer", L"Windows", L"Docs"})
             ASSERT_TRUE(CreateDirectoryW((dir / folder).c_str(), nullptr));
-        for (const wchar_t* app :
-             {L"Tools\\ImageView\\imageview.exe", L"Tools\\Editor\\editor.exe", L"Tools\\Browser\\browse.exe",
-              L"Program Files\\PDF Viewer\\pdfview.exe", L"Windows\\notepad.exe"})
+        for (const wchar_t* app : {L"Tools\\ImageView\\imageview.exe", L"Tools\\Editor\\editor.exe",
+                                   L"Tools\\Browser\\browse.exe", L"Tools\\BigView\\bigview.exe",
+                                   L"Program Files\\PDF Viewer\\pdfview.exe", L"Windows\\notepad.exe"})
             ASSERT_TRUE(CopyFileW(ViewAppPath().c_str(), (dir / app).c_str(), FALSE));
         SetEnv(L"ProgramFiles", (dir / L"Program Files").c_str());
         SetEnv(L"WINDIR", (dir / L"Windows").c_str());
@@ -91,6 +92,9 @@ struct GuideFixture : testing::Test {
         ini += L"[Editor]\r\n";
         for (const auto& line : example.editor)
             ini += Real(line) + L"\r\n";
+        ini += L"[Types]\r\n";
+        for (const auto& line : example.types)
+            ini += line + L"\r\n";
         EXPECT_TRUE(WriteTextFile(dir / L"Tolvanier.ini", WideToUtf8(ini)));
         win::CopyTo(OptionsIniName, dir / L"Tolvanier.ini");
         if (!example.extensions.empty()) {

@@ -161,14 +161,15 @@ TEST(SampleIni, NamesExactlyTheKeysOfEachSectionWithTheirDefaults) {
         for (const auto& [key, value] : keys)
             EXPECT_TRUE(seen.count(key)) << "missing key: " << WideToUtf8(key);
     }
-    // [Editor] holds only commented examples, and there is no other section.
+    // [Editor] and [Types] hold only commented examples, and there is no other section.
     EXPECT_TRUE(SectionEntries(SamplePath(), L"Editor").empty());
+    EXPECT_TRUE(SectionEntries(SamplePath(), L"Types").empty());
     wchar_t names[1024] = {};
     const DWORD n = GetPrivateProfileSectionNamesW(names, 1024, SamplePath().c_str());
     std::vector<std::wstring> sections;
     for (DWORD i = 0; i < n && names[i] != L'\0'; i += static_cast<DWORD>(sections.back().size()) + 1)
         sections.emplace_back(names + i);
-    EXPECT_EQ(sections, (std::vector<std::wstring>{L"Options", L"HotKeys", L"Editor", L"TCPos"}));
+    EXPECT_EQ(sections, (std::vector<std::wstring>{L"Options", L"HotKeys", L"Editor", L"Types", L"TCPos"}));
 }
 
 TEST(SampleIni, IsUtf16WithWindowsLineEndsInTheBuildAsInTheSourceAndChecksClean) {
@@ -219,9 +220,14 @@ TEST(SampleIni, TheGuideAndTheSampleShowTheCheckedExamples) {
         lines.insert(lines.end(), example.editor.begin(), example.editor.end());
         lines.insert(lines.end(), example.extensions.begin(), example.extensions.end());
         lines.insert(lines.end(), example.commands.begin(), example.commands.end());
+        lines.insert(lines.end(), example.types.begin(), example.types.end());
         for (const auto& line : lines) {
             const std::string text = WideToUtf8(line);
             EXPECT_NE(guide.find(text), std::string::npos) << "readme.txt lacks: " << text;
+        }
+        for (const auto& line : example.types) {
+            const std::string text = WideToUtf8(line);
+            EXPECT_NE(sample.find("\n;" + text + "\n"), std::string::npos) << "the sample lacks: ;" << text;
         }
         if (!example.inSample) continue;
         for (const auto& line : example.editor) {

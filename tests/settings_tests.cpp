@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "checker/check.h"
+#include "config/file_types.h"
 #include "config/ini.h"
 #include "config/options.h"
 #include "settings/entries.h"
@@ -132,6 +133,48 @@ TEST(SettingsRows, TheDialogRefusesWhatThePluginWouldNeverMatch) {
             EXPECT_NE(problem.value_or(L"").find(c.says), std::wstring::npos)
                 << WideToUtf8(c.fields.keys) << ": " << WideToUtf8(problem.value_or(L"(accepted)"));
     }
+}
+
+// [Types] is spliced into the file's text whole; a line's comment lines move with it; the dialog
+// refuses what the plugin would skip and names the field.
+TEST(SettingsRows, TypesLinesMoveWithTheirCommentsAndTheSectionIsSplicedWhole) {
+    const std::wstring text =
+        L"[Options]\r\n[Types]\r\n; head\r\na=1\r\n\r\n; of b\r\nb=2\r\n; tail\r\n[Editor]\r\nx=y\r\n";
+    int first = 0;
+    const std::optional<std::vector<std::wstring>> body = SectionBody(text, L"types", first);
+    ASSERT_TRUE(body);
+    EXPECT_EQ(first, 3);
+    TypesSection section = SplitTypesSection(*body);
+    ASSERT_EQ(section.lines.size(), 2u);
+    EXPECT_EQ(section.head, std::vector<std::wstring>{L"; head"});
+    EXPECT_EQ(section.lines[1].above, (std::vector<std::wstring>{L"", L"; of b"}));
+    EXPECT_EQ(JoinTypesSection(section), *body);
+    std::swap(section.lines[0], section.lines[1]);
+    EXPECT_EQ(ReplaceSectionBody(text, L"Types", JoinTypesSection(section)),
+              L"[Options]\r\n[Types]\r\n; head\r\n\r\n; of b\r\nb=2\r\na=1\r\n; tail\r\n[Editor]\r\nx=y\r\n");
+    EXPECT_EQ(ReplaceSectionBody(L"[Options]", L"Types", {L"a=1"}), L"[Options]\r\n[Types]\r\na=1\r\n");
+    EXPECT_EQ(ReplaceSectionBody(L"[Types]\nold=1", L"Types", {L"new=1"}), L"[Types]\nnew=1\r\n");
+    EXPECT_FALSE(SectionBody(L"[Editor]\r\n", L"Types", first));
+
+    const struct {
+        TypeFields fields;
+        std::optional<TypeField> field;
+    } cases[] = {{{L"Makefile;*.mk", L"make", L"size<1M text"}, std::nullopt},
+                 {{L"a|b|c", L"t", L""}, TypeField::Masks},
+                 {{L"*.x=y", L"t", L""}, TypeField::Masks},
+                 {{L"*.x", L"ma ke", L""}, TypeField::Type},
+                 {{L"*.x", L"m.k", L""}, TypeField::Type},
+                 {{L"*.x", L"t", L"big"}, TypeField::Conditions},
+                 {{L"*.x", L"t", L"a\nb"}, TypeField::Conditions}};
+    for (const auto& c : cases) {
+        const std::optional<TypeFieldProblem> problem = ProblemWithTypeLine(c.fields);
+        EXPECT_EQ(problem ? std::optional(problem->field) : std::nullopt, c.field)
+            << WideToUtf8(c.fields.masks);
+    }
+    EXPECT_EQ(TypeLineText({L" *.log ", L"biglog", L" size>50M "}), L"*.log=biglog size>50M");
+    const TypeFields fields = FieldsOfTypeLine(L"*.log = biglog  size>50M text");
+    EXPECT_EQ(fields.type, L"biglog");
+    EXPECT_EQ(fields.conditions, L"size>50M text");
 }
 
 TEST(SettingsText, HotkeysMnemonicsAndWhatASaveTakesEffectOn) {
@@ -410,6 +453,63 @@ TEST_F(SettingsModelTest, AnotherProgramsChangeIsNeverOverwrittenSilently) {
     EXPECT_FALSE(model.ChangedOnDisk());
 }
 
+// The lines of [Types] with what the plugin makes of them; a new order is written whole, with every
+// comment line, and the rest of the file stays.
+TEST_F(SettingsModelTest, TypesAreWrittenWholeInTheirNewOrderWithTheirComments) {
+    const std::wstring types = L"[Types]\r\n; the types\r\nMakefile=make\r\n; rotated logs\r\n*.log.?=log\r\n"
+                               L"*.tar.gz=tgz size<\r\nMAKEFILE=other\r\n*.bak=bak\r\n";
+    Open(std::wstring(kSample) + L"make,log=" + app + L"\r\n" + types + L"[TCPos]\r\nSearchTextTop=114\r\n");
+    const std::vector<SettingsModel::TypeRow>& rows = model.TypeRows();
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0].status, app);
+    EXPECT_TRUE(rows[2].problem && rows[2].status.find(L"\"size<\" is no size condition") == 0)
+        << WideToUtf8(rows[2].status);
+    EXPECT_TRUE(rows[3].problem && rows[3].status.find(L"never matches: line 1 above") == 0)
+        << WideToUtf8(rows[3].status);
+    EXPECT_EQ(rows[4].status.find(L"[Editor] names no application for bak"), 0u)
+        << WideToUtf8(rows[4].status);
+    // A line of [Editor] for type keys is used with UseTCExtensions=1 too.
+    model.Set(Key(L"UseTCExtensions"), L"1");
+    EXPECT_EQ(model.Rows().back().status, app);
+    model.Set(Key(L"UseTCExtensions"), L"0");
+
+    // Which files a line takes, and which a line above takes first.
+    ASSERT_TRUE(WriteTextFile(dir / L"a.log.1", "x"));
+    const std::wstring preview = model.PreviewTypeLine({L"*.log*", L"logs", L""}, {dir / L"a.log.1"}, -1);
+    EXPECT_NE(
+        preview.find(L"it takes: server.log, debug.log\nA line above takes first: server.log.1 (line 2)"),
+        std::wstring::npos)
+        << WideToUtf8(preview);
+    EXPECT_NE(preview.find(dir / L"a.log.1: taken first by line 2 above"), std::wstring::npos)
+        << WideToUtf8(preview);
+
+    TypesSection section = model.Types();
+    std::swap(section.lines[0], section.lines[1]);
+    section.lines.push_back({{}, L"*.mk=make"});
+    model.ApplyTypes(section);
+    EXPECT_EQ(model.ChangeCount(), 1u);
+    model.ApplyTypes(model.Types()); // the same again is still one change
+    EXPECT_EQ(model.ChangeCount(), 1u);
+    model.Set(Key(L"QuickView"), L"1");
+    const SettingsModel::SaveResult saved = model.Save(false);
+    ASSERT_TRUE(saved.saved) << WideToUtf8(saved.error);
+    EXPECT_NE(saved.effect.find(L"In effect at once: [Types]."), std::wstring::npos)
+        << WideToUtf8(saved.effect);
+    const std::wstring text = FileText();
+    EXPECT_NE(text.find(L"[Types]\r\n; the types\r\n; rotated logs\r\n*.log.?=log\r\nMakefile=make\r\n"
+                        L"*.tar.gz=tgz size<\r\nMAKEFILE=other\r\n*.bak=bak\r\n*.mk=make\r\n[TCPos]"),
+              std::wstring::npos)
+        << WideToUtf8(text);
+    EXPECT_NE(text.find(L"QuickView=1"), std::wstring::npos);
+    EXPECT_EQ(model.ChangeCount(), 0u);
+    // The plugin reads the section as saved, in that order.
+    const std::vector<config::TypeLine> read =
+        config::ParseTypeSection(config::IniReadSection(ini.c_str(), L"Types"));
+    ASSERT_EQ(read.size(), 6u);
+    EXPECT_EQ(read[0].type, L"log");
+    EXPECT_EQ(read[5].masks, L"*.mk");
+}
+
 // Whatever the controls let the user pick, the checker finds nothing wrong in what is written: every
 // flag off and on, each value of each drop-down, each hotkey with every set of modifiers, and off.
 TEST_F(SettingsModelTest, EveryValueTheWindowWritesIsCleanToTheChecker) {
@@ -531,6 +631,14 @@ bool WaitForText(HWND control, const std::wstring& part, DWORD timeoutMs) {
         else
             Sleep(50);
     return true;
+}
+
+bool WaitForFocus(DWORD thread, HWND control) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    for (int i = 0; i < 50; ++i, Sleep(50))
+        if (GetGUIThreadInfo(thread, &info) && info.hwndFocus == control) return true;
+    return false;
 }
 
 bool WaitForClosed(HWND window) {
@@ -717,6 +825,52 @@ TEST_F(SettingsWindowTest, TheSelectedRowsWholeStatusEnterEditsDeleteRemoves) {
     EXPECT_NE(text.find(L"txt=" + app), std::wstring::npos) << WideToUtf8(text);
 }
 
+// The page of [Types]: a line added through its dialog (refused first as the checker would skip it),
+// moved up, and saved whole with the comment lines.
+TEST_F(SettingsWindowTest, ATypesLineAddedThroughItsDialogMovedUpAndSaved) {
+    ASSERT_TRUE(WriteUtf16File(ini, Sample() + L"make=" + app + L"\r\n[Types]\r\n; logs\r\n*.log=log\r\n"));
+    Start();
+    NextPage(IDC_TYPELIST);
+    EXPECT_EQ(Send(Control(IDC_TYPELIST), LVM_GETITEMCOUNT, 0), 1);
+    PostMessageW(GetParent(Control(IDC_TYPE_ADD)), WM_COMMAND, MAKEWPARAM(IDC_TYPE_ADD, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(Control(IDC_TYPE_ADD)));
+    const HWND dialog = FindProcessWindow(process.processId, L"New type", 10000);
+    ASSERT_NE(dialog, nullptr) << "no dialog";
+    SetText(GetDlgItem(dialog, IDC_MASKS), L"Makefile;*.mk");
+    SetText(GetDlgItem(dialog, IDC_TYPE), L"make");
+    SetText(GetDlgItem(dialog, IDC_CONDITIONS), L"small");
+    EXPECT_TRUE(WaitForText(GetDlgItem(dialog, IDC_TAKES), L"\"small\" is no condition", 10000))
+        << WideToUtf8(TextOf(GetDlgItem(dialog, IDC_TAKES)));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    const HWND box = FindProcessWindow(process.processId, L"Tolvanier settings", 10000, window);
+    ASSERT_NE(box, nullptr) << "the line was not refused";
+    EXPECT_NE(TextOf(GetDlgItem(box, 0xFFFF)).find(L"\"small\" is no condition"), std::wstring::npos);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitForClosed(box));
+    EXPECT_TRUE(WaitForFocus(process.threadId, GetDlgItem(dialog, IDC_CONDITIONS)))
+        << "the field to mend has the focus";
+    SetText(GetDlgItem(dialog, IDC_CONDITIONS), L"text");
+    EXPECT_TRUE(WaitForText(GetDlgItem(dialog, IDC_TAKES), L"it takes: Makefile (if the file meets", 10000))
+        << WideToUtf8(TextOf(GetDlgItem(dialog, IDC_TAKES)));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(WaitForClosed(dialog));
+    EXPECT_TRUE(WaitForText(Control(IDC_TYPE_STATUS), L"Line 2, Makefile;*.mk=make text: " + app, 5000))
+        << WideToUtf8(TextOf(Control(IDC_TYPE_STATUS)));
+    StatusSays(L"1 unsaved change");
+
+    // Moved to the top, its button is disabled: the focus goes to the list.
+    Send(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(IDC_TYPE_UP)), TRUE);
+    Notify(IDC_TYPE_UP, BN_CLICKED);
+    EXPECT_TRUE(WaitForText(Control(IDC_TYPE_STATUS), L"Line 1, Makefile", 5000));
+    EXPECT_TRUE(WaitForFocus(process.threadId, Control(IDC_TYPELIST)));
+    Save();
+    StatusSays(L"Saved. In effect at once: [Types].");
+    // The comment lines above the first line stay at the top.
+    EXPECT_NE(FileText().find(L"[Types]\r\n; logs\r\nMakefile;*.mk=make text\r\n*.log=log\r\n"),
+              std::wstring::npos)
+        << WideToUtf8(FileText());
+}
+
 // A check box, a drop-down and the hotkey boxes write the plugin's values; the window says when each
 // takes effect, and the checker finds the result clean.
 TEST_F(SettingsWindowTest, OptionsAndHotkeysWriteWhatThePluginReads) {
@@ -726,6 +880,7 @@ TEST_F(SettingsWindowTest, OptionsAndHotkeysWriteWhatThePluginReads) {
     ASSERT_TRUE(WriteUtf16File(ini, sample));
     Start();
 
+    NextPage(IDC_TYPELIST);
     NextPage(GeneratedId(L"QuickView", kMain));
     NextPage(GeneratedId(L"ListerState", kSecond));
     // The window opens as large as its tallest page: nothing of it is cut before any resizing.
@@ -785,6 +940,7 @@ TEST_F(SettingsWindowTest, OptionsAndHotkeysWriteWhatThePluginReads) {
 TEST_F(SettingsWindowTest, ARefusedSaveWritesNothing) {
     ASSERT_TRUE(WriteUtf16File(ini, Sample()));
     Start();
+    NextPage(IDC_TYPELIST);
     NextPage(GeneratedId(L"QuickView", kMain));
     Tick(L"QuickView");
     StatusSays(L"1 unsaved change");
@@ -845,6 +1001,7 @@ TEST_F(SettingsWindowTest, TheControlsFollowTheWindowsSize) {
     for (size_t i = 1; i < std::size(small); ++i)
         EXPECT_LE(small[i - 1].bottom, small[i].top) << "overlap at the least size, control " << i;
     // The tallest page made from the key table fits whole.
+    NextPage(IDC_TYPELIST);
     NextPage(GeneratedId(L"QuickView", kMain));
     NextPage(GeneratedId(L"ReadOptionsEveryTime", kMain));
     const RECT page = RectOf(GetParent(Control(GeneratedId(L"ReadOptionsEveryTime", kMain))));

@@ -197,9 +197,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<TemplateRequest> requests;
     const std::vector<std::wstring> lines = config::ComposeCommandLines(
         names, paramsMode, byExtMode,
-        [&](const std::wstring& key) {
-            lookups.push_back(key);
-            return standIns.Resolve(key);
+        [&](const config::GroupKey& key) {
+            lookups.push_back(key.key);
+            return standIns.Resolve(key.key);
         },
         [&](int mode, const std::wstring& key, bool flag) {
             requests.push_back({mode, key, flag});

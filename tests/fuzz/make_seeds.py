@@ -115,6 +115,22 @@ SEEDS = {
         "utf16-no-bom": "[Options]\r\nQuickView=1\r\n".encode("utf-16-le"),
         "ansi": b"[Editor]\r\ntxt=C:\\B\xfcro\\ed.exe\r\n",
         "truncated-utf8": b"[Editor]\ntxt=\xe2\x82",
+        "types": (
+            b"[Types]\r\nMakefile;*.mk=make\r\n*.log=biglog size>50M\r\n*.log=log\r\n*.log=x size>5MB\r\n"
+            b"a|b|c=t\r\n=t\r\n*.x=m.k\r\n*.y=log_params\r\nnoequals\r\n"
+        ),
+    },
+    "types_fuzz": {
+        # flags (folder, content, size), the name, then the section's lines
+        "the-examples": units(0x0A0 | 8, "C:\\Docs\\server.log.1\0",
+                              "Makefile;GNUmakefile;*.mk=make\nDockerfile;Dockerfile.*=docker\n"
+                              "*.tar.gz;*.tgz=tgz\n*.log.?;*.log|debug*=log\n*.log=biglog size>50M\n"
+                              "*\\Projects\\*.txt=projtxt\n*.=plain text\n*.git\\=repo"),
+        "folder": units(1, "C:\\src\\.git\\\0", "*.git\\=repo\n*=all\n*\\=folders size<1"),
+        "no-extension": units(2, "C:\\d.x\\LICENSE.\0", "*.=plain text\n*.=raw binary\n*.=other"),
+        "faults": units(0, "x\0", "a|b|c=t\n=t\n*.x=ma.ke\n*.x=t size>50MB\n*.x=t big\n; comment\n*=ok"),
+        "cases": units(0, "C:\\B\u00dcRO\\\u0414\u041e\u041a.TXT\0", "*\\b\u00fcro\\\u0434\u043e\u043a.*=t"),
+        "stars": units(0, "a" * 60 + "b\0", "*a*a*a*a*a*a*a*c=t\n?*?*?*b=u"),
     },
 }
 
