@@ -614,8 +614,8 @@ class Demo {
             [&](HWND box, const CaughtBox&) {
                 copyGoneAtMessage = !Exists(copy);
                 if (options_.waitAtMoments) {
-                    // The application that view started comes up after the message, above it: for the
-                    // picture, the message is brought up again.
+                    // The application the view of later.txt starts comes up after the message and above
+                    // it: for the picture, the message is brought up again.
                     WaitUntil(kSettleMs,
                               [] { return FindShownWindow(kViewAppClass, L"later.txt - ") != nullptr; });
                     PumpMessages(300);

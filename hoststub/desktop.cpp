@@ -1,5 +1,7 @@
 #include "hoststub/desktop.h"
 
+#include <algorithm>
+
 #include "win/clock.h"
 #include "win/handles.h"
 
@@ -24,6 +26,13 @@ std::vector<HWND> OwnVisibleWindows(const wchar_t* className) {
         if (pid == GetCurrentProcessId() && IsWindowVisible(w)) windows.push_back(w);
     }
     return windows;
+}
+
+// A window's whole text (a message box's text may hold a long path).
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<size_t>(std::max(GetWindowTextLengthW(window), 0)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
 }
 
 // The first of them to show up within timeoutMs; null if none did.
@@ -88,15 +97,8 @@ double MenuDriver::SeenAtMs() {
 }
 
 CaughtBox ReadMessageBox(HWND box) {
-    CaughtBox seen;
-    wchar_t text[4096] = L"";
-    GetDlgItemTextW(box, 0xFFFF, text, 4096); // the box's text is its static control of ID -1
-    seen.text = text;
-    wchar_t caption[256] = L"";
-    GetWindowTextW(box, caption, 256);
-    seen.caption = caption;
-    seen.owner = GetWindow(box, GW_OWNER);
-    return seen;
+    constexpr int kTextId = 0xFFFF; // the box's text is its static control of ID -1
+    return {WindowText(box), WindowText(GetDlgItem(box, kTextId)), GetWindow(box, GW_OWNER)};
 }
 
 void PressOk(HWND box) {
