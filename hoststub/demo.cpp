@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,8 +76,8 @@ std::vector<std::wstring> LinesOf(const std::string& text) {
     return lines;
 }
 
-// The lines of a UTF-8 text file (the applications' log, the settings as written).
-std::vector<std::wstring> ReadLines(const std::wstring& path) {
+// A file's bytes; empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& path) {
     const win::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string bytes;
@@ -84,11 +85,29 @@ std::vector<std::wstring> ReadLines(const std::wstring& path) {
     DWORD got = 0;
     while (file && ReadFile(file.Get(), chunk, sizeof(chunk), &got, nullptr) && got > 0)
         bytes.append(chunk, got);
-    return LinesOf(bytes);
+    return bytes;
+}
+
+// The lines of a UTF-8 text file (the applications' log, the settings as written).
+std::vector<std::wstring> ReadLines(const std::wstring& path) {
+    return LinesOf(ReadFileBytes(path));
 }
 
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The files of a folder (not its subfolders) deleted: what an earlier run left there.
+void DeleteFilesIn(const std::wstring& folder) {
+    WIN32_FIND_DATAW found{};
+    const win::UniqueFind find(FindFirstFileW((folder + L"*").c_str(), &found));
+    for (bool more = static_cast<bool>(find); more; more = FindNextFileW(find.Get(), &found))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileW((folder + found.cFileName).c_str());
+}
+
+std::wstring NameOf(const std::wstring& path) {
+    return path.substr(path.find_last_of(L'\\') + 1);
 }
 
 std::wstring Quoted(const std::wstring& s) {
@@ -213,8 +232,10 @@ class Demo {
             &Demo::Selection,          // the files selected in the focused panel
             &Demo::FindFiles,          // from the Find Files dialog: its search text to the clipboard
             &Demo::CopyFromArchive,    // the hidden viewer of a copy from an archive, closed afterwards
+            &Demo::ChangedCopy,        // a change saved in such a copy, kept as its viewer closes
             &Demo::HotKey,             // a viewer the plugin left open, and its first hotkey
             &Demo::SystemAssociation,  // an unconfigured type in its associated program
+            &Demo::Types,              // names the extension does not tell apart, typed by [Types]
             &Demo::MenuOfApplications, // the third hotkey's menu
             &Demo::DefaultEditor,      // nothing configured, nothing associated
             &Demo::CheckerReport,      // the checker on these settings
@@ -252,9 +273,10 @@ class Demo {
     DemoOptions options_;
     std::wstring exeDir_ = win::DirectoryOf(win::ModuleFileName(nullptr));
     std::wstring dir_ = exeDir_ + L"demo\\";
-    std::wstring files_ = dir_ + L"files\\";   // the user's folder, in the left panel
-    std::wstring plugin_ = dir_ + L"plugin\\"; // where the plugin is installed, in the right panel
-    std::wstring temp_ = dir_ + L"tmp\\";      // the file manager's temporary folder
+    std::wstring files_ = dir_ + L"files\\";     // the user's folder, in the left panel
+    std::wstring plugin_ = dir_ + L"plugin\\";   // where the plugin is installed, in the right panel
+    std::wstring temp_ = dir_ + L"tmp\\";        // the file manager's temporary folder
+    std::wstring changed_ = dir_ + L"changed\\"; // where the plugin keeps changed copies from archives
     std::wstring viewApp_ = exeDir_ + L"viewapp.exe";
     std::wstring planView_ = dir_ + L"apps\\planview.exe"; // the test application under another name
     std::wstring appLog_ = dir_ + L"started.log";
@@ -287,25 +309,27 @@ class Demo {
         return happened;
     }
 
-    // The plugin's settings for every step: the applications of [Editor], the hotkeys the steps press.
+    // The plugin's settings for every step: the applications of [Editor] and the types of [Types] they
+    // name, the hotkeys the steps press, where changed copies are kept.
     std::string SettingsText() const {
-        return "[Options]\r\nDefaultEditor=notepad\r\nUseSystemAssociations=1\r\n"
-               "[HotKeys]\r\nAppFromLister_key=113\r\nAppFromLister_mod=\r\n"
+        const std::string viewApp = Utf8(viewApp_), planView = Utf8(planView_);
+        const std::string changed = Utf8(changed_.substr(0, changed_.size() - 1)); // as people write folders
+        return "[Options]\r\nDefaultEditor=notepad\r\nUseSystemAssociations=1\r\nChangedCopiesFolder=" +
+               changed +
+               "\r\n[HotKeys]\r\nAppFromLister_key=113\r\nAppFromLister_mod=\r\n"
                "ChooseAppFromLister_key=115\r\nChooseAppFromLister_mod=\r\n"
+               "[Types]\r\nMakefile;GNUmakefile;*.mk=make\r\n*.tar.gz;*.tgz=tgz\r\n"
                "[Editor]\r\ntxt,md=" +
-               Utf8(viewApp_) + "\r\ntxt_params=--view %1\r\n";
+               viewApp + "\r\ntxt_params=--view %1\r\nmake=" + viewApp +
+               "\r\nmake_params=--make %1\r\ntgz=" + planView + "\r\n";
     }
 
     bool Prepare() {
-        for (const std::wstring& folder :
-             {dir_, files_, plugin_, temp_, temp_ + L"_tc1\\", dir_ + L"apps\\", dir_ + L"moments\\"})
+        for (const std::wstring& folder : {dir_, files_, plugin_, temp_, temp_ + L"_tc1\\", temp_ + L"_tc2\\",
+                                           dir_ + L"apps\\", dir_ + L"moments\\"})
             CreateDirectoryW(folder.c_str(), nullptr);
         // The user's folder holds what this run writes, nothing of an earlier one.
-        WIN32_FIND_DATAW found{};
-        const win::UniqueFind find(FindFirstFileW((files_ + L"*").c_str(), &found));
-        for (bool more = static_cast<bool>(find); more; more = FindNextFileW(find.Get(), &found))
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileW((files_ + found.cFileName).c_str());
+        DeleteFilesIn(files_);
         for (const wchar_t* name : {L"Tolvanier64.wlx64", L"TolvanierCheck.exe"})
             CopyFileW((exeDir_ + name).c_str(), (plugin_ + name).c_str(), FALSE);
         CopyFileW(viewApp_.c_str(), planView_.c_str(), FALSE);
@@ -321,8 +345,9 @@ class Demo {
         WriteFileText(dir_ + L"wincmd.ini", "[Configuration]\r\nViewertype=1\r\nGetTextMode=1\r\n");
         const std::wstring settings = plugin_ + L"Tolvanier.ini";
         WriteFileText(settings, SettingsText());
-        for (const wchar_t* name : {L"report.txt", L"one.txt", L"two.md", L"three.txt", L"found.txt",
-                                    L"next.txt", L"hotkey.md", L"plan.tvplan", L"notes.log"})
+        for (const wchar_t* name :
+             {L"report.txt", L"one.txt", L"two.md", L"three.txt", L"found.txt", L"next.txt", L"later.txt",
+              L"hotkey.md", L"plan.tvplan", L"Makefile", L"backup.tar.gz", L"notes.log"})
             WriteFileText(files_ + name, "This is " + Utf8(name) + ", a file of the demo.\r\n");
 
         host_.CreateMainWindow();
@@ -433,10 +458,10 @@ class Demo {
 
     // The test application's window that shows file, waited for.
     HWND ApplicationWindowOf(const std::wstring& file) {
-        const std::wstring name = file.substr(file.find_last_of(L'\\') + 1);
         HWND window = nullptr;
-        WaitUntil(kSettleMs,
-                  [&] { return (window = FindShownWindow(kViewAppClass, name + L" - ")) != nullptr; });
+        WaitUntil(kSettleMs, [&] {
+            return (window = FindShownWindow(kViewAppClass, NameOf(file) + L" - ")) != nullptr;
+        });
         return window;
     }
 
@@ -500,20 +525,23 @@ class Demo {
         CloseApplications();
     }
 
-    // A copy from an archive: the viewer is kept hidden while the application shows the copy; once the
-    // application has ended, the plugin's next start closes it, and the file manager deletes the copy.
-    void CopyFromArchive() {
-        const std::wstring extracted = temp_ + L"_tc1\\";
-        const std::wstring copy = extracted + L"packed.txt";
-        WriteFileText(copy, "a file packed in an archive\r\n");
-        // The panel shows the archive's contents, the host's copy of them lies in its temporary folder.
+    // A copy from an archive viewed from the main window, whose panel shows the archive's contents; the
+    // host's copy of them lies in a folder of its temporary folder. The viewer is kept hidden while the
+    // application shows the copy. Returns the viewer.
+    HWND ViewCopyFromArchive(const std::wstring& copy) {
+        const std::wstring extracted = win::DirectoryOf(copy);
         host_.ShowFolder(0, extracted, files_ + L"archive.zip\\");
         Activate(host_.MainWindow());
         const HWND lister = host_.CreateLister();
-        ViewAndTell(L"View packed.txt inside archive.zip, which the file manager extracted to " + extracted,
+        ViewAndTell(L"View " + NameOf(copy) + L" inside archive.zip, which the file manager extracted to " +
+                        extracted,
                     lister, copy, {true, {ViewApp(L"--view " + Quoted(copy))}, Fate::KeptHidden}, true);
-        const HWND app = ApplicationWindowOf(copy);
-        Moment(L"hidden-viewer");
+        return lister;
+    }
+
+    // Closes the application that shows the copy (its window app) as a person does; the hidden viewer
+    // stays.
+    void CloseApplicationOfCopy(HWND app, HWND lister) {
         // The plugin's watch notes the application's window within a few of its ticks.
         PumpMessages(500);
         Heading(L"Close the application that shows the copy");
@@ -525,18 +553,105 @@ class Demo {
         Tell(L"viewer", FateText(FateOf(lister)));
         Expect(FateOf(lister) == Fate::KeptHidden,
                L"the hidden viewer stays until the plugin starts an application");
+    }
 
+    // Views the file name from the main window; that start closes the hidden viewer of copy, whose
+    // application has ended, and the file manager deletes the copy.
+    void ViewNextAfterCopy(const std::wstring& name, HWND lister, const std::wstring& copy) {
         host_.ShowFolder(0, files_);
-        const std::wstring next = files_ + L"next.txt";
-        ViewFromMainWindow(L"View next.txt from the main window", next,
+        const std::wstring next = files_ + name;
+        ViewFromMainWindow(L"View " + name + L" from the main window", next,
                            {true, {ViewApp(L"--view " + Quoted(next))}, Fate::Closed});
         WaitUntil(kSettleMs, [&] { return !host_.ListerAlive(lister); });
-        Tell(L"the hidden viewer of packed.txt", FateText(FateOf(lister)));
+        Tell(L"the hidden viewer of " + NameOf(copy), FateText(FateOf(lister)));
         Expect(FateOf(lister) == Fate::Closed,
                L"the hidden viewer should close at the next start after its application ended");
         Tell(L"the copy",
              Exists(copy) ? L"still there" : L"deleted by the file manager as its viewer closed");
         Expect(!Exists(copy), L"the file manager should have deleted the copy");
+    }
+
+    // A copy from an archive: the viewer is kept hidden while the application shows the copy; once the
+    // application has ended, the plugin's next start closes it, and the file manager deletes the copy.
+    void CopyFromArchive() {
+        const std::wstring copy = temp_ + L"_tc1\\packed.txt";
+        WriteFileText(copy, "a file packed in an archive\r\n");
+        const HWND lister = ViewCopyFromArchive(copy);
+        const HWND app = ApplicationWindowOf(copy);
+        Moment(L"hidden-viewer");
+        CloseApplicationOfCopy(app, lister);
+        ViewNextAfterCopy(L"next.txt", lister, copy);
+        CloseApplications();
+    }
+
+    // A change saved in a copy from an archive is kept: as the viewer of the copy closes, the plugin keeps
+    // the changed copy in ChangedCopiesFolder before the file manager deletes it, and says where once the
+    // file manager's call has returned. The message blocks this thread: a second thread reads it and
+    // presses OK.
+    void ChangedCopy() {
+        const std::wstring copy = temp_ + L"_tc2\\draft.txt";
+        const std::wstring kept = changed_ + L"draft.txt";
+        DeleteFilesIn(changed_); // a step run once more keeps its file under the same name
+        const std::string packed = "a draft packed in an archive\r\n";
+        WriteFileText(copy, packed);
+        const HWND lister = ViewCopyFromArchive(copy);
+        const HWND app = ApplicationWindowOf(copy);
+
+        // The test application has no Save: the demo writes what a Save in it would.
+        const std::string saved = packed + "and a line added in the application\r\n";
+        const bool written = WriteFileText(copy, saved);
+        Heading(L"Save a change in the copy while the application shows it (the demo writes it, as the "
+                L"application's Save would)");
+        Tell(L"the copy", written
+                              ? std::to_wstring(saved.size()) + L" bytes now, " +
+                                    std::to_wstring(packed.size()) + L" when the file manager extracted it"
+                              : L"could not be written");
+        Expect(written, L"the copy should take the change");
+        CloseApplicationOfCopy(app, lister);
+
+        bool copyGoneAtMessage = false;
+        MessageBoxDriver message(
+            [&](HWND box, const CaughtBox&) {
+                copyGoneAtMessage = !Exists(copy);
+                if (options_.waitAtMoments) {
+                    // The application the view of later.txt starts comes up after the message and above
+                    // it: for the picture, the message is brought up again.
+                    WaitUntil(kSettleMs,
+                              [] { return FindShownWindow(kViewAppClass, L"later.txt - ") != nullptr; });
+                    PumpMessages(300);
+                    SetWindowPos(box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+                    SetForegroundWindow(box);
+                    Moment(L"kept-copy-message", false);
+                }
+                PressOk(box);
+            },
+            options_.waitAtMoments ? 40000 : 3 * kSettleMs);
+        ViewNextAfterCopy(L"later.txt", lister, copy);
+        WaitUntil(3 * kSettleMs, [&] { return message.Finished(); });
+        const std::string keptText = ReadFileBytes(kept);
+        Tell(L"kept", !Exists(kept)       ? L"nothing in " + changed_
+                      : keptText == saved ? kept + L", with the change saved in the copy"
+                                          : kept + L", but not what was saved in the copy");
+        Expect(keptText == saved, L"the changed copy should be kept whole in " + changed_);
+
+        const std::optional<CaughtBox>& box = message.Box();
+        if (!box) {
+            Tell(L"message", L"none shown");
+        } else {
+            Tell(L"message",
+                 Quoted(box->caption) +
+                     (box->owner == host_.MainWindow() ? L", over the file manager's main window" : L"") +
+                     (copyGoneAtMessage ? L", shown after the file manager had deleted the copy:"
+                                        : L", shown while the copy was still there:"));
+            for (const std::wstring& line : LinesOf(Utf8(box->text)))
+                Print(L"              " + line);
+            Tell(L"answered", L"OK");
+        }
+        Expect(box && box->caption == L"Tolvanier" &&
+                   box->text == L"Changes saved in a copy from an archive were kept:\n" + kept,
+               L"a message \"Tolvanier\" should say where the changed copy was kept");
+        Expect(!box || copyGoneAtMessage,
+               L"the message should come once the file manager's call has returned");
         CloseApplications();
     }
 
@@ -557,6 +672,39 @@ class Demo {
                            L"UseSystemAssociations=1",
                            file, {true, {CommandLine(planView_, Quoted(file))}, Fate::Closed});
         CloseApplications();
+    }
+
+    // [Types] gives names that the extension does not tell apart a type key, which [Editor] is asked for
+    // instead: Makefile has no extension, backup.tar.gz is a "gz". Which line took each is what the
+    // checker, with the plugin's own code, finds for it.
+    void Types() {
+        const std::wstring makefile = files_ + L"Makefile", backup = files_ + L"backup.tar.gz";
+        ViewFromMainWindow(L"View Makefile from the main window: a name without an extension", makefile,
+                           {true, {ViewApp(L"--make " + Quoted(makefile))}, Fate::Closed});
+        TellType(makefile, L"Makefile;GNUmakefile;*.mk=make", L"make");
+        ViewFromMainWindow(
+            L"View backup.tar.gz from the main window: extension key gz, nothing configured for it", backup,
+            {true, {CommandLine(planView_, Quoted(backup))}, Fate::Closed});
+        TellType(backup, L"*.tar.gz;*.tgz=tgz", L"tgz");
+        CloseApplications();
+    }
+
+    // Tells the [Types] line that takes file and the type key it gives, as the checker finds them, and
+    // checks that they are typesLine and key.
+    void TellType(const std::wstring& file, const std::wstring& typesLine, const std::wstring& key) {
+        const ProgramRun run =
+            RunProgram(Quoted(plugin_ + L"TolvanierCheck.exe") + L" " + Quoted(file), 30000);
+        // The checker names each file with what made its key: "<file> (no extension; [Types] line ...)".
+        std::wstring type;
+        for (const std::wstring& line : LinesOf(run.output)) {
+            const size_t at = line.find(L"; [Types] line ");
+            if (line.starts_with(L"  " + file + L" (") && at != std::wstring::npos && line.ends_with(L")"))
+                type = line.substr(at + 2, line.size() - at - 3);
+        }
+        Tell(L"type",
+             (type.empty() ? L"no [Types] line takes it" : type) + L", as TolvanierCheck.exe finds it");
+        Expect(type.ends_with(Quoted(typesLine) + L": type key " + key),
+               L"[Types] should give it the type key " + key + L" by the line " + typesLine);
     }
 
     void MenuOfApplications() {

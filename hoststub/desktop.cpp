@@ -1,5 +1,7 @@
 #include "hoststub/desktop.h"
 
+#include <algorithm>
+
 #include "win/clock.h"
 #include "win/handles.h"
 
@@ -15,13 +17,33 @@ void SendKey(WORD vk, bool up) {
 
 namespace {
 
-HWND FindVisibleMenuWindow() {
-    for (HWND w = FindWindowW(L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
+// The visible top-level windows of this process of a class: menus ("#32768"), dialogs ("#32770").
+std::vector<HWND> OwnVisibleWindows(const wchar_t* className) {
+    std::vector<HWND> windows;
+    for (HWND w = FindWindowW(className, nullptr); w; w = FindWindowExW(nullptr, w, className, nullptr)) {
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
-        if (pid == GetCurrentProcessId() && IsWindowVisible(w)) return w;
+        if (pid == GetCurrentProcessId() && IsWindowVisible(w)) windows.push_back(w);
     }
-    return nullptr;
+    return windows;
+}
+
+// A window's whole text (a message box's text may hold a long path).
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<size_t>(std::max(GetWindowTextLengthW(window), 0)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// The first of them to show up within timeoutMs; null if none did.
+HWND WaitForOwnWindow(const wchar_t* className, DWORD timeoutMs) {
+    const ULONGLONG until = GetTickCount64() + timeoutMs;
+    for (;;) {
+        const std::vector<HWND> windows = OwnVisibleWindows(className);
+        if (!windows.empty()) return windows.front();
+        if (GetTickCount64() >= until) return nullptr;
+        Sleep(1);
+    }
 }
 
 } // namespace
@@ -38,10 +60,7 @@ MenuDriver::MenuDriver(std::vector<WORD> keys, DWORD timeoutMs)
 MenuDriver::MenuDriver(Drive drive, DWORD timeoutMs) {
     thread_ = std::thread([this, drive, timeoutMs] {
         constexpr UINT kGetMenuHandle = 0x01E1; // MN_GETHMENU
-        const DWORD start = GetTickCount();
-        HWND window = nullptr;
-        while (!(window = FindVisibleMenuWindow()) && GetTickCount() - start < timeoutMs)
-            Sleep(1);
+        const HWND window = WaitForOwnWindow(L"#32768", timeoutMs);
         if (!window) return;
         seenAtMs_ = win::CounterMs();
         const HMENU menu = reinterpret_cast<HMENU>(SendMessageW(window, kGetMenuHandle, 0, 0));
@@ -75,6 +94,44 @@ const std::vector<std::wstring>& MenuDriver::Items() {
 double MenuDriver::SeenAtMs() {
     if (thread_.joinable()) thread_.join();
     return seenAtMs_;
+}
+
+CaughtBox ReadMessageBox(HWND box) {
+    constexpr int kTextId = 0xFFFF; // the box's text is its static control of ID -1
+    return {WindowText(box), WindowText(GetDlgItem(box, kTextId)), GetWindow(box, GW_OWNER)};
+}
+
+void PressOk(HWND box) {
+    ShowWindow(box, SW_HIDE);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+std::vector<CaughtBox> DismissOwnMessageBoxes() {
+    std::vector<CaughtBox> caught;
+    for (const HWND box : OwnVisibleWindows(L"#32770")) {
+        caught.push_back(ReadMessageBox(box));
+        PressOk(box);
+    }
+    return caught;
+}
+
+MessageBoxDriver::MessageBoxDriver(Answer answer, DWORD timeoutMs) {
+    thread_ = std::thread([this, answer, timeoutMs] {
+        if (const HWND box = WaitForOwnWindow(L"#32770", timeoutMs)) {
+            box_ = ReadMessageBox(box);
+            answer(box, *box_);
+        }
+        finished_ = true;
+    });
+}
+
+MessageBoxDriver::~MessageBoxDriver() {
+    if (thread_.joinable()) thread_.join();
+}
+
+const std::optional<CaughtBox>& MessageBoxDriver::Box() {
+    if (thread_.joinable()) thread_.join();
+    return box_;
 }
 
 ProgramRun RunProgram(const std::wstring& commandLine, DWORD deadlineMs) {

@@ -1,10 +1,13 @@
 // What a person does at the desktop beside the file manager, for the tests and the demo: a key pressed,
-// a popup menu read and chosen from, a program run to its end with what it printed.
+// a popup menu read and chosen from, a message box read and answered, a program run to its end with
+// what it printed.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,6 +44,42 @@ class MenuDriver {
   private:
     std::vector<std::wstring> items_;
     double seenAtMs_ = 0;
+    std::thread thread_;
+};
+
+// A message box as a person reads it: its title, its text and the window it belongs to.
+struct CaughtBox {
+    std::wstring caption;
+    std::wstring text;
+    HWND owner = nullptr;
+};
+
+CaughtBox ReadMessageBox(HWND box);
+// Hides the box at once (so that nobody reads it again) and presses its OK.
+void PressOk(HWND box);
+// Reads and dismisses every visible message box of this process, nested ones included.
+std::vector<CaughtBox> DismissOwnMessageBoxes();
+
+// A message box of this process, read and answered from a second thread while the thread that shows it
+// waits in the box's loop (which also serves the reading): the first visible box, then what answer does
+// with it. The thread that shows boxes must handle its messages until Finished().
+class MessageBoxDriver {
+  public:
+    // Runs on the driver's thread once the box is on the screen and read; it must close the box.
+    using Answer = std::function<void(HWND box, const CaughtBox& seen)>;
+
+    MessageBoxDriver(Answer answer, DWORD timeoutMs);
+    ~MessageBoxDriver();
+    MessageBoxDriver(const MessageBoxDriver&) = delete;
+    MessageBoxDriver& operator=(const MessageBoxDriver&) = delete;
+    // The box was answered, or none came in time.
+    bool Finished() const { return finished_; }
+    // Waits for the driver to finish. Empty when no box was seen.
+    const std::optional<CaughtBox>& Box();
+
+  private:
+    std::optional<CaughtBox> box_;
+    std::atomic<bool> finished_{false};
     std::thread thread_;
 };
 

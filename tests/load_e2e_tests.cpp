@@ -658,3 +658,21 @@ TEST(Demo, EndsWithAFailureWhenAStepDidNotDoWhatItSays) {
               std::string::npos)
         << run.output;
 }
+
+// The demo reads the plugin's message from a second thread while the thread that shows it waits in it:
+// the box's title, its text of two lines and its owner, and OK ends the box; without a box the driver
+// gives up in its time.
+TEST(Demo, AMessageBoxIsReadAndAnsweredFromASecondThread) {
+    const HWND owner =
+        CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    MessageBoxDriver driver([](HWND box, const CaughtBox&) { PressOk(box); }, 5000);
+    EXPECT_EQ(MessageBoxW(owner, L"first line\nsecond line", L"Title", MB_OK | MB_ICONINFORMATION), IDOK);
+    ASSERT_TRUE(driver.Box());
+    EXPECT_EQ(driver.Box()->caption, L"Title");
+    EXPECT_EQ(driver.Box()->text, L"first line\nsecond line");
+    EXPECT_EQ(driver.Box()->owner, owner);
+    DestroyWindow(owner);
+    MessageBoxDriver none([](HWND box, const CaughtBox&) { PressOk(box); }, 200);
+    EXPECT_FALSE(none.Box());
+    EXPECT_TRUE(none.Finished());
+}

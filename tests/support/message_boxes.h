@@ -7,38 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "hoststub/desktop.h"
+
 namespace testing_support {
 
-struct CaughtBox {
-    std::wstring caption;
-    std::wstring text;
-    HWND owner = nullptr;
-};
-
-// Reads and dismisses every visible message box of this process, nested ones included: each is
-// hidden at once (so a later call does not read it again) and OK is pressed.
-inline std::vector<CaughtBox> DismissOwnMessageBoxes() {
-    std::vector<CaughtBox> caught;
-    const DWORD self = GetCurrentProcessId();
-    for (HWND box = FindWindowW(L"#32770", nullptr); box;
-         box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(box, &pid);
-        if (pid != self || !IsWindowVisible(box)) continue;
-        CaughtBox one;
-        wchar_t text[4096] = L"";
-        GetDlgItemTextW(box, 0xFFFF, text, 4096);
-        one.text = text;
-        wchar_t caption[256] = L"";
-        GetWindowTextW(box, caption, 256);
-        one.caption = caption;
-        one.owner = GetWindow(box, GW_OWNER);
-        caught.push_back(one);
-        ShowWindow(box, SW_HIDE);
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-    }
-    return caught;
-}
+using hoststub::CaughtBox;
+using hoststub::DismissOwnMessageBoxes;
+using hoststub::MessageBoxDriver;
+using hoststub::PressOk;
 
 class MessageBoxCatcher {
   public:
@@ -96,9 +72,7 @@ class MessageBoxDismisser {
             GetClassNameW(reinterpret_cast<HWND>(wParam), name, 16);
             if (std::wstring(name) == L"#32770") {
                 ++count_;
-                wchar_t text[1024] = L"";
-                GetDlgItemTextW(reinterpret_cast<HWND>(wParam), 0xFFFF, text, 1024);
-                lastText_ = text;
+                lastText_ = hoststub::ReadMessageBox(reinterpret_cast<HWND>(wParam)).text;
                 PostMessageW(reinterpret_cast<HWND>(wParam), WM_COMMAND, IDOK, 0);
             }
         }
