@@ -15,6 +15,7 @@
 #include "config/file_types.h"
 #include "config/ini.h"
 #include "config/open_with.h"
+#include "config/option_table.h"
 #include "config/options.h"
 #include "config/params.h"
 #include "config/program_search.h"
@@ -210,7 +211,7 @@ std::wstring LookupAdvice(const config::AppLookup& lookup) {
                L"UTF-16 LE";
     if (lookup.source == config::AppSource::DefaultEditor)
         return L"correct DefaultEditor, or set IfIsExtOnly=1 to leave unconfigured files to the viewer";
-    const std::wstring path = lookup.message.substr(lookup.message.find(L'\n') + 1);
+    const std::wstring& path = lookup.notFound;
     if (path.find(L'%') != std::wstring::npos)
         return L"an environment variable in it is not defined (here, where the checker runs): define it, "
                L"or write the path out";
@@ -399,9 +400,8 @@ std::wstring DescribeFindFiles() {
     if (!TolvanierOptions.CopySearchTextToClip)
         return L"Find Files search text: not copied to the clipboard (CopySearchTextToClip=0)";
     const auto place = [](const TCPosKeys& keys) {
-        return std::to_wstring(config::IniReadInt(OptionsIniName, L"TCPos", keys.leftKey, keys.leftDefault)) +
-               L"," +
-               std::to_wstring(config::IniReadInt(OptionsIniName, L"TCPos", keys.topKey, keys.topDefault));
+        return std::to_wstring(config::ReadOptionNumber(OptionsIniName, L"TCPos", keys.leftKey)) + L"," +
+               std::to_wstring(config::ReadOptionNumber(OptionsIniName, L"TCPos", keys.topKey));
     };
     return L"Find Files search text: to the clipboard (CopySearchTextToClip=1); its check box is looked for "
            L"at " +
