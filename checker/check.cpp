@@ -14,6 +14,7 @@
 #include "config/commands.h"
 #include "config/file_types.h"
 #include "config/ini.h"
+#include "config/languages.h"
 #include "config/open_with.h"
 #include "config/option_table.h"
 #include "config/options.h"
@@ -767,7 +768,7 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
         r.Line(L"file manager folder (COMMANDER_PATH): " + hostFolder +
                (win::IsExistingFolder(hostFolder) ? L"" : L" (no such folder)"));
 
-    TextFindings found = FindTextProblems(ini);
+    TextFindings found = FindTextProblems(ini, config::CodesOf(config::PresentLanguages()));
     std::vector<Problem> problems;
     if (const auto encoding = FindEncodingProblem(decoded, ini)) problems.push_back(*encoding);
     problems.insert(problems.end(), found.problems.begin(), found.problems.end());

@@ -47,6 +47,13 @@ std::vector<Language> PresentLanguages() {
     return languages;
 }
 
+std::vector<std::wstring> CodesOf(const std::vector<Language>& languages) {
+    std::vector<std::wstring> codes;
+    for (const Language& language : languages)
+        codes.push_back(language.code);
+    return codes;
+}
+
 std::optional<Language> FindLanguage(const std::wstring& code) {
     for (Language& language : PresentLanguages())
         if (win::FoldAsciiCase(language.code) == win::FoldAsciiCase(code)) return std::move(language);
@@ -70,10 +77,7 @@ std::vector<std::wstring> DisplayLanguages() {
 
 Language ChosenLanguage(const std::wstring& option) {
     const std::vector<Language> present = PresentLanguages();
-    std::vector<std::wstring> codes;
-    for (const Language& language : present)
-        codes.push_back(language.code);
-    const std::wstring code = ChooseLanguage(option, DisplayLanguages(), codes);
+    const std::wstring code = ChooseLanguage(option, DisplayLanguages(), CodesOf(present));
     for (const Language& language : present)
         if (language.code == code) return language;
     return {L"en", L"English", win::kEnglish};

@@ -22,6 +22,7 @@ struct Language {
 };
 // The languages this module's texts are in, by code.
 std::vector<Language> PresentLanguages();
+std::vector<std::wstring> CodesOf(const std::vector<Language>& languages);
 // The present language of code (letter case ignored).
 std::optional<Language> FindLanguage(const std::wstring& code);
 // The user's display languages, most preferred first ("de-DE").

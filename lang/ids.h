@@ -26,6 +26,9 @@
 #define IDS_COPY_NOT_KEPT 1009
 #define IDS_NOT_A_FULL_PATH 1010
 
+// The checker's report.
+#define IDS_CHECK_UNKNOWN_LANGUAGE 2100
+
 // The table of options: the headings of its groups, each key's explanation, the meanings of a ranged
 // key's values (low to high, consecutive numbers) and what the plugin does with any other value.
 #define IDS_GROUP_WHERE_IT_ACTS 3000
