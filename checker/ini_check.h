@@ -1,6 +1,7 @@
 // What the configuration checker can tell from the text of an INI file alone: how the file is
 // encoded, its lines as the platform's profile functions see them, and the mistakes the plugin
-// would pass over in silence. No platform call here, so tests and fuzzers drive it directly.
+// would pass over in silence. No platform call here but the texts' (config/texts.h, which the fuzz
+// targets give as numbers), so tests and fuzzers drive it directly.
 #pragma once
 
 #include <optional>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "config/file_types.h"
+#include "config/option_table.h"
 
 namespace checker {
 
@@ -20,7 +22,7 @@ struct DecodedIni {
     std::wstring text; // empty for Ansi: only the platform knows the code page
 };
 DecodedIni DecodeIniBytes(const std::string& bytes);
-const wchar_t* EncodingName(IniEncoding encoding);
+std::wstring EncodingName(IniEncoding encoding);
 
 // One line of the file that is no comment, no blank line and no section header.
 struct IniEntry {
@@ -61,8 +63,8 @@ struct TextFindings {
 };
 // Unknown sections and keys, malformed and out-of-range values, modifier texts, composite keys,
 // quoted "%1", keys and sections written twice, the lines of [Types] the plugin skips and those that
-// never match.
-TextFindings FindTextProblems(const ParsedIni& ini);
+// never match, a language the plugin has no texts in (languages: the codes of those it has).
+TextFindings FindTextProblems(const ParsedIni& ini, const std::vector<std::wstring>& languages);
 // A UTF-8 file whose mark stands before a section header (Windows misses that section), a UTF-8 file
 // with non-ASCII text (which Windows reads as ANSI), or UTF-16 without its mark.
 std::optional<Problem> FindEncodingProblem(const DecodedIni& decoded, const ParsedIni& ini);
@@ -71,28 +73,8 @@ std::optional<Problem> FindEncodingProblem(const DecodedIni& decoded, const Pars
 // section's keys for lines before any section. (Wine reads the file as UTF-8 and finds the section.)
 std::optional<std::wstring> SectionHiddenByMark(const DecodedIni& decoded, const ParsedIni& ini);
 
-// What the plugin does with the value of a key of a fixed section ([Options], [HotKeys], [TCPos]).
-enum class ValueKind {
-    Flag,      // any number but 0 is on
-    Number,    // any decimal number
-    Ranged,    // low..high; outside says what the plugin does with any other value
-    KeyCode,   // a virtual-key code; empty: the hotkey is off
-    Modifiers, // the letters S, C and A
-    Text,      // an application
-    Template,  // a parameter template
-};
-struct KnownKey {
-    const wchar_t* name;
-    ValueKind kind;
-    int low = 0;
-    int high = 0;
-    const wchar_t* outside = L"";
-};
-// The one table of the keys the plugin reads: nullptr for a key it does not read, and for every key
-// of [Editor], which has no fixed keys. Names match without regard to letter case.
-const KnownKey* FindKnownKey(const std::wstring& section, const std::wstring& key);
-// The names of a section's fixed keys, in the table's order.
-std::vector<std::wstring> KnownKeyNames(const std::wstring& section);
+// What the plugin does with the value of a key of a fixed section: the kinds of the table of options.
+using config::ValueKind;
 
 // The known key of the list nearest to name (edit distance, letter case ignored); the first wins a tie.
 std::wstring NearestName(const std::wstring& name, const std::vector<std::wstring>& known);
@@ -127,13 +109,13 @@ bool SameName(const std::wstring& a, const std::wstring& b);
 // Command-line arguments of TolvanierCheck.exe.
 struct Arguments {
     enum class Mode { Load, Hotkey, System, Choose };
-    std::wstring ini; // empty: the settings file the plugin in the checker's folder reads
+    std::wstring ini;      // empty: the settings file the plugin in the checker's folder reads
+    std::wstring language; // empty: [Options] Language of that file, else the display language
     Mode mode = Mode::Load;
     std::vector<std::wstring> files;
     bool help = false;
 };
 // nullopt, with the reason in error, for arguments the checker does not take.
 std::optional<Arguments> ParseArguments(const std::vector<std::wstring>& args, std::wstring& error);
-extern const wchar_t kUsage[];
 
 } // namespace checker

@@ -1,5 +1,7 @@
 #include "settings/keys.h"
 
+#include "config/texts.h"
+
 namespace settings {
 namespace {
 
@@ -93,10 +95,10 @@ const std::vector<KnownKey>& KnownKeys() {
     static const std::vector<KnownKey> keys = [] {
         std::vector<KnownKey> presented = PresentedKeys();
         for (KnownKey& k : presented) {
-            const checker::KnownKey* rule = checker::FindKnownKey(k.section, k.name);
-            if (!rule) continue; // stays a text no page shows; the tests hold both tables to each other
+            const config::OptionRow* rule = config::FindOption(k.section, k.name);
+            if (!rule) continue; // stays a text no page shows
             k.kind = rule->kind;
-            k.otherValues = rule->outside;
+            if (rule->outside) k.otherValues = config::Text(rule->outside);
             for (size_t i = 0; i < k.meaningTexts.size(); ++i) {
                 const int value = rule->low + static_cast<int>(i);
                 k.meanings.push_back({value, std::to_wstring(value) + L": " + k.meaningTexts[i]});

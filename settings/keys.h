@@ -38,7 +38,7 @@ struct KnownKey {
     // From the checker's table.
     checker::ValueKind kind = checker::ValueKind::Text;
     std::vector<Meaning> meanings = {}; // Ranged: the values the plugin acts on, low to high
-    const wchar_t* otherValues = L"";   // Ranged: what the plugin does with any other value
+    std::wstring otherValues = L"";     // Ranged: what the plugin does with any other value
 };
 
 const std::vector<KnownKey>& KnownKeys();

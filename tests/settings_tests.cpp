@@ -221,34 +221,6 @@ TEST(SettingsText, HotkeysMnemonicsAndWhatASaveTakesEffectOn) {
     EXPECT_EQ(EffectOfSave({written[1]}, true, {}), L"At the next file viewed: QuickView.");
 }
 
-// The window shows every key of [Options] and [HotKeys] the checker knows, and takes their kinds and
-// ranges from the checker's table: a drop-down lists exactly the values the checker accepts.
-TEST(SettingsText, TheKeyTableIsTheCheckersOwn) {
-    for (const KnownKey& k : KnownKeys()) {
-        const checker::KnownKey* rule = checker::FindKnownKey(k.section, k.name);
-        ASSERT_NE(rule, nullptr) << WideToUtf8(k.name) << " is unknown to the checker";
-        EXPECT_EQ(k.kind, rule->kind) << WideToUtf8(k.name);
-        if (k.kind == checker::ValueKind::Ranged) {
-            ASSERT_EQ(k.meanings.size(), static_cast<size_t>(rule->high - rule->low + 1))
-                << WideToUtf8(k.name);
-            EXPECT_EQ(k.meanings.front().value, rule->low);
-            EXPECT_EQ(k.meanings.back().text.substr(0, 2), std::to_wstring(rule->high) + L":");
-            EXPECT_STRNE(k.otherValues, L"") << WideToUtf8(k.name);
-        } else {
-            EXPECT_TRUE(k.meanings.empty()) << WideToUtf8(k.name);
-        }
-        if (k.kind == checker::ValueKind::KeyCode) {
-            EXPECT_NE(FindKnownKey(k.section, ModifierKeyOf(k.name)), nullptr) << WideToUtf8(k.name);
-        }
-    }
-    for (const wchar_t* section : {L"Options", L"HotKeys"})
-        for (const std::wstring& name : checker::KnownKeyNames(section))
-            EXPECT_NE(FindKnownKey(section, name), nullptr) << WideToUtf8(name) << " is not in the window";
-    EXPECT_EQ(checker::FindKnownKey(L"options", L"LISTERSTATE"),
-              checker::FindKnownKey(L"Options", L"ListerState"));
-    EXPECT_EQ(checker::FindKnownKey(L"Editor", L"txt"), nullptr);
-}
-
 // The table's defaults are the ones the plugin's option reader takes for keys it does not find.
 TEST(SettingsText, TheKeyTablesDefaultsAreThePluginsOwn) {
     TempDir dir(L"settings_defaults");
