@@ -138,34 +138,41 @@ std::vector<KeyWrite> WritesForRemoval(const EditorRow& row) {
     return writes;
 }
 
-std::optional<std::wstring> ProblemWithEntry(const EntryFields& fields, const std::vector<EditorRow>& others,
+std::optional<EntryProblem> ProblemWithEntry(const EntryFields& fields, const std::vector<EditorRow>& others,
                                              bool needsApplication) {
-    for (const std::wstring* text : {&fields.keys, &fields.application, &fields.templateText})
+    using F = EntryField;
+    for (const auto& [text, field] : {std::pair{&fields.keys, F::Keys},
+                                      {&fields.application, F::Application},
+                                      {&fields.templateText, F::Template}})
         if (text->find_first_of(std::wstring(L"\r\n\0", 3)) != std::wstring::npos)
-            return L"A setting is one line: remove the line breaks.";
+            return EntryProblem{field, L"A setting is one line: remove the line breaks."};
     const std::wstring keys = checker::Trim(fields.keys);
     if (needsApplication && checker::Trim(fields.application).empty())
-        return L"Give the application: its full path, or the name of a program on the search path.";
-    if (keys.empty()) return L"Give the extension keys: pdf, or several as txt,log,ini.";
+        return EntryProblem{
+            F::Application,
+            L"Give the application: its full path, or the name of a program on the search path."};
+    if (keys.empty())
+        return EntryProblem{F::Keys, L"Give the extension keys: pdf, or several as txt,log,ini."};
     if (keys.find(L'=') != std::wstring::npos || keys[0] == L';' || keys[0] == L'[')
-        return L"Extension keys hold no \"=\" and do not start with \";\" or \"[\".";
+        return EntryProblem{F::Keys, L"Extension keys hold no \"=\" and do not start with \";\" or \"[\"."};
     if (checker::IsTemplateKey(keys))
-        return L"Extension keys hold no folder and no _params, and no dot unless they list several "
-               L"(pdf, not report.pdf).";
+        return EntryProblem{F::Keys, L"Extension keys hold no folder and no _params, and no dot unless they "
+                                     L"list several (pdf, not report.pdf)."};
     const std::wstring matchable = MatchableKeys(keys);
     if (matchable != keys)
-        return L"Extension keys are compared exactly: in lower case, without blanks, without the dot. "
-               L"Write " +
-               matchable + L".";
+        return EntryProblem{F::Keys, L"Extension keys are compared exactly: in lower case, without blanks, "
+                                     L"without the dot. Write " +
+                                         matchable + L"."};
     for (const EditorRow& other : others)
         if (!other.appKey.empty() && checker::SameName(other.appKey, keys))
-            return L"[Editor] has a line " + other.appKey + L" already (line " + std::to_wstring(other.line) +
-                   L"): edit that one.";
+            return EntryProblem{F::Keys, L"[Editor] has a line " + other.appKey + L" already (line " +
+                                             std::to_wstring(other.line) + L"): edit that one."};
     const std::wstring params = fields.templateText;
     const size_t placeholder = params.find(L"%1");
     if (placeholder != std::wstring::npos &&
         std::count(params.begin(), params.begin() + static_cast<std::ptrdiff_t>(placeholder), L'"') % 2 == 1)
-        return L"Every file name arrives in double quotes already: remove the quotes around %1.";
+        return EntryProblem{
+            F::Template, L"Every file name arrives in double quotes already: remove the quotes around %1."};
     return std::nullopt;
 }
 

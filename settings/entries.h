@@ -59,9 +59,14 @@ std::wstring TemplateKeyFor(const std::wstring& keys, int paramsMode, const std:
 std::vector<KeyWrite> WritesForEntry(const EditorRow& before, const EntryFields& after,
                                      const std::wstring& templateKey);
 std::vector<KeyWrite> WritesForRemoval(const EditorRow& row);
-// Why the fields cannot be written as they are; nullopt when they can. others: the other rows, whose
-// application keys may not be taken twice.
-std::optional<std::wstring> ProblemWithEntry(const EntryFields& fields, const std::vector<EditorRow>& others,
+// Why the fields cannot be written as they are, and the field to mend; nullopt when they can. others:
+// the other rows, whose application keys may not be taken twice.
+enum class EntryField { Keys, Application, Template };
+struct EntryProblem {
+    EntryField field;
+    std::wstring text;
+};
+std::optional<EntryProblem> ProblemWithEntry(const EntryFields& fields, const std::vector<EditorRow>& others,
                                              bool needsApplication);
 
 // The problem texts a check report gives for a key of a section ("problem: [Section] key (line N): ").

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "settings/layout.h"
 #include "settings/resource.h"
+#include "settings/resources.h"
 #include "settings/window.h"
 #include "win/paths.h"
 
@@ -21,6 +23,7 @@ struct EntryDialog {
     bool defaultEditor;
     std::vector<EditorRow> others;
     SettingsModel::Preview preview;
+    DialogLayout layout;
 };
 
 EntryFields FieldsOf(HWND dialog) {
@@ -66,19 +69,12 @@ void BrowseForApplication(HWND dialog) {
     SetDlgItemTextW(dialog, IDC_APP, file.c_str());
 }
 
-int FieldOfProblem(const std::wstring& problem) {
-    if (problem.find(L"application") != std::wstring::npos) return IDC_APP;
-    if (problem.find(L"%1") != std::wstring::npos || problem.find(L"line breaks") != std::wstring::npos)
-        return IDC_PARAMS;
-    return IDC_KEYS;
-}
-
 bool Accept(HWND dialog, EntryDialog& d) {
     const EntryFields fields = FieldsOf(dialog);
     const bool keysNeeded = !d.defaultEditor && !d.before.forApplication;
     const bool applicationNeeded =
         d.defaultEditor || !d.before.appKey.empty() || d.before.templateKey.empty();
-    std::optional<std::wstring> problem;
+    std::optional<EntryProblem> problem;
     if (keysNeeded) {
         problem = ProblemWithEntry(fields, d.others, applicationNeeded);
     } else {
@@ -87,10 +83,12 @@ bool Accept(HWND dialog, EntryDialog& d) {
         problem = ProblemWithEntry(checked, {}, applicationNeeded);
     }
     if (problem) {
-        MessageBoxW(dialog, problem->c_str(), L"Tolvanier settings", MB_OK | MB_ICONWARNING);
-        const HWND field = GetDlgItem(dialog, FieldOfProblem(*problem));
-        SetFocus(field);
-        SendMessageW(field, EM_SETSEL, 0, -1);
+        MessageBoxW(dialog, problem->text.c_str(), L"Tolvanier settings", MB_OK | MB_ICONWARNING);
+        const int id = problem->field == EntryField::Application ? IDC_APP
+                       : problem->field == EntryField::Template  ? IDC_PARAMS
+                                                                 : IDC_KEYS;
+        // Through the dialog manager, which selects the text of an edit box it focuses.
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
         return false;
     }
     UpdatePreview(dialog, d);
@@ -100,6 +98,7 @@ bool Accept(HWND dialog, EntryDialog& d) {
 
 void InitEntryDialog(HWND dialog, EntryDialog& d) {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&d));
+    d.layout.Record(dialog, IDD_ENTRY);
     if (d.defaultEditor) {
         SetWindowTextW(dialog, L"Default editor");
         SetDlgItemTextW(dialog, IDC_KEYS, L"(every extension with nothing configured)");
@@ -145,19 +144,20 @@ INT_PTR CALLBACK EntryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         }
         return FALSE;
     }
-    return d && OnPreviewTimerOrDensity(dialog, message, wParam, lParam, [&] { UpdatePreview(dialog, *d); });
+    return d &&
+           (OnLayoutMessage(dialog, message, lParam, d->layout) ||
+            OnPreviewTimerOrDensity(dialog, message, wParam, lParam, [&] { UpdatePreview(dialog, *d); }));
 }
 
 } // namespace
 
 bool EditEntry(HINSTANCE instance, HWND owner, SettingsModel& model, const EditorRow* row,
                bool defaultEditor) {
-    EntryDialog d{instance, model, row ? *row : EditorRow{}, defaultEditor, {}, {}};
+    EntryDialog d{instance, model, row ? *row : EditorRow{}, defaultEditor, {}, {}, {}};
     if (defaultEditor) d.before = model.DefaultEditorRow();
     for (const EditorRow& other : model.Rows())
         if (!row || other.line != row->line) d.others.push_back(other);
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_ENTRY), owner, EntryDialogProc,
-                           reinterpret_cast<LPARAM>(&d)) == IDOK;
+    return RunDialog(instance, IDD_ENTRY, owner, EntryDialogProc, reinterpret_cast<LPARAM>(&d)) == IDOK;
 }
 
 } // namespace settings

@@ -42,11 +42,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
         }
         const std::wstring folder = win::DirectoryOf(win::ModuleFileName(nullptr));
         settings::SettingsModel model(folder);
-        std::wstring error;
-        if (!model.Open(settings::LocateSettings(ini, folder), error)) {
-            MessageBoxW(nullptr, error.c_str(), L"Tolvanier settings", MB_OK | MB_ICONERROR);
-            return 2;
-        }
+        model.Open(settings::LocateSettings(ini, folder)); // a file it cannot read is said in the window
         return settings::RunSettingsWindow(instance, model, show);
     } catch (...) {
         MessageBoxW(nullptr, L"Out of memory.", L"Tolvanier settings", MB_OK | MB_ICONERROR);

@@ -74,14 +74,10 @@ bool ApplyWrites(const std::wstring& path, const std::vector<KeyWrite>& writes, 
     return true;
 }
 
-bool ReadWhole(const std::wstring& path, bool& exists, std::string& bytes, std::wstring& error) {
+bool ReadWhole(const std::wstring& path, bool& exists, std::string& bytes, DWORD& error) {
     bytes.clear();
     exists = win::IsExistingFile(path);
-    if (!exists) return true;
-    DWORD code = 0;
-    if (checker::ReadIniBytes(path, bytes, code)) return true;
-    error = L"cannot read " + path + L": " + win::SystemErrorText(code);
-    return false;
+    return !exists || checker::ReadIniBytes(path, bytes, error);
 }
 
 void RemoveFolder(const std::wstring& folder) {
@@ -140,30 +136,39 @@ SettingsModel::SettingsModel(std::wstring programFolder) : programFolder_(std::m
     const std::wstring temp = win::TemporaryPath();
     const std::wstring& folder = !temp.empty() && temp.size() <= MAX_PATH ? temp : programFolder_;
     scratch_ = folder + L"TolvanierSettings-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-    CreateDirectoryW(scratch_.c_str(), nullptr);
+    if (!CreateDirectoryW(scratch_.c_str(), nullptr) && !win::IsExistingFolder(scratch_))
+        scratchFailure_ = ModelFailure{ModelFailure::Step::MakeFolder, scratch_, GetLastError()};
 }
 
 SettingsModel::~SettingsModel() {
     RemoveFolder(scratch_);
 }
 
-bool SettingsModel::Open(const SettingsFile& file, std::wstring& error) {
+bool SettingsModel::Open(const SettingsFile& file) {
     file_ = file;
     changes_.clear();
     typesBody_.reset();
-    return Reload(false, error);
+    return Reload(false);
 }
 
-bool SettingsModel::Reload(bool keepChanges, std::wstring& error) {
+bool SettingsModel::Reload(bool keepChanges) {
     if (!keepChanges) {
         changes_.clear();
         typesBody_.reset();
     }
-    const bool ok = ReadWhole(file_.path, exists_, bytes_, error);
-    if (!ok) bytes_.clear();
-    decoded_ = checker::DecodeIniFile(bytes_);
+    bool exists = false;
+    std::string bytes;
+    DWORD error = 0;
+    if (ReadWhole(file_.path, exists, bytes, error)) {
+        readFailure_.reset();
+        exists_ = exists;
+        bytes_ = std::move(bytes);
+        decoded_ = checker::DecodeIniFile(bytes_);
+    } else {
+        readFailure_ = ModelFailure{ModelFailure::Step::ReadFile, file_.path, error};
+    }
     Rebuild();
-    return ok;
+    return !readFailure_;
 }
 
 std::wstring SettingsModel::HeaderLine() const {
@@ -228,16 +233,15 @@ void SettingsModel::Rebuild() {
     basePath_ = ScratchFile(L"base", generation_);
     viewPath_ = ScratchFile(L"view", generation_);
     const std::string base = BaseBytes();
-    DWORD error = 0;
-    size_t done = 0;
-    WriteBytes(basePath_, base, CREATE_ALWAYS, error);
-    WriteBytes(viewPath_, WithTypes(base), CREATE_ALWAYS, error);
-    ApplyWrites(viewPath_, changes_, done, error);
+    // Without the folder, writing says nothing new: its failure stays the one to say.
+    const bool folder = !scratchFailure_ || scratchFailure_->step != ModelFailure::Step::MakeFolder;
+    if (folder && WriteScratch(basePath_, base, {}) && WriteScratch(viewPath_, WithTypes(base), changes_))
+        scratchFailure_.reset();
     DeleteFileW(oldBase.c_str());
     DeleteFileW(oldView.c_str());
     bool exists = false;
-    std::wstring ignored;
-    ReadWhole(viewPath_, exists, viewBytes_, ignored);
+    DWORD error = 0;
+    ReadWhole(viewPath_, exists, viewBytes_, error);
     base_ = checker::ParseIni(checker::DecodeIniFile(base).text);
     config::IniForgetReads();
     rowsStale_ = true;
@@ -245,6 +249,15 @@ void SettingsModel::Rebuild() {
     defaultEditorRow_.reset();
     types_.reset();
     typeRows_.reset();
+}
+
+bool SettingsModel::WriteScratch(const std::wstring& path, const std::string& bytes,
+                                 const std::vector<KeyWrite>& writes) {
+    DWORD error = 0;
+    size_t done = 0;
+    if (WriteBytes(path, bytes, CREATE_ALWAYS, error) && ApplyWrites(path, writes, done, error)) return true;
+    scratchFailure_ = ModelFailure{ModelFailure::Step::WriteScratch, path, error};
+    return false;
 }
 
 // The list and the default editor both take their status from it: one run of the checker per state.
@@ -417,11 +430,13 @@ SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, cons
                                                    bool defaultEditor) {
     Preview preview;
     const std::wstring previewPath = ScratchFile(L"preview", ++generation_);
-    DWORD error = 0;
-    size_t done = 0;
+    std::wstring why; // why there is no example to show
     auto writePreview = [&](const std::vector<KeyWrite>& writes) {
-        WriteBytes(previewPath, viewBytes_, CREATE_ALWAYS, error);
-        ApplyWrites(previewPath, writes, done, error);
+        DWORD error = 0;
+        size_t done = 0;
+        if (!WriteBytes(previewPath, viewBytes_, CREATE_ALWAYS, error) ||
+            !ApplyWrites(previewPath, writes, done, error))
+            why = L"the scratch copy " + previewPath + L" cannot be written: " + win::SystemErrorText(error);
         config::IniForgetReads();
     };
     std::wstring exampleKey = checker::Lower(FirstItem(after.keys));
@@ -455,8 +470,7 @@ SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, cons
         writePreview(preview.writes);
     }
 
-    std::wstring why;
-    const std::wstring example = ExampleFile(exampleKey, why);
+    const std::wstring example = why.empty() ? ExampleFile(exampleKey, why) : L"";
     std::wstring text;
     if (!example.empty()) {
         checker::Arguments args;
@@ -481,7 +495,7 @@ SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, cons
 bool SettingsModel::ChangedOnDisk() const {
     bool exists = false;
     std::string now;
-    std::wstring error;
+    DWORD error = 0;
     if (!ReadWhole(file_.path, exists, now, error)) return true;
     return exists != exists_ || now != bytes_;
 }
@@ -529,8 +543,7 @@ SettingsModel::SaveResult SettingsModel::Save(bool convert) {
     if (!ok) result.error = L"cannot write " + file_.path + L": " + win::SystemErrorText(error);
     result.saved = ok;
     result.effect = EffectOfSave(written, readEveryTime, switched);
-    std::wstring ignored;
-    Reload(false, ignored);
+    Reload(false);
     changes_ = left;
     if (!left.empty()) Rebuild();
     return result;

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "settings/layout.h"
 #include "settings/resource.h"
+#include "settings/resources.h"
 #include "settings/window.h"
 
 namespace settings {
@@ -16,6 +18,7 @@ struct TypeDialog {
     int index;
     TypeFields before;
     std::vector<std::wstring> files; // picked or dropped, to try the line on
+    DialogLayout layout;
 };
 
 TypeFields FieldsOf(HWND dialog) {
@@ -56,6 +59,7 @@ bool Accept(HWND dialog, TypeDialog& d) {
 
 void InitTypeDialog(HWND dialog, TypeDialog& d) {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&d));
+    d.layout.Record(dialog, IDD_TYPE);
     if (d.index < 0) SetWindowTextW(dialog, L"New type");
     SetDlgItemTextW(dialog, IDC_MASKS, d.before.masks.c_str());
     SetDlgItemTextW(dialog, IDC_TYPE, d.before.type.c_str());
@@ -91,18 +95,19 @@ INT_PTR CALLBACK TypeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         if (d) AddFiles(dialog, *d, DroppedFiles(reinterpret_cast<HDROP>(wParam)));
         return TRUE;
     }
-    return d && OnPreviewTimerOrDensity(dialog, message, wParam, lParam, [&] { UpdatePreview(dialog, *d); });
+    return d &&
+           (OnLayoutMessage(dialog, message, lParam, d->layout) ||
+            OnPreviewTimerOrDensity(dialog, message, wParam, lParam, [&] { UpdatePreview(dialog, *d); }));
 }
 
 } // namespace
 
 bool EditTypeLine(HINSTANCE instance, HWND owner, SettingsModel& model, int index) {
-    TypeDialog d{model, index, {}, {}};
+    TypeDialog d{model, index, {}, {}, {}};
     const TypesSection& section = model.Types();
     if (index >= 0 && static_cast<size_t>(index) < section.lines.size())
         d.before = FieldsOfTypeLine(section.lines[static_cast<size_t>(index)].text);
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_TYPE), owner, TypeDialogProc,
-                           reinterpret_cast<LPARAM>(&d)) == IDOK;
+    return RunDialog(instance, IDD_TYPE, owner, TypeDialogProc, reinterpret_cast<LPARAM>(&d)) == IDOK;
 }
 
 } // namespace settings

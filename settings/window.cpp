@@ -17,7 +17,10 @@
 #include "config/program_search.h"
 #include "host/copydata.h"
 #include "plugin/changed_copies.h"
+#include "settings/layout.h"
 #include "settings/resource.h"
+#include "settings/resources.h"
+#include "win/errors.h"
 #include "win/paths.h"
 
 namespace settings {
@@ -64,6 +67,8 @@ struct Window {
     bool changedElsewhere = false;
     int selectedRow = -1;  // of the applications list, while another page is shown
     int selectedType = -1; // of the types list, likewise
+    DialogLayout layout, pageLayout;
+    SIZE pageUnits{}; // what the largest page needs, in dialog units; made once
 };
 
 int GeneratedId(size_t index, Part part) {
@@ -78,28 +83,6 @@ bool GeneratedOf(int id, size_t& index, Part& part) {
     return true;
 }
 
-RECT DialogUnits(HWND dialog, int x, int y, int w, int h) {
-    RECT r{x, y, x + w, y + h};
-    MapDialogRect(dialog, &r);
-    return r;
-}
-
-// Without the copy of the old contents: a control moved while its old place is not painted yet would
-// show that place (seen under Wine: the status line blank after the window grew).
-void Place(HWND dialog, int id, const RECT& r) {
-    SetWindowPos(GetDlgItem(dialog, id), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
-}
-
-// The client size of a dialog in dialog units.
-SIZE ClientUnits(HWND dialog) {
-    RECT client;
-    GetClientRect(dialog, &client);
-    const RECT unit = DialogUnits(dialog, 0, 0, 400, 800);
-    return {client.right * 400 / (unit.right > 0 ? unit.right : 1),
-            client.bottom * 800 / (unit.bottom > 0 ? unit.bottom : 1)};
-}
-
 HWND MakeControl(HWND page, const wchar_t* cls, const std::wstring& text, DWORD style, int id,
                  const RECT& r) {
     const HWND control =
@@ -111,9 +94,6 @@ HWND MakeControl(HWND page, const wchar_t* cls, const std::wstring& text, DWORD 
 }
 
 // ---- The applications page.
-
-// The status line under the list, which shows the selected row's status whole, in dialog units.
-constexpr int kStatusLineHeight = 27;
 
 const EditorRow* SelectedRow(Window& w) {
     const int selected = ListView_GetNextItem(GetDlgItem(w.page, IDC_APPLIST), -1, LVNI_SELECTED);
@@ -205,24 +185,6 @@ void InitApplications(Window& w) {
     FillApplications(w);
 }
 
-void LayoutApplications(HWND page) {
-    const SIZE s = ClientUnits(page);
-    const int groupTop = s.cy - 4 - 50, buttonsTop = groupTop - 6 - 14;
-    const int statusTop = buttonsTop - 4 - kStatusLineHeight;
-    Place(page, IDC_APPS_LABEL, DialogUnits(page, 4, 4, s.cx - 8, 9));
-    Place(page, IDC_APPLIST, DialogUnits(page, 4, 15, s.cx - 8, statusTop - 3 - 15));
-    Place(page, IDC_APP_STATUS, DialogUnits(page, 4, statusTop, s.cx - 8, kStatusLineHeight));
-    Place(page, IDC_ADD, DialogUnits(page, 4, buttonsTop, 50, 14));
-    Place(page, IDC_EDIT, DialogUnits(page, 58, buttonsTop, 50, 14));
-    Place(page, IDC_REMOVE, DialogUnits(page, 112, buttonsTop, 50, 14));
-    Place(page, IDC_APPS_NOTE, DialogUnits(page, 168, buttonsTop + 3, s.cx - 172, 9));
-    Place(page, IDC_DEFAULT_GROUP, DialogUnits(page, 4, groupTop, s.cx - 8, 50));
-    Place(page, IDC_DEFAULT_TEXT, DialogUnits(page, 10, groupTop + 13, s.cx - 102, 9));
-    Place(page, IDC_DEFAULT_STATUS, DialogUnits(page, 10, groupTop + 24, s.cx - 102, 20));
-    Place(page, IDC_DEFAULT_EDIT, DialogUnits(page, s.cx - 86, groupTop + 11, 76, 14));
-    FitStatusColumn(page, IDC_APPLIST);
-}
-
 // ---- The types page: the lines of [Types] in their order.
 
 int SelectedType(const Window& w) {
@@ -273,20 +235,6 @@ void FillTypes(Window& w, int select = -2) {
 void InitTypes(Window& w) {
     InitList(w.page, IDC_TYPELIST, {{L"Masks", 110}, {L"Type", 50}, {L"Conditions", 60}, {L"Status", 140}});
     FillTypes(w);
-}
-
-void LayoutTypes(HWND page) {
-    const SIZE s = ClientUnits(page);
-    const int noteTop = s.cy - 4 - 17, buttonsTop = noteTop - 4 - 14;
-    const int statusTop = buttonsTop - 4 - kStatusLineHeight;
-    Place(page, IDC_TYPES_LABEL, DialogUnits(page, 4, 4, s.cx - 8, 9));
-    Place(page, IDC_TYPELIST, DialogUnits(page, 4, 15, s.cx - 8, statusTop - 3 - 15));
-    Place(page, IDC_TYPE_STATUS, DialogUnits(page, 4, statusTop, s.cx - 8, kStatusLineHeight));
-    const int buttons[] = {IDC_TYPE_ADD, IDC_TYPE_EDIT, IDC_TYPE_REMOVE, IDC_TYPE_UP, IDC_TYPE_DOWN};
-    for (int i = 0; i < 5; ++i)
-        Place(page, buttons[i], DialogUnits(page, 4 + 54 * i + (i >= 3 ? 4 : 0), buttonsTop, 50, 14));
-    Place(page, IDC_TYPES_NOTE, DialogUnits(page, 4, noteTop, s.cx - 8, 17));
-    FitStatusColumn(page, IDC_TYPELIST);
 }
 
 // ---- The pages made from the key table.
@@ -543,21 +491,37 @@ void FillCheck(Window& w) {
     SetDlgItemTextW(w.page, IDC_REPORT, WithWindowsLineEnds(w.report).c_str());
 }
 
-void LayoutCheck(HWND page) {
-    const SIZE s = ClientUnits(page);
-    Place(page, IDC_CHECK_LABEL, DialogUnits(page, 4, 4, s.cx - 8, 9));
-    Place(page, IDC_REPORT, DialogUnits(page, 4, 15, s.cx - 8, s.cy - 15 - 4 - 14 - 5));
-    for (int i = 0; i < 3; ++i)
-        Place(page, IDC_TRY + i, DialogUnits(page, 4 + 64 * i, s.cy - 4 - 14, 60, 14));
+// ---- The window.
+
+// What the model could not do, and what that means for what the window shows and saves.
+std::wstring FailureText(const ModelFailure& failure) {
+    const std::wstring error = win::SystemErrorText(failure.error);
+    switch (failure.step) {
+    case ModelFailure::Step::ReadFile:
+        return L"Cannot read the file: " + error +
+               L" The pages show none of its values, and nothing is saved until Reload reads it.";
+    case ModelFailure::Step::MakeFolder:
+        return L"Cannot make the folder for the window's scratch copies, " + failure.path + L": " + error +
+               L" Without them the pages cannot show the settings.";
+    case ModelFailure::Step::WriteScratch: break;
+    }
+    return L"Cannot write a scratch copy in " + win::DirectoryOf(failure.path) + L": " + error +
+           L" The pages cannot show the settings; Save still writes the changes made.";
 }
 
-// ---- The window.
+// The page shows the file's values, or nothing while the model cannot hold them.
+void ShowPageIfReadable(Window& w) {
+    if (w.page) ShowWindow(w.page, w.model.Failure() ? SW_HIDE : SW_SHOW);
+}
 
 void RefreshWindow(Window& w) {
     SetDlgItemTextW(w.dialog, IDC_HEADER, w.model.HeaderLine().c_str());
     std::wstring note;
+    const std::optional<ModelFailure> failure = w.model.Failure();
     const std::wstring conversion = w.model.ConversionReason();
-    if (w.changedElsewhere)
+    if (failure && failure->step == ModelFailure::Step::ReadFile)
+        note.clear(); // whether it changed is not known
+    else if (w.changedElsewhere)
         note = L"Another program changed the file since it was read: Reload reads it again.";
     else if (!conversion.empty())
         note = L"Saving converts it to UTF-16 LE first. " + conversion;
@@ -566,7 +530,9 @@ void RefreshWindow(Window& w) {
     SetDlgItemTextW(w.dialog, IDC_NOTE, note.c_str());
     const size_t changes = w.model.ChangeCount();
     std::wstring status;
-    if (!w.saved.empty() && changes == w.changesAtSave)
+    if (failure)
+        status = FailureText(*failure);
+    else if (!w.saved.empty() && changes == w.changesAtSave)
         status = w.saved;
     else if (changes == 0)
         status = L"No unsaved changes.";
@@ -575,6 +541,7 @@ void RefreshWindow(Window& w) {
                  L": nothing is written until you save.";
     SetDlgItemTextW(w.dialog, IDC_STATUS, status.c_str());
     EnableWindow(GetDlgItem(w.dialog, IDC_SAVE), w.model.CanSave());
+    ShowPageIfReadable(w);
 }
 
 void RefreshPage(Window& w) {
@@ -594,15 +561,7 @@ void Refresh(Window& w) {
 
 void LayoutWindow(Window& w) {
     const HWND d = w.dialog;
-    const SIZE s = ClientUnits(d);
-    const int buttonsTop = s.cy - 7 - 14;
-    Place(d, IDC_HEADER, DialogUnits(d, 7, 6, s.cx - 14, 10));
-    Place(d, IDC_NOTE, DialogUnits(d, 7, 17, s.cx - 14, 10));
-    Place(d, IDC_TABS, DialogUnits(d, 7, 30, s.cx - 14, buttonsTop - 12 - 30));
-    Place(d, IDC_STATUS, DialogUnits(d, 7, buttonsTop - 7, s.cx - 14 - 168, 26));
-    Place(d, IDC_SAVE, DialogUnits(d, s.cx - 7 - 158, buttonsTop, 50, 14));
-    Place(d, IDC_RELOAD, DialogUnits(d, s.cx - 7 - 104, buttonsTop, 50, 14));
-    Place(d, IDCANCEL, DialogUnits(d, s.cx - 7 - 50, buttonsTop, 50, 14));
+    w.layout.Apply(d);
     if (!w.page) return;
     const HWND tabs = GetDlgItem(d, IDC_TABS);
     RECT r;
@@ -614,31 +573,33 @@ void LayoutWindow(Window& w) {
                  SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
-// Pages whose lists grow with the window need room for a few lines of them, in dialog units.
-constexpr SIZE kApplicationsLeast = {300, 15 + 30 + 3 + kStatusLineHeight + 4 + 14 + 6 + 50 + 4};
-constexpr SIZE kCheckLeast = {4 + 3 * 64, 15 + 40 + 5 + 14 + 4};
-constexpr SIZE kTypesLeast = {4 + 5 * 54 + 4, 15 + 30 + 3 + kStatusLineHeight + 4 + 14 + 4 + 17 + 4};
+// What the largest page needs, in dialog units: a page of the resource script its template's size, a
+// page made from the key table its layout's.
+SIZE PageUnits(Window& w) {
+    if (w.pageUnits.cx > 0) return w.pageUnits;
+    SIZE least{};
+    for (const PageInfo& page : kPages) {
+        const SIZE need = page.dialog == IDD_PAGE_GENERATED
+                              ? LayOutGenerated(page.kind).units
+                              : TemplateUnits(DialogTemplate(w.instance, page.dialog));
+        least.cx = std::max(least.cx, need.cx);
+        least.cy = std::max(least.cy, need.cy);
+    }
+    return w.pageUnits = least;
+}
 
-// The least window size at which no page's controls overlap or are cut: the pages made from the key
-// table are as large as their layout, the others as large as their least. Zero before the tabs exist.
-SIZE MinimumTrackSize(HWND dialog) {
-    const HWND tabs = GetDlgItem(dialog, IDC_TABS);
-    if (!tabs) return {};
-    // Asked at every step of a drag: the layouts come from the fixed key table, so they are made once.
-    static const SIZE page = [] {
-        SIZE least = kApplicationsLeast;
-        for (const SIZE need :
-             {kCheckLeast, kTypesLeast, LayOutGenerated(PageKind::WhereItActs).units,
-              LayOutGenerated(PageKind::Options).units, LayOutGenerated(PageKind::Hotkeys).units}) {
-            least.cx = std::max(least.cx, need.cx);
-            least.cy = std::max(least.cy, need.cy);
-        }
-        return least;
-    }();
-    RECT r = DialogUnits(dialog, 0, 0, page.cx, page.cy);
-    TabCtrl_AdjustRect(tabs, TRUE, &r); // the tab control around that page
-    const RECT margins = DialogUnits(dialog, 0, 0, 7 + 7, 30 + 12 + 14 + 7);
-    RECT window = {0, 0, r.right - r.left + margins.right, r.bottom - r.top + margins.bottom};
+// The least window size at which no page's controls overlap or are cut: as the main template designed
+// it, with the tab control grown for the largest page. Zero before the window's layout is recorded.
+SIZE MinimumTrackSize(Window& w) {
+    const HWND dialog = w.dialog, tabs = GetDlgItem(dialog, IDC_TABS);
+    if (!tabs || !w.layout.Recorded()) return {};
+    const SIZE page = PageUnits(w);
+    RECT need = DialogUnits(dialog, 0, 0, page.cx, page.cy);
+    TabCtrl_AdjustRect(tabs, TRUE, &need); // the tab control around that page
+    const RECT designedTabs = w.layout.DesignedRect(dialog, IDC_TABS);
+    RECT window = w.layout.Designed(dialog);
+    window.right += std::max<LONG>(0, (need.right - need.left) - (designedTabs.right - designedTabs.left));
+    window.bottom += std::max<LONG>(0, (need.bottom - need.top) - (designedTabs.bottom - designedTabs.top));
     AdjustWindowRectEx(&window, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
     return {window.right - window.left, window.bottom - window.top};
@@ -653,9 +614,9 @@ RECT WorkAreaOf(HWND window) {
 
 // The least size, but never larger than the screen's work area: on a small screen at a high density a
 // page is cut rather than the window's buttons.
-SIZE LeastSizeOnScreen(HWND dialog) {
-    const SIZE least = MinimumTrackSize(dialog);
-    const RECT work = WorkAreaOf(dialog);
+SIZE LeastSizeOnScreen(Window& w) {
+    const SIZE least = MinimumTrackSize(w);
+    const RECT work = WorkAreaOf(w.dialog);
     return {std::min<LONG>(least.cx, work.right - work.left),
             std::min<LONG>(least.cy, work.bottom - work.top)};
 }
@@ -674,10 +635,9 @@ void ShowPage(Window& w, int index) {
     }
     w.pageIndex = index;
     TabCtrl_SetCurSel(GetDlgItem(w.dialog, IDC_TABS), index);
-    w.page = CreateDialogParamW(w.instance, MAKEINTRESOURCEW(kPages[index].dialog), w.dialog, PageProc,
-                                reinterpret_cast<LPARAM>(&w));
+    w.page = MakeDialog(w.instance, kPages[index].dialog, w.dialog, PageProc, reinterpret_cast<LPARAM>(&w));
     LayoutWindow(w);
-    ShowWindow(w.page, SW_SHOW);
+    ShowPageIfReadable(w);
 }
 
 void ShowReport(Window& w, const std::vector<std::wstring>& files) {
@@ -696,8 +656,7 @@ bool SaveChanges(Window& w) {
                                   L" since this window read it.\n\nRead it again now? Your unsaved changes "
                                   L"are kept, on top of what the file holds now; save again to write them.";
         if (MessageBoxW(w.dialog, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONWARNING) == IDYES) {
-            std::wstring error;
-            w.model.Reload(true, error);
+            w.model.Reload(true);
             w.changedElsewhere = false;
             Refresh(w);
         }
@@ -877,6 +836,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
         w = reinterpret_cast<Window*>(lParam);
         SetWindowLongPtrW(page, DWLP_USER, lParam);
         w->page = page;
+        w->pageLayout.Record(page, kPages[w->pageIndex].dialog);
         // The page's background is the tab's body, as the theme draws it.
         EnableThemeDialogTexture(page, ETDT_ENABLETAB);
         switch (kPages[w->pageIndex].kind) {
@@ -888,9 +848,9 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
         return FALSE; // the focus stays where it is (the tabs)
     case WM_SIZE:
         if (!w) return FALSE;
-        if (kPages[w->pageIndex].kind == PageKind::Applications) LayoutApplications(page);
-        if (kPages[w->pageIndex].kind == PageKind::Check) LayoutCheck(page);
-        if (kPages[w->pageIndex].kind == PageKind::Types) LayoutTypes(page);
+        w->pageLayout.Apply(page);
+        if (kPages[w->pageIndex].kind == PageKind::Applications) FitStatusColumn(page, IDC_APPLIST);
+        if (kPages[w->pageIndex].kind == PageKind::Types) FitStatusColumn(page, IDC_TYPELIST);
         return TRUE;
     case WM_COMMAND:
         if (w) OnPageCommand(*w, LOWORD(wParam), HIWORD(wParam));
@@ -903,6 +863,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 void InitWindow(HWND dialog, Window& w) {
     w.dialog = dialog;
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&w));
+    w.layout.Record(dialog, IDD_MAIN);
     const HWND tabs = GetDlgItem(dialog, IDC_TABS);
     for (int i = 0; i < kPageCount; ++i) {
         TCITEMW item{};
@@ -912,7 +873,7 @@ void InitWindow(HWND dialog, Window& w) {
     }
     DragAcceptFiles(dialog, TRUE);
     // At least as large as its tallest page from the start, not only once the user resizes it.
-    const SIZE least = LeastSizeOnScreen(dialog);
+    const SIZE least = LeastSizeOnScreen(w);
     const RECT work = WorkAreaOf(dialog);
     RECT r;
     GetWindowRect(dialog, &r);
@@ -933,7 +894,8 @@ INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         if (w) LayoutWindow(*w);
         return TRUE;
     case WM_GETMINMAXINFO: {
-        const SIZE least = LeastSizeOnScreen(dialog);
+        if (!w) return FALSE;
+        const SIZE least = LeastSizeOnScreen(*w);
         if (least.cx <= 0) return FALSE;
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {least.cx, least.cy};
         return TRUE;
@@ -965,13 +927,11 @@ INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         switch (LOWORD(wParam)) {
         case IDC_SAVE: SaveChanges(*w); return TRUE;
         case IDC_RELOAD: {
-            std::wstring error;
             if (w->model.ChangeCount() > 0 &&
                 MessageBoxW(dialog, L"Read the file again and drop the unsaved changes?",
                             L"Tolvanier settings", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
                 return TRUE;
-            if (!w->model.Reload(false, error))
-                MessageBoxW(dialog, error.c_str(), L"Tolvanier settings", MB_ICONERROR);
+            w->model.Reload(false); // a failure is said on the status line
             w->changedElsewhere = false;
             w->saved.clear();
             w->report = w->model.Report({});
@@ -1028,8 +988,7 @@ int RunSettingsWindow(HINSTANCE instance, SettingsModel& model, int show) {
                                                         ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     Window w(instance, model);
-    const HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, WindowProc,
-                                           reinterpret_cast<LPARAM>(&w));
+    const HWND dialog = MakeDialog(instance, IDD_MAIN, nullptr, WindowProc, reinterpret_cast<LPARAM>(&w));
     if (!dialog) return 2;
     ShowWindow(dialog, show);
     // Through the dialog manager, which then knows the focus (and the default button) as its own.

@@ -106,9 +106,11 @@ TEST(SettingsRows, TheDialogRefusesWhatThePluginWouldNeverMatch) {
     EditorRow existing;
     existing.appKey = L"pdf";
     existing.line = 7;
+    using F = EntryField;
     const struct {
         EntryFields fields;
         const wchar_t* says; // empty: accepted
+        EntryField field = F::Keys;
     } cases[] = {
         {{L"txt,log", L"ed.exe", L"-m %1"}, L""},
         {{L",conf", L"ed.exe", L""}, L""},
@@ -119,19 +121,23 @@ TEST(SettingsRows, TheDialogRefusesWhatThePluginWouldNeverMatch) {
         {{L".pdf", L"ed.exe", L""}, L"Write pdf."},
         {{L"report.pdf", L"ed.exe", L""}, L"no dot unless"},
         {{L"pdf", L"ed.exe", L""}, L"has a line pdf already (line 7)"},
-        {{L"txt", L"", L""}, L"Give the application"},
+        {{L"txt", L"", L""}, L"Give the application", F::Application},
         {{L"", L"ed.exe", L""}, L"Give the extension keys"},
         {{L"a=b", L"ed.exe", L""}, L"no \"=\""},
-        {{L"txt", L"ed.exe", L"/open \"%1\""}, L"remove the quotes around %1"},
-        {{L"txt", L"ed.exe\r\n[Options]", L""}, L"line breaks"},
+        {{L"txt", L"ed.exe", L"/open \"%1\""}, L"remove the quotes around %1", F::Template},
+        {{L"txt", L"ed.exe\r\n[Options]", L""}, L"line breaks", F::Application},
+        {{L"txt", L"ed.exe", L"-a\n-b"}, L"line breaks", F::Template},
     };
     for (const auto& c : cases) {
-        const std::optional<std::wstring> problem = ProblemWithEntry(c.fields, {existing}, true);
-        if (!*c.says)
-            EXPECT_FALSE(problem) << WideToUtf8(c.fields.keys) << ": " << WideToUtf8(problem.value_or(L""));
-        else
-            EXPECT_NE(problem.value_or(L"").find(c.says), std::wstring::npos)
-                << WideToUtf8(c.fields.keys) << ": " << WideToUtf8(problem.value_or(L"(accepted)"));
+        const std::optional<EntryProblem> problem = ProblemWithEntry(c.fields, {existing}, true);
+        const std::wstring text = problem ? problem->text : L"(accepted)";
+        if (!*c.says) {
+            EXPECT_FALSE(problem) << WideToUtf8(c.fields.keys) << ": " << WideToUtf8(text);
+        } else {
+            EXPECT_NE(text.find(c.says), std::wstring::npos)
+                << WideToUtf8(c.fields.keys) << ": " << WideToUtf8(text);
+            EXPECT_TRUE(problem && problem->field == c.field) << WideToUtf8(text);
+        }
     }
 }
 
@@ -301,8 +307,7 @@ struct SettingsModelTest : testing::Test {
     void Open(const std::wstring& text) {
         ASSERT_TRUE(WriteUtf16File(ini, text));
         AgeFile(ini, 5);
-        std::wstring error;
-        ASSERT_TRUE(model.Open({ini, L"given with --ini", true}, error)) << WideToUtf8(error);
+        ASSERT_TRUE(model.Open({ini, L"given with --ini", true}));
     }
     std::wstring FileText() { return Decoded(ReadFileBytes(ini)); }
     // The lines of text that are neither blank nor in drop (the platform's writer may drop blank lines).
@@ -391,8 +396,7 @@ TEST_F(SettingsModelTest, AUtf8FileIsConvertedToUtf16WithEveryLineWhenTheUserAgr
     const std::string utf8 =
         "; B\xC3\xBCro comment\r\n[Editor]\r\npdf=C:\\B\xC3\xBCro\\pdf.exe\r\n\r\n[Options]\r\n";
     ASSERT_TRUE(WriteTextFile(ini, utf8));
-    std::wstring error;
-    ASSERT_TRUE(model.Open({ini, L"given with --ini", true}, error));
+    ASSERT_TRUE(model.Open({ini, L"given with --ini", true}));
     EXPECT_NE(model.ConversionReason().find(L"UTF-8 and holds non-ASCII text"), std::wstring::npos);
     EXPECT_TRUE(model.CanSave());
     // What the window shows is what the plugin reads after the save: the path as written.
@@ -415,14 +419,14 @@ TEST_F(SettingsModelTest, AUtf8FileIsConvertedToUtf16WithEveryLineWhenTheUserAgr
 
     // An ASCII file that gets a non-ASCII value is converted too, so that Windows keeps it.
     ASSERT_TRUE(WriteTextFile(ini, "[Options]\r\n"));
-    ASSERT_TRUE(model.Reload(false, error));
+    ASSERT_TRUE(model.Reload(false));
     EXPECT_TRUE(model.ConversionReason().empty());
     model.Set(Key(L"DefaultEditor"), L"C:\\B\u00FCro\\ed.exe");
     EXPECT_NE(model.ConversionReason().find(L"changes hold non-ASCII text"), std::wstring::npos);
 
     // A UTF-8 mark in front of the first section, ASCII only: Windows would not see [Editor] at all.
     ASSERT_TRUE(WriteTextFile(ini, "\xEF\xBB\xBF[Editor]\r\ntxt=C:\\ed.exe\r\n"));
-    ASSERT_TRUE(model.Reload(false, error));
+    ASSERT_TRUE(model.Reload(false));
     EXPECT_NE(model.ConversionReason().find(L"does not see the section [Editor]"), std::wstring::npos)
         << WideToUtf8(model.ConversionReason());
     EXPECT_TRUE(model.CanSave());
@@ -443,14 +447,60 @@ TEST_F(SettingsModelTest, AnotherProgramsChangeIsNeverOverwrittenSilently) {
     EXPECT_NE(refused.error.find(L"Another program changed"), std::wstring::npos);
     EXPECT_EQ(Decoded(ReadFileBytes(ini)), edited);
 
-    std::wstring error;
-    ASSERT_TRUE(model.Reload(true, error)); // read again, the change kept
+    ASSERT_TRUE(model.Reload(true)); // read again, the change kept
     EXPECT_EQ(model.Rows().size(), 1u);
     ASSERT_TRUE(model.Save(false).saved);
     const std::wstring text = FileText();
     EXPECT_NE(text.find(L"QuickView=1"), std::wstring::npos);
     EXPECT_NE(text.find(L"txt=" + app), std::wstring::npos);
     EXPECT_FALSE(model.ChangedOnDisk());
+}
+
+// A file that cannot be read, a scratch folder that cannot be made and a scratch copy that cannot be
+// written are said, never taken for the file's values; Save is off only while the file is unread.
+TEST_F(SettingsModelTest, FailuresAreSaidAndSaveIsOffOnlyWhileTheFileIsUnread) {
+    Open(std::wstring(kSample) + L"txt=" + app + L"\r\n");
+    model.Set(Key(L"QuickView"), L"1");
+    {
+        // Another program holds the file without sharing it.
+        const win::UniqueFile held(
+            CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_FALSE(model.Reload(true));
+        ASSERT_TRUE(model.Failure());
+        EXPECT_EQ(model.Failure()->step, ModelFailure::Step::ReadFile);
+        EXPECT_EQ(model.Failure()->error, static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+        EXPECT_FALSE(model.CanSave());
+    }
+    ASSERT_TRUE(model.Reload(true));
+    EXPECT_FALSE(model.Failure());
+    EXPECT_EQ(model.Text(Key(L"QuickView")), L"1");
+
+    // The scratch folder gone and a file in its place: the change cannot be shown, and is saved.
+    const std::wstring scratch = model.ScratchFolder();
+    RemoveTree(scratch.substr(0, scratch.size() - 1));
+    ASSERT_TRUE(WriteTextFile(scratch.substr(0, scratch.size() - 1), "x"));
+    model.Set(Key(L"FindFiles"), L"0");
+    ASSERT_TRUE(model.Failure());
+    EXPECT_EQ(model.Failure()->step, ModelFailure::Step::WriteScratch);
+    EXPECT_EQ(model.Failure()->path.rfind(scratch, 0), 0u);
+    ASSERT_TRUE(model.CanSave());
+    ASSERT_TRUE(model.Save(false).saved);
+    EXPECT_NE(FileText().find(L"FindFiles=0"), std::wstring::npos);
+    DeleteFileW(scratch.substr(0, scratch.size() - 1).c_str());
+
+    // A temporary folder where the scratch folder cannot be made.
+    const std::wstring temp = dir / L"temp\\";
+    ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
+    ASSERT_TRUE(WriteTextFile(temp + L"TolvanierSettings-" + std::to_wstring(GetCurrentProcessId()), "x"));
+    wchar_t tmp[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH);
+    SetEnv(L"TMP", temp.c_str());
+    SettingsModel homeless(BuildDir());
+    SetEnv(L"TMP", *tmp ? tmp : nullptr);
+    EXPECT_TRUE(homeless.Open({ini, L"", true}));
+    ASSERT_TRUE(homeless.Failure());
+    EXPECT_EQ(homeless.Failure()->step, ModelFailure::Step::MakeFolder);
 }
 
 // The lines of [Types] with what the plugin makes of them; a new order is written whole, with every
@@ -754,6 +804,21 @@ TEST_F(SettingsWindowTest, AnApplicationAddedThroughTheDialogIsSavedAndCheckedCl
     const HWND dialog = FindProcessWindow(process.processId, L"Application", 10000);
     ASSERT_NE(dialog, nullptr) << "no edit dialog";
     SetText(GetDlgItem(dialog, IDC_KEYS), L"tolv,md");
+    // Refused without an application: the field to mend gets the focus.
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    const HWND box = Box();
+    ASSERT_NE(box, nullptr) << "accepted without an application";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitForClosed(box));
+    EXPECT_TRUE(WaitForFocus(process.threadId, GetDlgItem(dialog, IDC_APP)));
+    // The dialog grows: the preview takes the room, OK keeps to the corner.
+    const RECT preview = RectOf(GetDlgItem(dialog, IDC_PREVIEW)), ok = RectOf(GetDlgItem(dialog, IDOK)),
+               frame = RectOf(dialog);
+    SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left + 80, frame.bottom - frame.top + 60,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(RectOf(GetDlgItem(dialog, IDC_PREVIEW)).bottom - preview.bottom, 60);
+    EXPECT_EQ(RectOf(GetDlgItem(dialog, IDC_PREVIEW)).right - preview.right, 80);
+    EXPECT_EQ(RectOf(GetDlgItem(dialog, IDOK)).left - ok.left, 80);
     SetText(GetDlgItem(dialog, IDC_APP), app);
     SetText(GetDlgItem(dialog, IDC_PARAMS), L"-v %1");
     EXPECT_TRUE(WaitForText(GetDlgItem(dialog, IDC_PREVIEW), L"start: " + Quoted(app) + L" -v ", 10000))
@@ -792,9 +857,8 @@ TEST_F(SettingsWindowTest, AnApplicationAddedThroughTheDialogIsSavedAndCheckedCl
 TEST_F(SettingsWindowTest, TheSelectedRowsWholeStatusEnterEditsDeleteRemoves) {
     ASSERT_TRUE(
         WriteUtf16File(ini, Sample() + L"pdf=C:\\nowhere\\PDF viewer\\pdfview.exe\r\ntxt=" + app + L"\r\n"));
-    std::wstring error;
     SettingsModel expected(BuildDir());
-    ASSERT_TRUE(expected.Open({ini, L"", true}, error));
+    ASSERT_TRUE(expected.Open({ini, L"", true}));
     ASSERT_EQ(expected.Rows().size(), 2u);
     const std::wstring pdfStatus = expected.Rows()[0].status;
     ASSERT_GT(pdfStatus.size(), 150u) << "long enough for the list to cut it";
@@ -971,6 +1035,23 @@ TEST_F(SettingsWindowTest, ARefusedSaveWritesNothing) {
     EXPECT_TRUE(WaitForClosed(box));
     StatusSays(L"1 unsaved change");
     EXPECT_EQ(ReadFileBytes(ini), utf8) << "not converted, nothing written";
+}
+
+// A file the window cannot read: it says so, shows none of the pages and saves nothing until Reload
+// reads the file.
+TEST_F(SettingsWindowTest, AFileItCannotReadIsSaidAndNoPageIsShown) {
+    ASSERT_TRUE(WriteUtf16File(ini, Sample()));
+    win::UniqueFile held(CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    Start();
+    StatusSays(L"Cannot read the file: ");
+    const HWND page = GetParent(Control(IDC_APPLIST));
+    EXPECT_FALSE(IsWindowVisible(page));
+    EXPECT_FALSE(IsWindowEnabled(Control(IDC_SAVE)));
+    held.Reset();
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_RELOAD, BN_CLICKED), 0);
+    StatusSays(L"No unsaved changes.");
+    EXPECT_TRUE(IsWindowVisible(page));
 }
 
 // The list and the line under it take the room a larger window gives; the bottom buttons keep to the

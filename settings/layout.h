@@ -1,0 +1,47 @@
+// How the settings window's pages and dialogs follow their size: one table says which control moves
+// and which grows with the room; where each control stands comes from the dialog's own template.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+namespace settings {
+
+// The controls of a dialog as its template placed them, with what each does when the client area grows
+// or shrinks.
+class DialogLayout {
+  public:
+    // Takes the places of dialog's controls that the table names for templateId; call it in
+    // WM_INITDIALOG, before anything moves them.
+    void Record(HWND dialog, int templateId);
+    // Places them for the client size now, all in one go.
+    void Apply(HWND dialog) const;
+    bool Recorded() const { return designed_.right > 0; }
+    // The client area the template designed, and a recorded control's place there, in pixels at the
+    // dialog's density now.
+    RECT Designed(HWND dialog) const;
+    RECT DesignedRect(HWND dialog, int id) const;
+
+  private:
+    struct Placed {
+        int id;
+        unsigned how;
+        RECT place; // in pixels at scale_
+    };
+    std::vector<Placed> controls_;
+    RECT designed_{};
+    SIZE scale_{}; // pixels of 4 dialog units across and 8 down when recorded
+};
+
+// WM_SIZE and WM_GETMINMAXINFO of a resizable dialog that is never smaller than its template; true
+// when it handled the message.
+bool OnLayoutMessage(HWND dialog, UINT message, LPARAM lParam, const DialogLayout& layout);
+
+// The size of a dialog template's client area, in dialog units; {0, 0} for none.
+SIZE TemplateUnits(const DLGTEMPLATE* dialogTemplate);
+
+// A rectangle in a dialog's units, in pixels.
+RECT DialogUnits(HWND dialog, int x, int y, int w, int h);
+
+} // namespace settings
