@@ -6,6 +6,7 @@
 
 #include "host/host_text.h"
 #include "settings/keys.h"
+#include "settings/texts.h"
 
 namespace settings {
 namespace {
@@ -145,34 +146,25 @@ std::optional<EntryProblem> ProblemWithEntry(const EntryFields& fields, const st
                                       {&fields.application, F::Application},
                                       {&fields.templateText, F::Template}})
         if (text->find_first_of(std::wstring(L"\r\n\0", 3)) != std::wstring::npos)
-            return EntryProblem{field, L"A setting is one line: remove the line breaks."};
+            return EntryProblem{field, Text(IDS_SETTINGS_ONE_LINE)};
     const std::wstring keys = checker::Trim(fields.keys);
     if (needsApplication && checker::Trim(fields.application).empty())
-        return EntryProblem{
-            F::Application,
-            L"Give the application: its full path, or the name of a program on the search path."};
-    if (keys.empty())
-        return EntryProblem{F::Keys, L"Give the extension keys: pdf, or several as txt,log,ini."};
+        return EntryProblem{F::Application, Text(IDS_SETTINGS_GIVE_APPLICATION)};
+    if (keys.empty()) return EntryProblem{F::Keys, Text(IDS_SETTINGS_GIVE_KEYS)};
     if (keys.find(L'=') != std::wstring::npos || keys[0] == L';' || keys[0] == L'[')
-        return EntryProblem{F::Keys, L"Extension keys hold no \"=\" and do not start with \";\" or \"[\"."};
-    if (checker::IsTemplateKey(keys))
-        return EntryProblem{F::Keys, L"Extension keys hold no folder and no _params, and no dot unless they "
-                                     L"list several (pdf, not report.pdf)."};
+        return EntryProblem{F::Keys, Text(IDS_SETTINGS_KEYS_SYNTAX)};
+    if (checker::IsTemplateKey(keys)) return EntryProblem{F::Keys, Text(IDS_SETTINGS_KEYS_NO_FILE_NAME)};
     const std::wstring matchable = MatchableKeys(keys);
-    if (matchable != keys)
-        return EntryProblem{F::Keys, L"Extension keys are compared exactly: in lower case, without blanks, "
-                                     L"without the dot. Write " +
-                                         matchable + L"."};
+    if (matchable != keys) return EntryProblem{F::Keys, Text(IDS_SETTINGS_KEYS_EXACT, {matchable})};
     for (const EditorRow& other : others)
         if (!other.appKey.empty() && checker::SameName(other.appKey, keys))
-            return EntryProblem{F::Keys, L"[Editor] has a line " + other.appKey + L" already (line " +
-                                             std::to_wstring(other.line) + L"): edit that one."};
+            return EntryProblem{F::Keys,
+                                Text(IDS_SETTINGS_KEYS_TAKEN, {other.appKey, std::to_wstring(other.line)})};
     const std::wstring params = fields.templateText;
     const size_t placeholder = params.find(L"%1");
     if (placeholder != std::wstring::npos &&
         std::count(params.begin(), params.begin() + static_cast<std::ptrdiff_t>(placeholder), L'"') % 2 == 1)
-        return EntryProblem{
-            F::Template, L"Every file name arrives in double quotes already: remove the quotes around %1."};
+        return EntryProblem{F::Template, Text(IDS_SETTINGS_QUOTED_NAMES)};
     return std::nullopt;
 }
 
@@ -232,7 +224,7 @@ unsigned ModifierFlags(const std::wstring& letters) {
 
 std::wstring DescribeHotkey(int code, const std::wstring& letters) {
     const std::wstring name = checker::KeyNameOfCode(code);
-    const std::wstring key = name.empty() ? L"key code " + std::to_wstring(code) : name;
+    const std::wstring key = name.empty() ? Text(IDS_SETTINGS_KEY_CODE, {std::to_wstring(code)}) : name;
     return ModifierFlags(letters) ? checker::DescribeModifiers(letters) + L"+" + key : key;
 }
 
@@ -259,20 +251,20 @@ std::wstring EffectOfSave(const std::vector<KeyWrite>& written, bool readOptions
             add(now, known->name);
     }
     auto join = [](const std::vector<std::wstring>& names) {
+        const std::wstring separator = Text(IDS_SETTINGS_LIST_SEPARATOR);
         std::wstring text;
         for (size_t i = 0; i < names.size() && i < 6; ++i)
-            text += (i ? L", " : L"") + names[i];
-        if (names.size() > 6) text += L" and " + std::to_wstring(names.size() - 6) + L" more";
-        return text;
+            text += (i ? separator : L"") + names[i];
+        return names.size() > 6 ? Text(IDS_SETTINGS_AND_MORE, {text, std::to_wstring(names.size() - 6)})
+                                : text;
     };
     std::wstring text;
-    auto say = [&](const std::vector<std::wstring>& names, const wchar_t* when, const wchar_t* after) {
-        if (names.empty()) return;
-        text += (text.empty() ? L"" : L" ") + std::wstring(when) + join(names) + after;
+    auto say = [&](const std::vector<std::wstring>& names, unsigned when) {
+        if (!names.empty()) text += (text.empty() ? L"" : L" ") + Text(when, {join(names)});
     };
-    say(now, L"In effect at once: ", L".");
-    say(nextFile, L"At the next file viewed: ", L".");
-    say(atStart, L"At the file manager's next start: ", L" (or set ReadOptionsEveryTime=1).");
+    say(now, IDS_SETTINGS_EFFECT_NOW);
+    say(nextFile, IDS_SETTINGS_EFFECT_NEXT_FILE);
+    say(atStart, IDS_SETTINGS_EFFECT_NEXT_START);
     return text;
 }
 
@@ -388,14 +380,12 @@ std::optional<TypeFieldProblem> ProblemWithTypeLine(const TypeFields& fields) {
                                       {&fields.type, TypeField::Type},
                                       {&fields.conditions, TypeField::Conditions}})
         if (text->find_first_of(std::wstring(L"\r\n\0", 3)) != std::wstring::npos)
-            return TypeFieldProblem{field, L"A line of [Types] is one line: remove the line breaks."};
+            return TypeFieldProblem{field, Text(IDS_SETTINGS_TYPES_ONE_LINE)};
     const std::wstring masks = checker::Trim(fields.masks);
     if (masks.find(L'=') != std::wstring::npos || (!masks.empty() && (masks[0] == L';' || masks[0] == L'[')))
-        return TypeFieldProblem{TypeField::Masks,
-                                L"Masks hold no \"=\" and do not start with \";\" or \"[\"."};
+        return TypeFieldProblem{TypeField::Masks, Text(IDS_SETTINGS_MASKS_SYNTAX)};
     if (checker::Trim(fields.type).find_first_of(L" \t") != std::wstring::npos)
-        return TypeFieldProblem{TypeField::Type,
-                                L"The type is one word: write the conditions in their own box."};
+        return TypeFieldProblem{TypeField::Type, Text(IDS_SETTINGS_TYPE_ONE_WORD)};
     const config::TypeLine line =
         config::ParseTypeLine(masks, checker::Trim(fields.type) + L" " + checker::Trim(fields.conditions));
     const std::optional<std::wstring> fault = checker::TypeLineFaultText(line);
@@ -412,7 +402,7 @@ std::optional<TypeFieldProblem> ProblemWithTypeLine(const TypeFields& fields) {
     // The checker's reason, as a sentence.
     std::wstring text = *fault;
     if (!text.empty()) text[0] = static_cast<wchar_t>(std::towupper(text[0]));
-    return TypeFieldProblem{field, text + L"."};
+    return TypeFieldProblem{field, Text(IDS_SETTINGS_SENTENCE, {text})};
 }
 
 std::wstring WithWindowsLineEnds(const std::wstring& text) {

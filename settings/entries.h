@@ -1,6 +1,6 @@
 // The text rules of the settings window: the rows of section [Editor], the key writes an edit makes,
 // what a check report says about a key, mnemonics, hotkey modifiers and what a save takes effect on.
-// No platform call here.
+// No platform call here but the loading of texts.
 #pragma once
 
 #include <optional>

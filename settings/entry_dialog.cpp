@@ -10,6 +10,7 @@
 #include "settings/layout.h"
 #include "settings/resource.h"
 #include "settings/resources.h"
+#include "settings/texts.h"
 #include "settings/window.h"
 #include "win/paths.h"
 
@@ -33,12 +34,10 @@ EntryFields FieldsOf(HWND dialog) {
 
 std::wstring WhereText(const EntryDialog& d, const EntryFields& fields) {
     const std::wstring params = checker::Trim(fields.templateText);
-    if (d.defaultEditor)
-        return L"Written to [Options] DefaultEditor and DefaultEditor_params (read with ParamsMode=0).";
-    if (d.preview.templateKey.empty())
-        return L"ParamsMode=0: the template is keyed by the application's path, and it is not found.";
-    return L"Template written as [Editor] " + d.preview.templateKey +
-           (params.empty() ? L" (none)" : L"=" + params);
+    if (d.defaultEditor) return Text(IDS_SETTINGS_WHERE_DEFAULT);
+    if (d.preview.templateKey.empty()) return Text(IDS_SETTINGS_WHERE_NOT_FOUND);
+    return params.empty() ? Text(IDS_SETTINGS_WHERE_TEMPLATE_NONE, {d.preview.templateKey})
+                          : Text(IDS_SETTINGS_WHERE_TEMPLATE, {d.preview.templateKey, params});
 }
 
 void UpdatePreview(HWND dialog, EntryDialog& d) {
@@ -46,12 +45,13 @@ void UpdatePreview(HWND dialog, EntryDialog& d) {
     const bool noKeys = !d.defaultEditor && !d.before.forApplication && checker::Trim(fields.keys).empty();
     d.preview = d.model.PreviewEntry(d.before, fields, d.defaultEditor);
     const std::wstring first = FirstItem(fields.keys);
-    const std::wstring example = d.defaultEditor ? L"a file with nothing configured, by the first hotkey"
-                                 : first == L":dir"
-                                     ? L"a folder"
-                                     : L"the file example" + (first.empty() ? L"" : L"." + first);
-    const std::wstring text =
-        noKeys ? L"Give the extension keys." : L"For " + example + L":\n" + d.preview.text;
+    const std::wstring example =
+        d.defaultEditor ? Text(IDS_SETTINGS_EXAMPLE_UNCONFIGURED)
+        : first == L":dir"
+            ? Text(IDS_SETTINGS_EXAMPLE_FOLDER)
+            : Text(IDS_SETTINGS_EXAMPLE_FILE, {L"example" + (first.empty() ? L"" : L"." + first)});
+    const std::wstring text = noKeys ? Text(IDS_SETTINGS_GIVE_KEYS_FIRST)
+                                     : Text(IDS_SETTINGS_PREVIEW_FOR, {example, d.preview.text});
     SetDlgItemTextW(dialog, IDC_PREVIEW, WithWindowsLineEnds(text).c_str());
     SetDlgItemTextW(dialog, IDC_WHERE, noKeys ? L"" : WhereText(d, fields).c_str());
     EnableWindow(GetDlgItem(dialog, IDC_PARAMS), !d.preview.templateKey.empty() || d.defaultEditor);
@@ -61,9 +61,8 @@ void UpdatePreview(HWND dialog, EntryDialog& d) {
 void BrowseForApplication(HWND dialog) {
     std::wstring file(win::kLongPathCapacity, L'\0');
     const std::wstring folder = win::DirectoryOf(DialogItemText(dialog, IDC_APP));
-    if (!AskForFiles(dialog, L"Application",
-                     L"Programs (*.exe;*.com;*.bat;*.cmd)\0*.exe;*.com;*.bat;*.cmd\0All files (*.*)\0*.*\0",
-                     folder, OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, file))
+    if (!AskForFiles(dialog, Text(IDS_SETTINGS_BROWSE_TITLE), Text(IDS_SETTINGS_FILTER_PROGRAMS), folder,
+                     OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, file))
         return;
     file.resize(wcslen(file.c_str()));
     SetDlgItemTextW(dialog, IDC_APP, file.c_str());
@@ -83,7 +82,8 @@ bool Accept(HWND dialog, EntryDialog& d) {
         problem = ProblemWithEntry(checked, {}, applicationNeeded);
     }
     if (problem) {
-        MessageBoxW(dialog, problem->text.c_str(), L"Tolvanier settings", MB_OK | MB_ICONWARNING);
+        MessageBoxW(dialog, problem->text.c_str(), Text(IDS_SETTINGS_CAPTION).c_str(),
+                    MB_OK | MB_ICONWARNING);
         const int id = problem->field == EntryField::Application ? IDC_APP
                        : problem->field == EntryField::Template  ? IDC_PARAMS
                                                                  : IDC_KEYS;
@@ -100,11 +100,11 @@ void InitEntryDialog(HWND dialog, EntryDialog& d) {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&d));
     d.layout.Record(dialog, IDD_ENTRY);
     if (d.defaultEditor) {
-        SetWindowTextW(dialog, L"Default editor");
-        SetDlgItemTextW(dialog, IDC_KEYS, L"(every extension with nothing configured)");
+        SetWindowTextW(dialog, Text(IDS_SETTINGS_DEFAULT_EDITOR_CAPTION).c_str());
+        SetDlgItemTextW(dialog, IDC_KEYS, Text(IDS_SETTINGS_EVERY_UNCONFIGURED).c_str());
         EnableWindow(GetDlgItem(dialog, IDC_KEYS), FALSE);
     } else if (d.before.forApplication) {
-        SetWindowTextW(dialog, L"Template of an application");
+        SetWindowTextW(dialog, Text(IDS_SETTINGS_APPLICATION_TEMPLATE_CAPTION).c_str());
         SetDlgItemTextW(dialog, IDC_APP, d.before.keys.c_str());
         EnableWindow(GetDlgItem(dialog, IDC_KEYS), FALSE);
         EnableWindow(GetDlgItem(dialog, IDC_APP), FALSE);

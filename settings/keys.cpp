@@ -1,15 +1,15 @@
 #include "settings/keys.h"
 
+#include "lang/ids.h"
+
 namespace settings {
 namespace {
 
 std::vector<KnownKey> PresentedKeys() {
     using R = ReadTime;
-    static const wchar_t* const kWhere = L"Where the plugin takes a file";
-    static const wchar_t* const kOpens = L"What opens a file";
-    static const wchar_t* const kViewer = L"The viewer window";
-    static const wchar_t* const kCopies = L"Copies from archives";
-    static const wchar_t* const kOther = L"Reading and the clipboard";
+    const unsigned kWhere = IDS_SETTINGS_GROUP_WHERE, kOpens = IDS_SETTINGS_GROUP_OPENS,
+                   kViewer = IDS_SETTINGS_GROUP_VIEWER, kCopies = IDS_SETTINGS_GROUP_COPIES,
+                   kOther = IDS_SETTINGS_GROUP_OTHER;
     return {
         {L"Options", L"ScrollLockControl", L"0", R::OptionCache, Page::WhereItActs, kWhere,
          L"Only while Scroll Lock is on"},
@@ -68,21 +68,21 @@ std::vector<KnownKey> PresentedKeys() {
          L"The Find Files dialog's search text goes to the clipboard"},
         {L"Options", L"ReadOptionsEveryTime", L"0", R::AtUse, Page::Options, kOther,
          L"Re-read these options at every file, not once per start"},
-        {L"Options", L"DefaultEditor", L"notepad", R::AtUse, Page::Applications, L"Default editor",
-         L"The application for extensions with nothing configured"},
-        {L"Options", L"DefaultEditor_params", L"", R::AtUse, Page::Applications, L"Default editor",
-         L"Its template, with ParamsMode=0"},
-        {L"HotKeys", L"AppFromLister_key", L"", R::PresenceCached, Page::Hotkeys, L"Configured application",
-         L"Opens the viewed file in its configured application"},
-        {L"HotKeys", L"AppFromLister_mod", L"", R::AtUse, Page::Hotkeys, L"Configured application",
+        {L"Options", L"DefaultEditor", L"notepad", R::AtUse, Page::Applications,
+         IDS_SETTINGS_GROUP_DEFAULT_EDITOR, L"The application for extensions with nothing configured"},
+        {L"Options", L"DefaultEditor_params", L"", R::AtUse, Page::Applications,
+         IDS_SETTINGS_GROUP_DEFAULT_EDITOR, L"Its template, with ParamsMode=0"},
+        {L"HotKeys", L"AppFromLister_key", L"", R::PresenceCached, Page::Hotkeys,
+         IDS_SETTINGS_GROUP_HOTKEY_APP, L"Opens the viewed file in its configured application"},
+        {L"HotKeys", L"AppFromLister_mod", L"", R::AtUse, Page::Hotkeys, IDS_SETTINGS_GROUP_HOTKEY_APP,
          L"Its modifiers"},
         {L"HotKeys", L"DefSysAppFromLister_key", L"", R::PresenceCached, Page::Hotkeys,
-         L"System's association", L"Opens it in the application Windows associates with it"},
-        {L"HotKeys", L"DefSysAppFromLister_mod", L"", R::AtUse, Page::Hotkeys, L"System's association",
-         L"Its modifiers"},
+         IDS_SETTINGS_GROUP_HOTKEY_SYSTEM, L"Opens it in the application Windows associates with it"},
+        {L"HotKeys", L"DefSysAppFromLister_mod", L"", R::AtUse, Page::Hotkeys,
+         IDS_SETTINGS_GROUP_HOTKEY_SYSTEM, L"Its modifiers"},
         {L"HotKeys", L"ChooseAppFromLister_key", L"", R::PresenceCached, Page::Hotkeys,
-         L"Menu of applications", L"Shows a menu of applications for the file"},
-        {L"HotKeys", L"ChooseAppFromLister_mod", L"", R::AtUse, Page::Hotkeys, L"Menu of applications",
+         IDS_SETTINGS_GROUP_HOTKEY_MENU, L"Shows a menu of applications for the file"},
+        {L"HotKeys", L"ChooseAppFromLister_mod", L"", R::AtUse, Page::Hotkeys, IDS_SETTINGS_GROUP_HOTKEY_MENU,
          L"Its modifiers"},
     };
 }

@@ -32,7 +32,7 @@ struct KnownKey {
     const wchar_t* defaultText; // what the plugin's reader takes when the key is not written
     ReadTime read;
     Page page;
-    const wchar_t* group;       // the heading it stands under on its page
+    unsigned group;             // the heading it stands under on its page (a text's id)
     const wchar_t* explanation; // the guide's one line: what the checked box, the drop-down or the key does
     std::vector<const wchar_t*> meaningTexts = {}; // Ranged: what low, low + 1, ... high do
     // From the checker's table.

@@ -168,6 +168,32 @@ SIZE TemplateUnits(const DLGTEMPLATE* dialogTemplate) {
     return {size[0], size[1]};
 }
 
+TextMeasure::TextMeasure(HWND dialog)
+    : dialog_(dialog), dc_(GetDC(dialog)),
+      oldFont_(SelectObject(dc_, reinterpret_cast<HGDIOBJ>(SendMessageW(dialog, WM_GETFONT, 0, 0)))),
+      scale_(UnitScale(dialog)) {
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc_, &metrics);
+    lineHeight_ = std::max<int>(metrics.tmHeight, 1);
+}
+
+TextMeasure::~TextMeasure() {
+    SelectObject(dc_, oldFont_);
+    ReleaseDC(dialog_, dc_);
+}
+
+int TextMeasure::Width(const std::wstring& text) const {
+    RECT r{};
+    DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
+    return (r.right * 4 + scale_.cx - 1) / scale_.cx; // rounded up: a text never gets less room than it needs
+}
+
+int TextMeasure::Lines(const std::wstring& text, int width) const {
+    RECT r{0, 0, MulDiv(width, scale_.cx, 4), 0};
+    DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_WORDBREAK);
+    return std::max<int>(1, (r.bottom + lineHeight_ - 1) / lineHeight_);
+}
+
 RECT DialogUnits(HWND dialog, int x, int y, int w, int h) {
     RECT r{x, y, x + w, y + h};
     MapDialogRect(dialog, &r);

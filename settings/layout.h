@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace settings {
@@ -43,5 +44,25 @@ SIZE TemplateUnits(const DLGTEMPLATE* dialogTemplate);
 
 // A rectangle in a dialog's units, in pixels.
 RECT DialogUnits(HWND dialog, int x, int y, int w, int h);
+
+// Texts measured with a dialog's font, in its dialog units; "&" marks a mnemonic, as in a control's text.
+class TextMeasure {
+  public:
+    explicit TextMeasure(HWND dialog);
+    ~TextMeasure();
+    TextMeasure(const TextMeasure&) = delete;
+    TextMeasure& operator=(const TextMeasure&) = delete;
+    // The width of text on one line.
+    int Width(const std::wstring& text) const;
+    // The lines text takes when it is broken between words to width.
+    int Lines(const std::wstring& text, int width) const;
+
+  private:
+    HWND dialog_;
+    HDC dc_;
+    HGDIOBJ oldFont_;
+    SIZE scale_;
+    int lineHeight_;
+};
 
 } // namespace settings

@@ -1,11 +1,23 @@
 #include "settings/resources.h"
 
-namespace settings {
+#include "settings/texts.h"
 
-const DLGTEMPLATE* DialogTemplate(HINSTANCE module, int id) {
-    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5)); // RT_DIALOG
+namespace settings {
+namespace {
+
+const DLGTEMPLATE* DialogTemplateIn(HINSTANCE module, int id, LANGID language) {
+    const HRSRC found =
+        FindResourceExW(module, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(id), language); // RT_DIALOG
     const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     return loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
+}
+
+} // namespace
+
+// By language, not through the thread's: Wine ignores the thread's language when it loads a dialog.
+const DLGTEMPLATE* DialogTemplate(HINSTANCE module, int id) {
+    const DLGTEMPLATE* found = DialogTemplateIn(module, id, TextLanguage());
+    return found ? found : DialogTemplateIn(module, id, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
 }
 
 HWND MakeDialog(HINSTANCE module, int id, HWND parent, DLGPROC proc, LPARAM param) {

@@ -1,4 +1,4 @@
-// The settings window's resources in the language it shows: its dialog templates.
+// The settings window's dialogs in the language it shows.
 #pragma once
 
 #include <windows.h>

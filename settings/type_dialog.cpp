@@ -8,6 +8,7 @@
 #include "settings/layout.h"
 #include "settings/resource.h"
 #include "settings/resources.h"
+#include "settings/texts.h"
 #include "settings/window.h"
 
 namespace settings {
@@ -39,7 +40,8 @@ void AddFiles(HWND dialog, TypeDialog& d, const std::vector<std::wstring>& files
 bool Accept(HWND dialog, TypeDialog& d) {
     const TypeFields fields = FieldsOf(dialog);
     if (const std::optional<TypeFieldProblem> problem = ProblemWithTypeLine(fields)) {
-        MessageBoxW(dialog, problem->text.c_str(), L"Tolvanier settings", MB_OK | MB_ICONWARNING);
+        MessageBoxW(dialog, problem->text.c_str(), Text(IDS_SETTINGS_CAPTION).c_str(),
+                    MB_OK | MB_ICONWARNING);
         const int id = problem->field == TypeField::Masks  ? IDC_MASKS
                        : problem->field == TypeField::Type ? IDC_TYPE
                                                            : IDC_CONDITIONS;
@@ -60,7 +62,7 @@ bool Accept(HWND dialog, TypeDialog& d) {
 void InitTypeDialog(HWND dialog, TypeDialog& d) {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&d));
     d.layout.Record(dialog, IDD_TYPE);
-    if (d.index < 0) SetWindowTextW(dialog, L"New type");
+    if (d.index < 0) SetWindowTextW(dialog, Text(IDS_SETTINGS_NEW_TYPE_CAPTION).c_str());
     SetDlgItemTextW(dialog, IDC_MASKS, d.before.masks.c_str());
     SetDlgItemTextW(dialog, IDC_TYPE, d.before.type.c_str());
     SetDlgItemTextW(dialog, IDC_CONDITIONS, d.before.conditions.c_str());

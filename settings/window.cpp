@@ -20,6 +20,7 @@
 #include "settings/layout.h"
 #include "settings/resource.h"
 #include "settings/resources.h"
+#include "settings/texts.h"
 #include "win/errors.h"
 #include "win/paths.h"
 
@@ -30,26 +31,23 @@ enum class PageKind { Applications, Types, WhereItActs, Options, Hotkeys, Check 
 
 struct PageInfo {
     PageKind kind;
-    const wchar_t* title;
+    unsigned title;
     int dialog;
 };
 
 const PageInfo kPages[] = {
-    {PageKind::Applications, L"Applications", IDD_PAGE_APPS},
-    {PageKind::Types, L"Types", IDD_PAGE_TYPES},
-    {PageKind::WhereItActs, L"Where it acts", IDD_PAGE_GENERATED},
-    {PageKind::Options, L"Options", IDD_PAGE_GENERATED},
-    {PageKind::Hotkeys, L"Hotkeys", IDD_PAGE_GENERATED},
-    {PageKind::Check, L"Check", IDD_PAGE_CHECK},
+    {PageKind::Applications, IDS_SETTINGS_PAGE_APPLICATIONS, IDD_PAGE_APPS},
+    {PageKind::Types, IDS_SETTINGS_PAGE_TYPES, IDD_PAGE_TYPES},
+    {PageKind::WhereItActs, IDS_SETTINGS_PAGE_WHERE, IDD_PAGE_GENERATED},
+    {PageKind::Options, IDS_SETTINGS_PAGE_OPTIONS, IDD_PAGE_GENERATED},
+    {PageKind::Hotkeys, IDS_SETTINGS_PAGE_HOTKEYS, IDD_PAGE_GENERATED},
+    {PageKind::Check, IDS_SETTINGS_PAGE_CHECK, IDD_PAGE_CHECK},
 };
 constexpr int kPageCount = static_cast<int>(std::size(kPages));
 
 // The edit dialogs' previews wait for typing to pause: each one runs the checker over the settings.
 constexpr UINT_PTR kPreviewTimer = 1;
 constexpr UINT kPreviewDelayMs = 300;
-
-// Mnemonics of the main window's own buttons, which every page shares.
-const wchar_t kWindowMnemonics[] = L"sl";
 
 // Parts of a control made from the key table: IDC_GENERATED + 4 * index + part.
 enum Part { kMain = 0, kSecond = 1, kOff = 2, kState = 3 };
@@ -107,7 +105,7 @@ void OnSelectionChanged(Window& w) {
     EnableWindow(GetDlgItem(w.page, IDC_EDIT), row != nullptr);
     EnableWindow(GetDlgItem(w.page, IDC_REMOVE), row != nullptr);
     const std::wstring text =
-        row ? row->keys + L": " + row->status : L"Select a line to read its whole status here.";
+        row ? Text(IDS_SETTINGS_ROW_STATUS, {row->keys, row->status}) : Text(IDS_SETTINGS_SELECT_LINE);
     SetDlgItemTextW(w.page, IDC_APP_STATUS, text.c_str());
 }
 
@@ -124,15 +122,16 @@ void FitStatusColumn(HWND page, int listId) {
     ListView_SetColumnWidth(list, 3, std::max<int>(rest, DialogUnits(page, 0, 0, 100, 1).right));
 }
 
-// A report-style list of these columns (widths in dialog units), whole rows selected.
-void InitList(HWND page, int listId, std::initializer_list<std::pair<const wchar_t*, int>> columns) {
+// A report-style list of these columns (titles, widths in dialog units), whole rows selected.
+void InitList(HWND page, int listId, std::initializer_list<std::pair<unsigned, int>> columns) {
     const HWND list = GetDlgItem(page, listId);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
     int i = 0;
     for (const auto& [title, width] : columns) {
+        std::wstring text = Text(title);
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<wchar_t*>(title);
+        column.pszText = text.data();
         column.cx = DialogUnits(page, 0, 0, width, 1).right;
         ListView_InsertColumn(list, i++, &column);
     }
@@ -167,21 +166,25 @@ void FillApplications(Window& w) {
     OnSelectionChanged(w);
 
     const EditorRow editor = w.model.DefaultEditorRow();
-    const std::wstring params = editor.templateText.empty() ? L"" : L", template " + editor.templateText;
-    SetDlgItemTextW(w.page, IDC_DEFAULT_TEXT, (L"DefaultEditor=" + editor.application + params).c_str());
-    SetDlgItemTextW(w.page, IDC_DEFAULT_STATUS,
-                    ((editor.problem ? L"" : L"found: ") + editor.status).c_str());
+    SetDlgItemTextW(w.page, IDC_DEFAULT_TEXT,
+                    (editor.templateText.empty() ? Text(IDS_SETTINGS_DEFAULT_EDITOR, {editor.application})
+                                                 : Text(IDS_SETTINGS_DEFAULT_EDITOR_TEMPLATE,
+                                                        {editor.application, editor.templateText}))
+                        .c_str());
+    SetDlgItemTextW(
+        w.page, IDC_DEFAULT_STATUS,
+        (editor.problem ? editor.status : Text(IDS_SETTINGS_DEFAULT_FOUND, {editor.status})).c_str());
     const KnownKey* fromHost = FindKnownKey(L"Options", L"UseTCExtensions");
     SetDlgItemTextW(w.page, IDC_APPS_NOTE,
-                    fromHost && w.model.Number(*fromHost)
-                        ? L"UseTCExtensions=1: applications come from the file manager's [Extensions], "
-                          L"templates from here"
-                        : L"");
+                    fromHost && w.model.Number(*fromHost) ? Text(IDS_SETTINGS_FROM_HOST).c_str() : L"");
 }
 
 void InitApplications(Window& w) {
     InitList(w.page, IDC_APPLIST,
-             {{L"Keys", 64}, {L"Application", 130}, {L"Template", 70}, {L"Status", 140}});
+             {{IDS_SETTINGS_COLUMN_KEYS, 64},
+              {IDS_SETTINGS_COLUMN_APPLICATION, 130},
+              {IDS_SETTINGS_COLUMN_TEMPLATE, 70},
+              {IDS_SETTINGS_COLUMN_STATUS, 140}});
     FillApplications(w);
 }
 
@@ -201,10 +204,11 @@ void OnTypeSelectionChanged(Window& w) {
     EnableWindow(GetDlgItem(w.page, IDC_TYPE_REMOVE), row);
     EnableWindow(GetDlgItem(w.page, IDC_TYPE_UP), row && selected > 0);
     EnableWindow(GetDlgItem(w.page, IDC_TYPE_DOWN), row && static_cast<size_t>(selected) + 1 < rows.size());
-    const std::wstring text = row ? L"Line " + std::to_wstring(selected + 1) + L", " +
-                                        TypeLineText(rows[static_cast<size_t>(selected)].fields) + L": " +
-                                        rows[static_cast<size_t>(selected)].status
-                                  : L"Select a line to read its whole status here.";
+    const std::wstring text =
+        row ? Text(IDS_SETTINGS_TYPE_STATUS,
+                   {std::to_wstring(selected + 1), TypeLineText(rows[static_cast<size_t>(selected)].fields),
+                    rows[static_cast<size_t>(selected)].status})
+            : Text(IDS_SETTINGS_SELECT_LINE);
     SetDlgItemTextW(w.page, IDC_TYPE_STATUS, text.c_str());
     // A button just disabled (Move up at the top, Remove of the last line) gives the focus to the list.
     if (focus && GetParent(focus) == w.page && !IsWindowEnabled(focus))
@@ -233,7 +237,11 @@ void FillTypes(Window& w, int select = -2) {
 }
 
 void InitTypes(Window& w) {
-    InitList(w.page, IDC_TYPELIST, {{L"Masks", 110}, {L"Type", 50}, {L"Conditions", 60}, {L"Status", 140}});
+    InitList(w.page, IDC_TYPELIST,
+             {{IDS_SETTINGS_COLUMN_MASKS, 110},
+              {IDS_SETTINGS_COLUMN_TYPE, 50},
+              {IDS_SETTINGS_COLUMN_CONDITIONS, 60},
+              {IDS_SETTINGS_COLUMN_STATUS, 140}});
     FillTypes(w);
 }
 
@@ -253,14 +261,12 @@ std::wstring HotkeyState(Window& w, const KnownKey& key) {
     const KnownKey* mod = FindKnownKey(key.section, ModifierKeyOf(key.name));
     const std::wstring code = w.model.Text(key);
     const std::wstring letters = mod ? w.model.Text(*mod) : L"";
-    std::wstring state = std::wstring(key.explanation) + L". ";
-    if (code.empty()) return state + L"Off (" + key.name + L" is empty).";
+    const std::wstring explanation = key.explanation;
+    if (code.empty()) return Text(IDS_SETTINGS_HOTKEY_OFF, {explanation, key.name});
     const int n = w.model.Number(key);
-    if (n <= 0 || n > 254)
-        return state + L"On, but " + checker::Quote(code) +
-               L" is no key code: it never fires. Press a key here.";
-    return state + L"Now " + DescribeHotkey(n, letters) + L" (" + key.name + L"=" + code + L", " +
-           ModifierKeyOf(key.name) + L"=" + letters + L").";
+    if (n <= 0 || n > 254) return Text(IDS_SETTINGS_HOTKEY_NO_CODE, {explanation, checker::Quote(code)});
+    return Text(IDS_SETTINGS_HOTKEY_NOW,
+                {explanation, DescribeHotkey(n, letters), key.name, code, ModifierKeyOf(key.name), letters});
 }
 
 // Keys the hotkey control shows as extended ones (without the flag, Insert shows as Num 0).
@@ -281,10 +287,10 @@ bool fillingText = false;
 // Where the plugin keeps changed copies with the folder written so (the only text key of these pages).
 std::wstring ChangedCopiesState(const std::wstring& written) {
     const std::wstring byDefault = DefaultChangedCopiesFolder();
-    if (written.empty()) return L"Empty: " + byDefault;
+    if (written.empty()) return Text(IDS_SETTINGS_FOLDER_EMPTY, {byDefault});
     const std::wstring expanded = config::ExpandEnvironment(written);
-    if (!config::IsAbsolutePath(expanded)) return L"No full path: the plugin takes " + byDefault;
-    return expanded == written ? std::wstring() : L"That is " + expanded;
+    if (!config::IsAbsolutePath(expanded)) return Text(IDS_SETTINGS_FOLDER_NOT_FULL, {byDefault});
+    return expanded == written ? std::wstring() : Text(IDS_SETTINGS_FOLDER_THAT_IS, {expanded});
 }
 
 void FillGenerated(Window& w) {
@@ -308,7 +314,8 @@ void FillGenerated(Window& w) {
                 if (m.value == value) current = static_cast<int>(at);
             }
             if (current < 0) {
-                const std::wstring other = std::to_wstring(value) + L": " + key.otherValues;
+                const std::wstring other =
+                    Text(IDS_SETTINGS_MEANING, {std::to_wstring(value), key.otherValues});
                 current = static_cast<int>(
                     SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(other.c_str())));
                 SendMessageW(combo, CB_SETITEMDATA, current, value);
@@ -359,14 +366,34 @@ struct GeneratedPage {
     SIZE units{}; // what the page needs
 };
 
+// What a key does, as its check box, label or hotkey says it.
+std::wstring ExplanationOf(const KnownKey& key) {
+    return key.explanation;
+}
+
+// Room in dialog units beside a check box's text for its box, and the width of the column of key names.
+constexpr int kCheckBoxRoom = 14, kNameColumn = 94;
+
 // The controls of a page in the table's order, which is the order of Tab; a group box comes before
-// what it holds. Laid out once: these pages are as tall as their keys, and the window never gets
-// smaller than the tallest (MinimumTrackSize).
-GeneratedPage LayOutGenerated(PageKind kind) {
+// what it holds. Texts are measured, so that each language's fits: a check box's text that is too long
+// for one line takes more, labels of drop-downs and boxes make a column as wide as the widest. Laid out
+// once: these pages are as tall as their keys, and the window never gets smaller than the tallest
+// (MinimumTrackSize).
+GeneratedPage LayOutGenerated(PageKind kind, const TextMeasure& measure) {
     GeneratedPage page;
-    std::wstring taken = kWindowMnemonics;
+    std::wstring taken = Text(IDS_SETTINGS_MNEMONICS);
+    const int right = 416, names = right - 4 - kNameColumn; // the key names' column starts at names
+    int labels = 96;                                        // the labels' column, from 12 (4 for hotkeys)
+    for (const KnownKey& key : KnownKeys())
+        if (KindOf(key.page) == kind && key.kind != checker::ValueKind::Flag &&
+            key.kind != checker::ValueKind::Modifiers)
+            labels = std::max(labels,
+                              measure.Width(Text(IDS_SETTINGS_LABEL, {key.kind == checker::ValueKind::KeyCode
+                                                                          ? Text(key.group)
+                                                                          : ExplanationOf(key)})));
+    labels = std::min(labels + 2, 200);
     int y = 4;
-    const wchar_t* group = nullptr;
+    unsigned group = 0;
     size_t groupBox = SIZE_MAX;
     auto add = [&](const wchar_t* cls, const std::wstring& text, DWORD style, int id, int x, int top,
                    int width, int height) {
@@ -381,65 +408,75 @@ GeneratedPage LayOutGenerated(PageKind kind) {
     for (size_t i = 0; i < KnownKeys().size(); ++i) {
         const KnownKey& key = KnownKeys()[i];
         if (KindOf(key.page) != kind || key.kind == checker::ValueKind::Modifiers) continue;
-        if (!group || std::wstring(group) != key.group) {
+        if (group != key.group) {
             closeGroup();
             group = key.group;
             if (kind != PageKind::Hotkeys) {
                 groupBox = page.controls.size();
-                add(WC_BUTTON, group, BS_GROUPBOX, -1, 4, y, 412, 20);
+                add(WC_BUTTON, Text(group), BS_GROUPBOX, -1, 4, y, right - 4, 20);
                 y += 12;
             }
         }
         const std::wstring name = key.name;
+        const int field = 12 + labels + 2; // where drop-downs and boxes begin
         switch (key.kind) {
-        case checker::ValueKind::Flag:
-            add(WC_BUTTON, WithMnemonic(key.explanation, taken), BS_AUTOCHECKBOX | WS_TABSTOP,
-                GeneratedId(i, kMain), 12, y, 300, 10);
-            add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState), 318, y + 1, 94, 9);
-            y += 12;
+        case checker::ValueKind::Flag: {
+            const std::wstring text = WithMnemonic(ExplanationOf(key), taken);
+            const int width = names - 6 - 12;
+            const int lines =
+                measure.Width(text) + kCheckBoxRoom <= width ? 1 : measure.Lines(text, width - kCheckBoxRoom);
+            add(WC_BUTTON, text, BS_AUTOCHECKBOX | WS_TABSTOP | (lines > 1 ? BS_MULTILINE | BS_TOP : 0),
+                GeneratedId(i, kMain), 12, y, width, 8 * lines + 2);
+            add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState), names, y + 1, kNameColumn, 9);
+            y += 8 * lines + 4;
             break;
+        }
         case checker::ValueKind::Ranged:
-            add(WC_STATIC, WithMnemonic(key.explanation, taken) + L":", 0, GeneratedId(i, kMain), 12, y + 2,
-                110, 9);
-            add(WC_COMBOBOX, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, GeneratedId(i, kSecond), 124, y,
-                188, 80);
-            add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState), 318, y + 2, 94, 9);
+            add(WC_STATIC, Text(IDS_SETTINGS_LABEL, {WithMnemonic(ExplanationOf(key), taken)}), 0,
+                GeneratedId(i, kMain), 12, y + 2, labels, 9);
+            add(WC_COMBOBOX, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, GeneratedId(i, kSecond), field,
+                y, names - 6 - field, 80);
+            add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState), names, y + 2, kNameColumn, 9);
             y += 16;
             break;
         case checker::ValueKind::Text:
-            add(WC_STATIC, WithMnemonic(key.explanation, taken) + L":", 0, GeneratedId(i, kMain), 12, y + 2,
-                110, 9);
-            add(WC_EDIT, L"", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, GeneratedId(i, kSecond), 124, y, 188,
-                12);
-            add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kOff), 318, y + 2, 94, 9);
-            add(WC_STATIC, L"", SS_NOPREFIX | SS_PATHELLIPSIS, GeneratedId(i, kState), 124, y + 14, 288, 9);
+            add(WC_STATIC, Text(IDS_SETTINGS_LABEL, {WithMnemonic(ExplanationOf(key), taken)}), 0,
+                GeneratedId(i, kMain), 12, y + 2, labels, 9);
+            add(WC_EDIT, L"", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, GeneratedId(i, kSecond), field, y,
+                names - 6 - field, 12);
+            add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kOff), names, y + 2, kNameColumn, 9);
+            add(WC_STATIC, L"", SS_NOPREFIX | SS_PATHELLIPSIS, GeneratedId(i, kState), field, y + 14,
+                right - 4 - field, 9);
             y += 26;
             break;
-        case checker::ValueKind::KeyCode:
-            add(WC_STATIC, WithMnemonic(key.group, taken) + L":", 0, GeneratedId(i, kMain), 4, y + 2, 96, 9);
-            add(HOTKEY_CLASSW, L"", WS_BORDER | WS_TABSTOP, GeneratedId(i, kSecond), 102, y, 110, 12);
-            add(WC_BUTTON, L"Off", BS_AUTOCHECKBOX | WS_TABSTOP, GeneratedId(i, kOff), 218, y + 1, 40, 10);
-            add(WC_STATIC, L"", SS_NOPREFIX, GeneratedId(i, kState), 102, y + 15, 310, 18);
-            y += 38;
+        case checker::ValueKind::KeyCode: {
+            const int box = 4 + labels + 2, off = box + 110 + 6;
+            const std::wstring offText = Text(IDS_SETTINGS_HOTKEY_OFF_BOX);
+            add(WC_STATIC, Text(IDS_SETTINGS_LABEL, {WithMnemonic(Text(key.group), taken)}), 0,
+                GeneratedId(i, kMain), 4, y + 2, labels, 9);
+            add(HOTKEY_CLASSW, L"", WS_BORDER | WS_TABSTOP, GeneratedId(i, kSecond), box, y, 110, 12);
+            add(WC_BUTTON, offText, BS_AUTOCHECKBOX | WS_TABSTOP, GeneratedId(i, kOff), off, y + 1,
+                measure.Width(offText) + kCheckBoxRoom, 10);
+            // Its explanation and the key as the plugin reads it: three lines in the longer languages.
+            add(WC_STATIC, L"", SS_NOPREFIX, GeneratedId(i, kState), box, y + 15, right - box, 26);
+            y += 46;
             break;
+        }
         default: break;
         }
     }
     closeGroup();
-    const wchar_t* note =
-        kind == PageKind::Hotkeys
-            ? L"Click a box and press the keys, or tick Off. The hotkeys work while a viewer window is "
-              L"active. A new key takes effect at once; a hotkey switched on or off at the file manager's "
-              L"next start, or at the next file viewed with ReadOptionsEveryTime=1."
-            : L"These options take effect at the file manager's next start, or at the next file viewed with "
-              L"ReadOptionsEveryTime=1.";
-    add(WC_STATIC, note, SS_NOPREFIX, -1, 4, y, 412, 18);
-    page.units = {4 + 412 + 4, y + 18 + 4};
+    const std::wstring note =
+        Text(kind == PageKind::Hotkeys ? IDS_SETTINGS_NOTE_HOTKEYS : IDS_SETTINGS_NOTE_OPTIONS);
+    const int noteHeight = 8 * measure.Lines(note, right - 4) + 2;
+    add(WC_STATIC, note, SS_NOPREFIX, -1, 4, y, right - 4, noteHeight);
+    page.units = {right + 4, y + noteHeight + 4};
     return page;
 }
 
 void InitGenerated(Window& w) {
-    for (const GeneratedControl& c : LayOutGenerated(kPages[w.pageIndex].kind).controls) {
+    const TextMeasure measure(w.page);
+    for (const GeneratedControl& c : LayOutGenerated(kPages[w.pageIndex].kind, measure).controls) {
         const RECT& u = c.units;
         MakeControl(w.page, c.cls, c.text, c.style, c.id,
                     DialogUnits(w.page, u.left, u.top, u.right - u.left, u.bottom - u.top));
@@ -497,16 +534,11 @@ void FillCheck(Window& w) {
 std::wstring FailureText(const ModelFailure& failure) {
     const std::wstring error = win::SystemErrorText(failure.error);
     switch (failure.step) {
-    case ModelFailure::Step::ReadFile:
-        return L"Cannot read the file: " + error +
-               L" The pages show none of its values, and nothing is saved until Reload reads it.";
-    case ModelFailure::Step::MakeFolder:
-        return L"Cannot make the folder for the window's scratch copies, " + failure.path + L": " + error +
-               L" Without them the pages cannot show the settings.";
+    case ModelFailure::Step::ReadFile: return Text(IDS_SETTINGS_CANNOT_READ, {error});
+    case ModelFailure::Step::MakeFolder: return Text(IDS_SETTINGS_CANNOT_MAKE_SCRATCH, {failure.path, error});
     case ModelFailure::Step::WriteScratch: break;
     }
-    return L"Cannot write a scratch copy in " + win::DirectoryOf(failure.path) + L": " + error +
-           L" The pages cannot show the settings; Save still writes the changes made.";
+    return Text(IDS_SETTINGS_CANNOT_WRITE_SCRATCH, {win::DirectoryOf(failure.path), error});
 }
 
 // The page shows the file's values, or nothing while the model cannot hold them.
@@ -522,11 +554,11 @@ void RefreshWindow(Window& w) {
     if (failure && failure->step == ModelFailure::Step::ReadFile)
         note.clear(); // whether it changed is not known
     else if (w.changedElsewhere)
-        note = L"Another program changed the file since it was read: Reload reads it again.";
+        note = Text(IDS_SETTINGS_NOTE_CHANGED);
     else if (!conversion.empty())
-        note = L"Saving converts it to UTF-16 LE first. " + conversion;
+        note = Text(IDS_SETTINGS_NOTE_CONVERTS, {conversion});
     else if (!w.model.Exists())
-        note = L"Saving makes the file, as UTF-16 LE with a byte-order mark.";
+        note = Text(IDS_SETTINGS_NOTE_MAKES);
     SetDlgItemTextW(w.dialog, IDC_NOTE, note.c_str());
     const size_t changes = w.model.ChangeCount();
     std::wstring status;
@@ -535,10 +567,10 @@ void RefreshWindow(Window& w) {
     else if (!w.saved.empty() && changes == w.changesAtSave)
         status = w.saved;
     else if (changes == 0)
-        status = L"No unsaved changes.";
+        status = Text(IDS_SETTINGS_NO_CHANGES);
     else
-        status = std::to_wstring(changes) + (changes == 1 ? L" unsaved change" : L" unsaved changes") +
-                 L": nothing is written until you save.";
+        status = changes == 1 ? Text(IDS_SETTINGS_ONE_CHANGE)
+                              : Text(IDS_SETTINGS_CHANGES, {std::to_wstring(changes)});
     SetDlgItemTextW(w.dialog, IDC_STATUS, status.c_str());
     EnableWindow(GetDlgItem(w.dialog, IDC_SAVE), w.model.CanSave());
     ShowPageIfReadable(w);
@@ -580,7 +612,7 @@ SIZE PageUnits(Window& w) {
     SIZE least{};
     for (const PageInfo& page : kPages) {
         const SIZE need = page.dialog == IDD_PAGE_GENERATED
-                              ? LayOutGenerated(page.kind).units
+                              ? LayOutGenerated(page.kind, TextMeasure(w.dialog)).units
                               : TemplateUnits(DialogTemplate(w.instance, page.dialog));
         least.cx = std::max(least.cx, need.cx);
         least.cy = std::max(least.cy, need.cy);
@@ -650,11 +682,9 @@ void ShowReport(Window& w, const std::vector<std::wstring>& files) {
 
 // Saves after asking what must be asked; returns whether the file holds the changes now.
 bool SaveChanges(Window& w) {
-    const std::wstring caption = L"Tolvanier settings";
+    const std::wstring caption = Text(IDS_SETTINGS_CAPTION);
     if (w.model.ChangedOnDisk()) {
-        const std::wstring text = L"Another program changed " + w.model.File().path +
-                                  L" since this window read it.\n\nRead it again now? Your unsaved changes "
-                                  L"are kept, on top of what the file holds now; save again to write them.";
+        const std::wstring text = Text(IDS_SETTINGS_ASK_CHANGED, {w.model.File().path});
         if (MessageBoxW(w.dialog, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONWARNING) == IDYES) {
             w.model.Reload(true);
             w.changedElsewhere = false;
@@ -664,20 +694,21 @@ bool SaveChanges(Window& w) {
     }
     const std::wstring conversion = w.model.ConversionReason();
     if (!conversion.empty()) {
-        const std::wstring text = conversion + L"\n\nConvert " + w.model.File().path +
-                                  L" to UTF-16 LE with a byte-order mark, keeping every line, and save?";
+        const std::wstring text = Text(IDS_SETTINGS_ASK_CONVERT, {conversion, w.model.File().path});
         if (MessageBoxW(w.dialog, text.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
             return false;
     }
     const SettingsModel::SaveResult result = w.model.Save(!conversion.empty());
     if (!result.saved) {
-        std::wstring text = result.error;
-        if (result.written > 0)
-            text += L"\n\n" + std::to_wstring(result.written) + L" keys were written before.";
+        const std::wstring text = result.written > 0 ? Text(IDS_SETTINGS_WRITTEN_BEFORE,
+                                                            {result.error, std::to_wstring(result.written)})
+                                                     : result.error;
         MessageBoxW(w.dialog, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
     }
-    w.saved = std::wstring(result.saved ? L"Saved" : L"Saved in part") +
-              (result.converted ? L", as UTF-16 LE. " : L". ") + result.effect;
+    w.saved =
+        Text(result.saved ? (result.converted ? IDS_SETTINGS_SAVED_CONVERTED : IDS_SETTINGS_SAVED)
+                          : (result.converted ? IDS_SETTINGS_SAVED_PART_CONVERTED : IDS_SETTINGS_SAVED_PART),
+             {result.effect});
     w.changesAtSave = w.model.ChangeCount();
     w.changedElsewhere = false;
     w.report = w.model.Report({});
@@ -687,9 +718,9 @@ bool SaveChanges(Window& w) {
 
 void CloseWindow(Window& w) {
     if (w.model.ChangeCount() > 0) {
-        const std::wstring text = L"Save the changes to " + w.model.File().path + L"?";
-        switch (
-            MessageBoxW(w.dialog, text.c_str(), L"Tolvanier settings", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+        const std::wstring text = Text(IDS_SETTINGS_ASK_SAVE, {w.model.File().path});
+        switch (MessageBoxW(w.dialog, text.c_str(), Text(IDS_SETTINGS_CAPTION).c_str(),
+                            MB_YESNOCANCEL | MB_ICONQUESTION)) {
         case IDYES:
             if (!SaveChanges(w)) return;
             break;
@@ -704,7 +735,7 @@ void CloseWindow(Window& w) {
 
 std::vector<std::wstring> PickFiles(HWND owner) {
     std::wstring buffer(65536, L'\0');
-    if (!AskForFiles(owner, L"Files to try", L"All files (*.*)\0*.*\0", {},
+    if (!AskForFiles(owner, Text(IDS_SETTINGS_FILES_TO_TRY), Text(IDS_SETTINGS_FILTER_ALL), {},
                      OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST, buffer))
         return {};
     // One name is the whole path; several are the folder, then each name, each terminated.
@@ -866,9 +897,10 @@ void InitWindow(HWND dialog, Window& w) {
     w.layout.Record(dialog, IDD_MAIN);
     const HWND tabs = GetDlgItem(dialog, IDC_TABS);
     for (int i = 0; i < kPageCount; ++i) {
+        std::wstring title = Text(kPages[i].title);
         TCITEMW item{};
         item.mask = TCIF_TEXT;
-        item.pszText = const_cast<wchar_t*>(kPages[i].title);
+        item.pszText = title.data();
         TabCtrl_InsertItem(tabs, i, &item);
     }
     DragAcceptFiles(dialog, TRUE);
@@ -928,8 +960,8 @@ INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         case IDC_SAVE: SaveChanges(*w); return TRUE;
         case IDC_RELOAD: {
             if (w->model.ChangeCount() > 0 &&
-                MessageBoxW(dialog, L"Read the file again and drop the unsaved changes?",
-                            L"Tolvanier settings", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+                MessageBoxW(dialog, Text(IDS_SETTINGS_ASK_RELOAD).c_str(), Text(IDS_SETTINGS_CAPTION).c_str(),
+                            MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
                 return TRUE;
             w->model.Reload(false); // a failure is said on the status line
             w->changedElsewhere = false;
@@ -1030,16 +1062,18 @@ bool OnPreviewTimerOrDensity(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     return false;
 }
 
-bool AskForFiles(HWND owner, const wchar_t* title, const wchar_t* filter, const std::wstring& initialFolder,
-                 DWORD flags, std::wstring& buffer) {
+bool AskForFiles(HWND owner, const std::wstring& title, std::wstring filter,
+                 const std::wstring& initialFolder, DWORD flags, std::wstring& buffer) {
+    // A string table holds no terminators inside a text: the filter's parts are ended by "|" there.
+    std::replace(filter.begin(), filter.end(), L'|', L'\0');
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter;
+    ofn.lpstrFilter = filter.c_str();
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
-    ofn.lpstrTitle = title;
+    ofn.lpstrTitle = title.c_str();
     // Picked files are the user's to try, not documents they opened: the recent list stays as it is.
     ofn.Flags = flags | OFN_EXPLORER | OFN_HIDEREADONLY | OFN_DONTADDTORECENT;
     return GetOpenFileNameW(&ofn) != FALSE;
