@@ -17,6 +17,7 @@
 #include "config/program_search.h"
 #include "host/copydata.h"
 #include "plugin/changed_copies.h"
+#include "settings/key_page.h"
 #include "settings/layout.h"
 #include "settings/resource.h"
 #include "settings/resources.h"
@@ -49,9 +50,6 @@ constexpr int kPageCount = static_cast<int>(std::size(kPages));
 constexpr UINT_PTR kPreviewTimer = 1;
 constexpr UINT kPreviewDelayMs = 300;
 
-// Parts of a control made from the key table: IDC_GENERATED + 4 * index + part.
-enum Part { kMain = 0, kSecond = 1, kOff = 2, kState = 3 };
-
 struct Window {
     Window(HINSTANCE i, SettingsModel& m) : instance(i), model(m) {}
     HINSTANCE instance;
@@ -68,28 +66,6 @@ struct Window {
     DialogLayout layout, pageLayout;
     SIZE pageUnits{}; // what the largest page needs, in dialog units; made once
 };
-
-int GeneratedId(size_t index, Part part) {
-    return IDC_GENERATED + 4 * static_cast<int>(index) + part;
-}
-
-// The table index and part of a generated control's id; false for any other id.
-bool GeneratedOf(int id, size_t& index, Part& part) {
-    if (id < IDC_GENERATED || id >= IDC_GENERATED + 4 * static_cast<int>(KnownKeys().size())) return false;
-    index = static_cast<size_t>((id - IDC_GENERATED) / 4);
-    part = static_cast<Part>((id - IDC_GENERATED) % 4);
-    return true;
-}
-
-HWND MakeControl(HWND page, const wchar_t* cls, const std::wstring& text, DWORD style, int id,
-                 const RECT& r) {
-    const HWND control =
-        CreateWindowExW(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
-                        r.bottom - r.top, page, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(page, GWLP_HINSTANCE)), nullptr);
-    SendMessageW(control, WM_SETFONT, SendMessageW(page, WM_GETFONT, 0, 0), FALSE);
-    return control;
-}
 
 // ---- The applications page.
 
@@ -247,14 +223,14 @@ void InitTypes(Window& w) {
 
 // ---- The pages made from the key table.
 
-PageKind KindOf(Page page) {
-    switch (page) {
-    case Page::WhereItActs: return PageKind::WhereItActs;
-    case Page::Options: return PageKind::Options;
-    case Page::Hotkeys: return PageKind::Hotkeys;
-    case Page::Applications: break;
+// The keys' page a page of the window shows; Applications (made from no key) for the others.
+Page PageOf(PageKind kind) {
+    switch (kind) {
+    case PageKind::WhereItActs: return Page::WhereItActs;
+    case PageKind::Options: return Page::Options;
+    case PageKind::Hotkeys: return Page::Hotkeys;
+    default: return Page::Applications;
     }
-    return PageKind::Applications;
 }
 
 std::wstring HotkeyState(Window& w, const KnownKey& key) {
@@ -297,13 +273,13 @@ void FillGenerated(Window& w) {
     const PageKind kind = kPages[w.pageIndex].kind;
     for (size_t i = 0; i < KnownKeys().size(); ++i) {
         const KnownKey& key = KnownKeys()[i];
-        if (KindOf(key.page) != kind) continue;
+        if (key.page != PageOf(kind)) continue;
         switch (key.kind) {
         case checker::ValueKind::Flag:
-            CheckDlgButton(w.page, GeneratedId(i, kMain), w.model.Number(key) ? BST_CHECKED : BST_UNCHECKED);
+            CheckDlgButton(w.page, KeyControlId(i, kMain), w.model.Number(key) ? BST_CHECKED : BST_UNCHECKED);
             break;
         case checker::ValueKind::Ranged: {
-            const HWND combo = GetDlgItem(w.page, GeneratedId(i, kSecond));
+            const HWND combo = GetDlgItem(w.page, KeyControlId(i, kSecond));
             const int value = w.model.Number(key);
             SendMessageW(combo, CB_RESETCONTENT, 0, 0);
             int current = -1;
@@ -328,166 +304,39 @@ void FillGenerated(Window& w) {
             const int vk = w.model.Text(key).empty() ? 0 : w.model.Number(key);
             unsigned flags = mod ? ModifierFlags(w.model.Text(*mod)) : 0;
             if (IsExtendedKey(vk)) flags |= HOTKEYF_EXT;
-            SendDlgItemMessageW(w.page, GeneratedId(i, kSecond), HKM_SETHOTKEY,
+            SendDlgItemMessageW(w.page, KeyControlId(i, kSecond), HKM_SETHOTKEY,
                                 vk > 0 && vk < 256 ? MAKEWORD(vk, flags) : 0, 0);
-            CheckDlgButton(w.page, GeneratedId(i, kOff),
+            CheckDlgButton(w.page, KeyControlId(i, kOff),
                            w.model.Text(key).empty() ? BST_CHECKED : BST_UNCHECKED);
-            SetDlgItemTextW(w.page, GeneratedId(i, kState), HotkeyState(w, key).c_str());
+            SetDlgItemTextW(w.page, KeyControlId(i, kState), HotkeyState(w, key).c_str());
             break;
         }
         case checker::ValueKind::Text: {
             // Not while the user types in it: the value as the plugin reads it is trimmed.
-            const HWND edit = GetDlgItem(w.page, GeneratedId(i, kSecond));
+            const HWND edit = GetDlgItem(w.page, KeyControlId(i, kSecond));
             const std::wstring value = w.model.Text(key);
             if (GetFocus() != edit && WindowText(edit) != value) {
                 fillingText = true;
                 SetWindowTextW(edit, value.c_str());
                 fillingText = false;
             }
-            SetDlgItemTextW(w.page, GeneratedId(i, kState), ChangedCopiesState(value).c_str());
+            SetDlgItemTextW(w.page, KeyControlId(i, kState), ChangedCopiesState(value).c_str());
             break;
         }
         default: break;
         }
     }
-}
-
-// A control of a page made from the key table, placed in dialog units.
-struct GeneratedControl {
-    const wchar_t* cls;
-    std::wstring text;
-    DWORD style;
-    int id;
-    RECT units;
-};
-
-struct GeneratedPage {
-    std::vector<GeneratedControl> controls;
-    SIZE units{}; // what the page needs
-};
-
-// What a key does, as its check box, label or hotkey says it.
-std::wstring ExplanationOf(const KnownKey& key) {
-    return key.explanation;
-}
-
-// Room in dialog units beside a check box's text for its box, and the width of the column of key names.
-constexpr int kCheckBoxRoom = 14, kNameColumn = 94;
-
-// The controls of a page in the table's order, which is the order of Tab; a group box comes before
-// what it holds. Texts are measured, so that each language's fits: a check box's text that is too long
-// for one line takes more, labels of drop-downs and boxes make a column as wide as the widest. Laid out
-// once: these pages are as tall as their keys, and the window never gets smaller than the tallest
-// (MinimumTrackSize).
-GeneratedPage LayOutGenerated(PageKind kind, const TextMeasure& measure) {
-    GeneratedPage page;
-    std::wstring taken = Text(IDS_SETTINGS_MNEMONICS);
-    const int right = 416, names = right - 4 - kNameColumn; // the key names' column starts at names
-    int labels = 96;                                        // the labels' column, from 12 (4 for hotkeys)
-    for (const KnownKey& key : KnownKeys())
-        if (KindOf(key.page) == kind && key.kind != checker::ValueKind::Flag &&
-            key.kind != checker::ValueKind::Modifiers)
-            labels = std::max(labels,
-                              measure.Width(Text(IDS_SETTINGS_LABEL, {key.kind == checker::ValueKind::KeyCode
-                                                                          ? Text(key.group)
-                                                                          : ExplanationOf(key)})));
-    labels = std::min(labels + 2, 200);
-    int y = 4;
-    unsigned group = 0;
-    size_t groupBox = SIZE_MAX;
-    auto add = [&](const wchar_t* cls, const std::wstring& text, DWORD style, int id, int x, int top,
-                   int width, int height) {
-        page.controls.push_back({cls, text, style, id, {x, top, x + width, top + height}});
-    };
-    auto closeGroup = [&]() {
-        if (groupBox == SIZE_MAX) return;
-        page.controls[groupBox].units.bottom = y + 2;
-        groupBox = SIZE_MAX;
-        y += 8;
-    };
-    for (size_t i = 0; i < KnownKeys().size(); ++i) {
-        const KnownKey& key = KnownKeys()[i];
-        if (KindOf(key.page) != kind || key.kind == checker::ValueKind::Modifiers) continue;
-        if (group != key.group) {
-            closeGroup();
-            group = key.group;
-            if (kind != PageKind::Hotkeys) {
-                groupBox = page.controls.size();
-                add(WC_BUTTON, Text(group), BS_GROUPBOX, -1, 4, y, right - 4, 20);
-                y += 12;
-            }
-        }
-        const std::wstring name = key.name;
-        const int field = 12 + labels + 2; // where drop-downs and boxes begin
-        switch (key.kind) {
-        case checker::ValueKind::Flag: {
-            const std::wstring text = WithMnemonic(ExplanationOf(key), taken);
-            const int width = names - 6 - 12;
-            const int lines =
-                measure.Width(text) + kCheckBoxRoom <= width ? 1 : measure.Lines(text, width - kCheckBoxRoom);
-            add(WC_BUTTON, text, BS_AUTOCHECKBOX | WS_TABSTOP | (lines > 1 ? BS_MULTILINE | BS_TOP : 0),
-                GeneratedId(i, kMain), 12, y, width, 8 * lines + 2);
-            add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState), names, y + 1, kNameColumn, 9);
-            y += 8 * lines + 4;
-            break;
-        }
-        case checker::ValueKind::Ranged:
-            add(WC_STATIC, Text(IDS_SETTINGS_LABEL, {WithMnemonic(ExplanationOf(key), taken)}), 0,
-                GeneratedId(i, kMain), 12, y + 2, labels, 9);
-            add(WC_COMBOBOX, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, GeneratedId(i, kSecond), field,
-                y, names - 6 - field, 80);
-            add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState), names, y + 2, kNameColumn, 9);
-            y += 16;
-            break;
-        case checker::ValueKind::Text:
-            add(WC_STATIC, Text(IDS_SETTINGS_LABEL, {WithMnemonic(ExplanationOf(key), taken)}), 0,
-                GeneratedId(i, kMain), 12, y + 2, labels, 9);
-            add(WC_EDIT, L"", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, GeneratedId(i, kSecond), field, y,
-                names - 6 - field, 12);
-            add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kOff), names, y + 2, kNameColumn, 9);
-            add(WC_STATIC, L"", SS_NOPREFIX | SS_PATHELLIPSIS, GeneratedId(i, kState), field, y + 14,
-                right - 4 - field, 9);
-            y += 26;
-            break;
-        case checker::ValueKind::KeyCode: {
-            const int box = 4 + labels + 2, off = box + 110 + 6;
-            const std::wstring offText = Text(IDS_SETTINGS_HOTKEY_OFF_BOX);
-            add(WC_STATIC, Text(IDS_SETTINGS_LABEL, {WithMnemonic(Text(key.group), taken)}), 0,
-                GeneratedId(i, kMain), 4, y + 2, labels, 9);
-            add(HOTKEY_CLASSW, L"", WS_BORDER | WS_TABSTOP, GeneratedId(i, kSecond), box, y, 110, 12);
-            add(WC_BUTTON, offText, BS_AUTOCHECKBOX | WS_TABSTOP, GeneratedId(i, kOff), off, y + 1,
-                measure.Width(offText) + kCheckBoxRoom, 10);
-            // Its explanation and the key as the plugin reads it: three lines in the longer languages.
-            add(WC_STATIC, L"", SS_NOPREFIX, GeneratedId(i, kState), box, y + 15, right - box, 26);
-            y += 46;
-            break;
-        }
-        default: break;
-        }
-    }
-    closeGroup();
-    const std::wstring note =
-        Text(kind == PageKind::Hotkeys ? IDS_SETTINGS_NOTE_HOTKEYS : IDS_SETTINGS_NOTE_OPTIONS);
-    const int noteHeight = 8 * measure.Lines(note, right - 4) + 2;
-    add(WC_STATIC, note, SS_NOPREFIX, -1, 4, y, right - 4, noteHeight);
-    page.units = {right + 4, y + noteHeight + 4};
-    return page;
 }
 
 void InitGenerated(Window& w) {
-    const TextMeasure measure(w.page);
-    for (const GeneratedControl& c : LayOutGenerated(kPages[w.pageIndex].kind, measure).controls) {
-        const RECT& u = c.units;
-        MakeControl(w.page, c.cls, c.text, c.style, c.id,
-                    DialogUnits(w.page, u.left, u.top, u.right - u.left, u.bottom - u.top));
-    }
+    MakeKeyPage(w.page, PageOf(kPages[w.pageIndex].kind));
     FillGenerated(w);
 }
 
 void OnGeneratedCommand(Window& w, int id, int code) {
     size_t index = 0;
     Part part = kMain;
-    if (!GeneratedOf(id, index, part)) return;
+    if (!KeyControlOf(id, index, part)) return;
     const KnownKey& key = KnownKeys()[index];
     if (key.kind == checker::ValueKind::Flag && part == kMain && code == BN_CLICKED) {
         w.model.Set(key, IsDlgButtonChecked(w.page, id) == BST_CHECKED ? L"1" : L"0");
@@ -508,7 +357,7 @@ void OnGeneratedCommand(Window& w, int id, int code) {
         if (fillingText) return;
         w.model.Set(key, WindowText(GetDlgItem(w.page, id)));
     } else if (key.kind == checker::ValueKind::KeyCode && part == kOff && code == BN_CLICKED) {
-        const HWND box = GetDlgItem(w.page, GeneratedId(index, kSecond));
+        const HWND box = GetDlgItem(w.page, KeyControlId(index, kSecond));
         if (IsDlgButtonChecked(w.page, id) != BST_CHECKED) {
             // On again: the hotkey needs its key first.
             SendMessageW(w.page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
@@ -612,7 +461,7 @@ SIZE PageUnits(Window& w) {
     SIZE least{};
     for (const PageInfo& page : kPages) {
         const SIZE need = page.dialog == IDD_PAGE_GENERATED
-                              ? LayOutGenerated(page.kind, TextMeasure(w.dialog)).units
+                              ? LayOutKeyPage(PageOf(page.kind), TextMeasure(w.dialog)).units
                               : TemplateUnits(DialogTemplate(w.instance, page.dialog));
         least.cx = std::max(least.cx, need.cx);
         least.cy = std::max(least.cy, need.cy);

@@ -13,17 +13,36 @@
 #include "config/ini.h"
 #include "config/options.h"
 #include "settings/entries.h"
+#include "settings/key_page.h"
 #include "settings/model.h"
 #include "settings/resource.h"
+#include "settings/resources.h"
+#include "settings/texts.h"
 #include "shared/state.h"
 #include "tests/support/test_support.h"
 #include "tests/support/viewing_session.h"
 #include "win/handles.h"
+#include "win/window.h"
 
 using namespace settings;
 using namespace testing_support;
 
 namespace {
+
+// The texts come from the program's own resources, in English unless a test chooses another language.
+struct ProgramTexts : testing::Environment {
+    HMODULE program = nullptr;
+    void SetUp() override {
+        program = LoadLibraryExW((BuildDir() + L"TolvanierSettings.exe").c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(program, nullptr);
+        UseTexts(program, kEnglish);
+    }
+    void TearDown() override { FreeLibrary(program); }
+    static constexpr LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+};
+ProgramTexts* const programTexts =
+    static_cast<ProgramTexts*>(testing::AddGlobalTestEnvironment(new ProgramTexts));
 
 std::vector<checker::IniEntry> EditorEntries(const std::wstring& lines) {
     const checker::ParsedIni ini = checker::ParseIni(L"[Editor]\n" + lines);
@@ -697,15 +716,14 @@ bool WaitForClosed(HWND window) {
     return !IsWindow(window);
 }
 
-// The id of a control made from the key table: four per key, then the part.
-int GeneratedId(const wchar_t* name, int part) {
+// The id of a control made from the key table.
+int GeneratedId(const wchar_t* name, Part part) {
     const std::vector<KnownKey>& keys = KnownKeys();
     for (size_t i = 0; i < keys.size(); ++i)
-        if (std::wstring(keys[i].name) == name) return IDC_GENERATED + 4 * static_cast<int>(i) + part;
+        if (std::wstring(keys[i].name) == name) return KeyControlId(i, part);
     ADD_FAILURE() << "no key " << WideToUtf8(name);
     return 0;
 }
-constexpr int kMain = 0, kSecond = 1, kOff = 2, kState = 3;
 
 RECT RectOf(HWND control) {
     RECT r{};
@@ -1090,4 +1108,103 @@ TEST_F(SettingsWindowTest, TheControlsFollowTheWindowsSize) {
     EXPECT_LE(last.right, page.right);
     EXPECT_LE(last.bottom, page.bottom);
     EXPECT_LE(RectOf(Control(IDC_TABS)).bottom, RectOf(Control(IDC_SAVE)).top);
+}
+
+// ---- Texts that fit: every label, check box and button of every page and dialog shows its text whole,
+// measured with the control's own font, in every language of the program.
+
+namespace {
+
+// Why control does not show its text whole; empty when it does, or when it shows no such text.
+std::wstring CutText(HWND control) {
+    const std::wstring cls = win::ClassNameOf(control), text = TextOf(control);
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    if (text.empty()) return L"";
+    RECT client;
+    GetClientRect(control, &client);
+    RECT unit{0, 0, 4, 0}; // a character's width, for the margins a control keeps
+    MapDialogRect(GetParent(control), &unit);
+    int room = client.right;
+    UINT format = DT_CALCRECT | DT_WORDBREAK;
+    if (cls == L"Static") {
+        const LONG kind = style & SS_TYPEMASK;
+        if ((kind != SS_LEFT && kind != SS_CENTER && kind != SS_RIGHT) || (style & SS_ELLIPSISMASK))
+            return L"";
+        if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
+    } else if (cls == L"Button") {
+        const LONG kind = style & BS_TYPEMASK;
+        if (kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON || kind == BS_GROUPBOX)
+            room -= 2 * unit.right; // the frame and a space on each side
+        else
+            room -= GetSystemMetrics(SM_CXMENUCHECK) + unit.right / 2; // the box and the gap after it
+        if (!(style & BS_MULTILINE)) format = DT_CALCRECT | DT_SINGLELINE;
+    } else {
+        return L"";
+    }
+    const HDC dc = GetDC(control);
+    const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT need{0, 0, room, 0};
+    DrawTextW(dc, text.c_str(), -1, &need, format);
+    SelectObject(dc, font);
+    ReleaseDC(control, dc);
+    if (need.right <= room && need.bottom <= client.bottom) return L"";
+    return L"\"" + text + L"\" needs " + std::to_wstring(need.right) + L"x" + std::to_wstring(need.bottom) +
+           L", has " + std::to_wstring(room) + L"x" + std::to_wstring(client.bottom);
+}
+
+INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+// Each cut text of the controls of window, one line each.
+std::wstring CutTexts(HWND window, const std::wstring& where) {
+    std::wstring cut;
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (const std::wstring why = CutText(c); !why.empty())
+            cut += where + L" control " + std::to_wstring(GetDlgCtrlID(c)) + L": " + why + L"\n";
+    return cut;
+}
+
+BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR list) {
+    reinterpret_cast<std::vector<LANGID>*>(list)->push_back(language);
+    return TRUE;
+}
+
+} // namespace
+
+TEST(SettingsFit, EveryTextFitsItsControlInEveryLanguage) {
+    const HMODULE program = programTexts->program;
+    INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                  ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_HOTKEY_CLASS};
+    InitCommonControlsEx(&controls);
+    std::vector<LANGID> languages;
+    EnumResourceLanguagesW(program, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(IDS_SETTINGS_CAPTION / 16 + 1),
+                           AddLanguage, reinterpret_cast<LONG_PTR>(&languages));
+    EXPECT_EQ(languages.size(), 5u);
+    std::wstring cut;
+    for (const LANGID language : languages) {
+        UseTexts(program, language);
+        const std::wstring name = L"language " + std::to_wstring(language) + L", dialog ";
+        auto make = [&](int id, HWND parent) {
+            return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), DialogTemplate(program, id), parent,
+                                              QuietDialog, 0);
+        };
+        const HWND main = make(IDD_MAIN, nullptr);
+        ASSERT_NE(main, nullptr);
+        cut += CutTexts(main, name + std::to_wstring(IDD_MAIN));
+        for (const int id : {IDD_PAGE_APPS, IDD_PAGE_TYPES, IDD_PAGE_CHECK, IDD_ENTRY, IDD_TYPE}) {
+            const HWND dialog = make(id, id == IDD_ENTRY || id == IDD_TYPE ? nullptr : main);
+            cut += CutTexts(dialog, name + std::to_wstring(id));
+            DestroyWindow(dialog);
+        }
+        for (const Page page : {Page::WhereItActs, Page::Options, Page::Hotkeys}) {
+            const HWND dialog = make(IDD_PAGE_GENERATED, main);
+            MakeKeyPage(dialog, page);
+            cut += CutTexts(dialog, name + L"of keys " + std::to_wstring(static_cast<int>(page)));
+            DestroyWindow(dialog);
+        }
+        DestroyWindow(main);
+    }
+    UseTexts(program, ProgramTexts::kEnglish);
+    EXPECT_EQ(cut, L"") << WideToUtf8(cut);
 }

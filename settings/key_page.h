@@ -1,0 +1,42 @@
+// The pages made from the key table (where the plugin acts, its options, its hotkeys): their controls,
+// laid out for the texts of the language shown.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "settings/keys.h"
+#include "settings/layout.h"
+
+namespace settings {
+
+// The controls of a key: its check box or label (main), its drop-down, box or hotkey (second), its
+// Off box or key name (off), and what it holds now (state). Their ids: IDC_GENERATED + 4 * the key's
+// index in the table + the part.
+enum Part { kMain = 0, kSecond = 1, kOff = 2, kState = 3 };
+int KeyControlId(size_t index, Part part);
+// The table index and part of such a control's id; false for any other id.
+bool KeyControlOf(int id, size_t& index, Part& part);
+
+// What a key does, as its check box, label or hotkey says it.
+std::wstring ExplanationOf(const KnownKey& key);
+
+// A control of such a page, placed in dialog units.
+struct KeyControl {
+    const wchar_t* cls;
+    std::wstring text;
+    DWORD style;
+    int id;
+    RECT units;
+};
+struct KeyPageLayout {
+    std::vector<KeyControl> controls;
+    SIZE units{}; // what the page needs
+};
+KeyPageLayout LayOutKeyPage(Page page, const TextMeasure& measure);
+// The controls of page made on the dialog window, in its font.
+void MakeKeyPage(HWND window, Page page);
+
+} // namespace settings
