@@ -197,14 +197,27 @@ std::wstring FirstItem(const std::wstring& keys) {
     return checker::Trim(keys.substr(0, keys.find(L',')));
 }
 
+namespace {
+
+// A letter of the languages the window speaks in lower case (Latin, Latin-1 and Cyrillic), else 0.
+wchar_t LowerLetter(wchar_t c) {
+    if ((c >= L'a' && c <= L'z') || (c >= 0xDF && c <= 0xFF && c != 0xF7) || (c >= 0x430 && c <= 0x45F))
+        return c;
+    if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x410 && c <= 0x42F))
+        return static_cast<wchar_t>(c + 0x20);
+    if (c >= 0x400 && c <= 0x40F) return static_cast<wchar_t>(c + 0x50);
+    return 0;
+}
+
+} // namespace
+
 std::wstring WithMnemonic(const std::wstring& label, std::wstring& taken) {
     if (label.find(L'&') != std::wstring::npos) return label;
     for (int pass = 0; pass < 2; ++pass)
         for (size_t i = 0; i < label.size(); ++i) {
-            const wchar_t c = checker::Lower(std::wstring(1, label[i]))[0];
+            const wchar_t c = LowerLetter(label[i]);
             const bool wordStart = i == 0 || label[i - 1] == L' ' || label[i - 1] == L'(';
-            if (c < L'a' || c > L'z' || (pass == 0 && !wordStart) || taken.find(c) != std::wstring::npos)
-                continue;
+            if (!c || (pass == 0 && !wordStart) || taken.find(c) != std::wstring::npos) continue;
             taken += c;
             return label.substr(0, i) + L"&" + label.substr(i);
         }

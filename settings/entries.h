@@ -77,8 +77,8 @@ std::wstring StartLinesOf(const std::wstring& report);
 // The first item of a key list ("txt,log" gives txt), or the key itself.
 std::wstring FirstItem(const std::wstring& keys);
 
-// label with a mnemonic: the first letter of a word, else any letter, that is not in taken (lower
-// case letters), which then holds it too; unchanged when every letter is taken or it has one.
+// label with a mnemonic: the first letter of a word, else any letter (Latin or Cyrillic), that is not in
+// taken (lower case letters), which then holds it too; unchanged when every letter is taken or it has one.
 std::wstring WithMnemonic(const std::wstring& label, std::wstring& taken);
 
 // Hotkey modifiers as the hotkey control holds them (1 Shift, 2 Ctrl, 4 Alt) and as the plugin reads

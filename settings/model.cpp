@@ -125,11 +125,10 @@ const KnownKey& OptionKey(const wchar_t* name) {
 } // namespace
 
 SettingsFile LocateSettings(const std::wstring& given, const std::wstring& programFolder) {
-    if (!given.empty())
-        return {win::FullPathOf(given).value_or(given), settings::Text(IDS_SETTINGS_GIVEN), true};
+    if (!given.empty()) return {win::FullPathOf(given).value_or(given), true};
     const bool hostIniSet = checker::TakeHostIniFromEnvironment();
     const SettingsLocation at = LocateSettingsFile(programFolder, TCIniName, true);
-    return {at.path, checker::WhySettingsThere(at.place, hostIniSet), false};
+    return {at.path, false, at.place, hostIniSet};
 }
 
 SettingsModel::SettingsModel(std::wstring programFolder) : programFolder_(std::move(programFolder)) {
@@ -174,9 +173,11 @@ bool SettingsModel::Reload(bool keepChanges) {
 }
 
 std::wstring SettingsModel::HeaderLine() const {
-    if (!exists_) return settings::Text(IDS_SETTINGS_HEADER_NONE, {file_.path, file_.why});
-    return settings::Text(IDS_SETTINGS_HEADER,
-                          {file_.path, file_.why, checker::EncodingName(decoded_.encoding)});
+    // Said in the language shown, which the file itself may choose: not when the file was located.
+    const std::wstring why = file_.given ? settings::Text(IDS_SETTINGS_GIVEN)
+                                         : checker::WhySettingsThere(file_.place, file_.hostIniSet);
+    if (!exists_) return settings::Text(IDS_SETTINGS_HEADER_NONE, {file_.path, why});
+    return settings::Text(IDS_SETTINGS_HEADER, {file_.path, why, checker::EncodingName(decoded_.encoding)});
 }
 
 std::wstring SettingsModel::ConversionReason() const {

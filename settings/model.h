@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "checker/ini_check.h"
+#include "plugin/startup.h"
 #include "settings/entries.h"
 #include "settings/keys.h"
 
@@ -16,8 +17,10 @@ namespace settings {
 
 struct SettingsFile {
     std::wstring path;
-    std::wstring why; // as the checker's first line says it
     bool given = false;
+    // Where the plugin's search found it, and whether the host's settings file was named to the program.
+    SettingsPlace place = SettingsPlace::BesideModule;
+    bool hostIniSet = false;
 };
 // The file given with --ini, else the one the plugin beside programFolder reads, made from the sample
 // where the plugin would make it.

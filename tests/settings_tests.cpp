@@ -213,6 +213,9 @@ TEST(SettingsText, HotkeysMnemonicsAndWhatASaveTakesEffectOn) {
     EXPECT_EQ(WithMnemonic(L"Save the list", taken), L"Save &the list");
     EXPECT_EQ(WithMnemonic(L"Templates", taken), L"T&emplates");
     EXPECT_EQ(taken, L"slte");
+    taken = L"\x441\x43F"; // Cyrillic letters of the buttons: a Russian label takes another
+    EXPECT_EQ(WithMnemonic(L"\x421\x43F\x438\x441\x43E\x43A \x41F\x443\x442\x44C", taken),
+              L"\x421\x43F&\x438\x441\x43E\x43A \x41F\x443\x442\x44C");
 
     // The option cache (and whether a hotkey is on at all) is filled when a file is viewed: at the file
     // manager's first, or at each with ReadOptionsEveryTime=1; the rest is read at each use.
@@ -326,7 +329,7 @@ struct SettingsModelTest : testing::Test {
     void Open(const std::wstring& text) {
         ASSERT_TRUE(WriteUtf16File(ini, text));
         AgeFile(ini, 5);
-        ASSERT_TRUE(model.Open({ini, L"given with --ini", true}));
+        ASSERT_TRUE(model.Open({ini, true}));
     }
     std::wstring FileText() { return Decoded(ReadFileBytes(ini)); }
     // The lines of text that are neither blank nor in drop (the platform's writer may drop blank lines).
@@ -415,7 +418,7 @@ TEST_F(SettingsModelTest, AUtf8FileIsConvertedToUtf16WithEveryLineWhenTheUserAgr
     const std::string utf8 =
         "; B\xC3\xBCro comment\r\n[Editor]\r\npdf=C:\\B\xC3\xBCro\\pdf.exe\r\n\r\n[Options]\r\n";
     ASSERT_TRUE(WriteTextFile(ini, utf8));
-    ASSERT_TRUE(model.Open({ini, L"given with --ini", true}));
+    ASSERT_TRUE(model.Open({ini, true}));
     EXPECT_NE(model.ConversionReason().find(L"UTF-8 and holds non-ASCII text"), std::wstring::npos);
     EXPECT_TRUE(model.CanSave());
     // What the window shows is what the plugin reads after the save: the path as written.
@@ -517,7 +520,7 @@ TEST_F(SettingsModelTest, FailuresAreSaidAndSaveIsOffOnlyWhileTheFileIsUnread) {
     SetEnv(L"TMP", temp.c_str());
     SettingsModel homeless(BuildDir());
     SetEnv(L"TMP", *tmp ? tmp : nullptr);
-    EXPECT_TRUE(homeless.Open({ini, L"", true}));
+    EXPECT_TRUE(homeless.Open({ini, true}));
     ASSERT_TRUE(homeless.Failure());
     EXPECT_EQ(homeless.Failure()->step, ModelFailure::Step::MakeFolder);
 }
@@ -876,7 +879,7 @@ TEST_F(SettingsWindowTest, TheSelectedRowsWholeStatusEnterEditsDeleteRemoves) {
     ASSERT_TRUE(
         WriteUtf16File(ini, Sample() + L"pdf=C:\\nowhere\\PDF viewer\\pdfview.exe\r\ntxt=" + app + L"\r\n"));
     SettingsModel expected(BuildDir());
-    ASSERT_TRUE(expected.Open({ini, L"", true}));
+    ASSERT_TRUE(expected.Open({ini, true}));
     ASSERT_EQ(expected.Rows().size(), 2u);
     const std::wstring pdfStatus = expected.Rows()[0].status;
     ASSERT_GT(pdfStatus.size(), 150u) << "long enough for the list to cut it";
