@@ -14,7 +14,9 @@
 #include "config/commands.h"
 #include "config/file_types.h"
 #include "config/ini.h"
+#include "config/languages.h"
 #include "config/open_with.h"
+#include "config/option_table.h"
 #include "config/options.h"
 #include "config/params.h"
 #include "config/program_search.h"
@@ -210,7 +212,7 @@ std::wstring LookupAdvice(const config::AppLookup& lookup) {
                L"UTF-16 LE";
     if (lookup.source == config::AppSource::DefaultEditor)
         return L"correct DefaultEditor, or set IfIsExtOnly=1 to leave unconfigured files to the viewer";
-    const std::wstring path = lookup.message.substr(lookup.message.find(L'\n') + 1);
+    const std::wstring& path = lookup.notFound;
     if (path.find(L'%') != std::wstring::npos)
         return L"an environment variable in it is not defined (here, where the checker runs): define it, "
                L"or write the path out";
@@ -399,9 +401,8 @@ std::wstring DescribeFindFiles() {
     if (!TolvanierOptions.CopySearchTextToClip)
         return L"Find Files search text: not copied to the clipboard (CopySearchTextToClip=0)";
     const auto place = [](const TCPosKeys& keys) {
-        return std::to_wstring(config::IniReadInt(OptionsIniName, L"TCPos", keys.leftKey, keys.leftDefault)) +
-               L"," +
-               std::to_wstring(config::IniReadInt(OptionsIniName, L"TCPos", keys.topKey, keys.topDefault));
+        return std::to_wstring(config::ReadOptionNumber(OptionsIniName, L"TCPos", keys.leftKey)) + L"," +
+               std::to_wstring(config::ReadOptionNumber(OptionsIniName, L"TCPos", keys.topKey));
     };
     return L"Find Files search text: to the clipboard (CopySearchTextToClip=1); its check box is looked for "
            L"at " +
@@ -767,7 +768,7 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
         r.Line(L"file manager folder (COMMANDER_PATH): " + hostFolder +
                (win::IsExistingFolder(hostFolder) ? L"" : L" (no such folder)"));
 
-    TextFindings found = FindTextProblems(ini);
+    TextFindings found = FindTextProblems(ini, config::CodesOf(config::PresentLanguages()));
     std::vector<Problem> problems;
     if (const auto encoding = FindEncodingProblem(decoded, ini)) problems.push_back(*encoding);
     problems.insert(problems.end(), found.problems.begin(), found.problems.end());

@@ -6,7 +6,9 @@
 #include <map>
 
 #include "config/file_types.h"
+#include "config/texts.h"
 #include "host/host_text.h"
+#include "lang/ids.h"
 #include "win/text.h"
 
 namespace checker {
@@ -98,84 +100,18 @@ std::wstring DecodeUtf16(const std::string& bytes, size_t from, bool bigEndian) 
 
 using Kind = ValueKind;
 
-struct KnownSection {
-    const wchar_t* name;
-    std::vector<KnownKey> keys;
-};
-
-const std::vector<KnownSection>& Catalogue() {
-    static const std::vector<KnownSection> catalogue = {
-        {L"Options",
-         {{L"ReadOptionsEveryTime", Kind::Flag},
-          {L"ScrollLockControl", Kind::Flag},
-          {L"ModalOnly", Kind::Flag},
-          {L"FindFiles", Kind::Flag},
-          {L"SyncDirs", Kind::Flag},
-          {L"TCWindow", Kind::Flag},
-          {L"QuickView", Kind::Flag},
-          {L"Lister4", Kind::Flag},
-          {L"ListerDirectly", Kind::Flag},
-          {L"OverWrite", Kind::Flag},
-          {L"IfIsExtOnly", Kind::Flag},
-          {L"ListerState", Kind::Ranged, 0, 2, L"the plugin leaves the viewer window open, as with 0"},
-          {L"NextPlugin", Kind::Flag},
-          {L"UseTCExtensions", Kind::Flag},
-          {L"CopySearchTextToClip", Kind::Flag},
-          {L"ParamsMode", Kind::Ranged, 0, 1, L"the plugin opens nothing at all"},
-          {L"ParamsByExtMode", Kind::Ranged, 0, 2, L"with ParamsMode=1 the plugin opens nothing at all"},
-          {L"UseSystemAssociations", Kind::Flag},
-          {L"KeepChangedCopies", Kind::Flag},
-          {L"ChangedCopiesFolder", Kind::Text},
-          {L"DefaultEditor", Kind::Text},
-          {L"DefaultEditor_params", Kind::Template}}},
-        {L"HotKeys",
-         {{L"AppFromLister_key", Kind::KeyCode},
-          {L"AppFromLister_mod", Kind::Modifiers},
-          {L"DefSysAppFromLister_key", Kind::KeyCode},
-          {L"DefSysAppFromLister_mod", Kind::Modifiers},
-          {L"ChooseAppFromLister_key", Kind::KeyCode},
-          {L"ChooseAppFromLister_mod", Kind::Modifiers}}},
-        {L"Editor", {}},
-        {L"Types", {}},
-        {L"TCPos",
-         {{L"IsSearchTextLeft", Kind::Number},
-          {L"IsSearchTextTop", Kind::Number},
-          {L"SearchTextLeft", Kind::Number},
-          {L"SearchTextTop", Kind::Number}}},
-    };
-    return catalogue;
-}
-
-const KnownSection* FindSection(const std::wstring& name) {
-    for (const KnownSection& s : Catalogue())
-        if (SameName(s.name, name)) return &s;
+// The name of a section the plugin reads, as the table writes it; nullptr for any other.
+const wchar_t* KnownSectionName(const std::wstring& name) {
+    for (const wchar_t* known : config::KnownSections())
+        if (SameName(known, name)) return known;
     return nullptr;
 }
 
-const KnownKey* FindKey(const KnownSection& section, const std::wstring& key) {
-    for (const KnownKey& k : section.keys)
-        if (SameName(k.name, key)) return &k;
-    return nullptr;
-}
-
-std::vector<std::wstring> NamesOf(const KnownSection& section) {
-    std::vector<std::wstring> names;
-    for (const KnownKey& k : section.keys)
-        names.emplace_back(k.name);
-    return names;
+std::vector<std::wstring> KnownSectionNames() {
+    return {config::KnownSections().begin(), config::KnownSections().end()};
 }
 
 } // namespace
-
-const KnownKey* FindKnownKey(const std::wstring& section, const std::wstring& key) {
-    const KnownSection* known = FindSection(section);
-    return known ? FindKey(*known, key) : nullptr;
-}
-
-std::vector<std::wstring> KnownKeyNames(const std::wstring& section) {
-    const KnownSection* known = FindSection(section);
-    return known ? NamesOf(*known) : std::vector<std::wstring>();
-}
 
 std::optional<std::wstring> TypeLineFaultText(const config::TypeLine& line) {
     const std::wstring skipped = L": the plugin skips the line; ";
@@ -265,15 +201,15 @@ void CheckFlag(const IniEntry& e, const std::wstring& v, std::vector<Problem>& o
                        advice});
 }
 
-void CheckNumber(const IniEntry& e, const KnownKey& k, const std::wstring& v, std::vector<Problem>& out,
-                 const std::wstring& section) {
+void CheckNumber(const IniEntry& e, const config::OptionRow& k, const std::wstring& v,
+                 std::vector<Problem>& out, const std::wstring& section) {
     const bool ranged = k.kind == Kind::Ranged;
     const std::wstring allowed = ranged ? AllowedValues(k.low, k.high) : L"a decimal number";
     if (!IsPlainDecimal(v)) {
         const long long read = LeadingNumber(v);
         std::wstring text = Quote(e.value) + L" is not a decimal number: the plugin reads " +
                             std::to_wstring(read) + L" (its leading digits)";
-        if (ranged && (read < k.low || read > k.high)) text += std::wstring(L", and then ") + k.outside;
+        if (ranged && (read < k.low || read > k.high)) text += L", and then " + config::Text(k.outside);
         out.push_back({e.line, section, e.key, text + L"; write " + e.key + L"=" + allowed});
         return;
     }
@@ -281,7 +217,8 @@ void CheckNumber(const IniEntry& e, const KnownKey& k, const std::wstring& v, st
     if (ranged && (n < k.low || n > k.high))
         out.push_back({e.line, section, e.key,
                        e.key + L"=" + v + L" lies outside " + std::to_wstring(k.low) + L" to " +
-                           std::to_wstring(k.high) + L": " + k.outside + L"; write " + allowed});
+                           std::to_wstring(k.high) + L": " + config::Text(k.outside) + L"; write " +
+                           allowed});
 }
 
 void CheckKeyCode(const IniEntry& e, const std::wstring& v, std::vector<Problem>& out,
@@ -446,21 +383,32 @@ void CheckTypesSection(const std::vector<const IniEntry*>& entries, TextFindings
                                    L"takes a file decides"});
 }
 
-void CheckFixedEntry(const IniEntry& e, const KnownSection& known, TextFindings& found) {
-    const std::wstring section = known.name;
-    const KnownKey* key = FindKey(known, e.key);
+void CheckLanguage(const IniEntry& e, const std::wstring& v, const std::vector<std::wstring>& languages,
+                   std::vector<Problem>& out, const std::wstring& section) {
+    std::wstring codes;
+    for (const std::wstring& code : languages) {
+        if (SameName(code, v)) return;
+        codes += (codes.empty() ? L"" : L", ") + code;
+    }
+    out.push_back({e.line, section, e.key, config::Text(IDS_CHECK_UNKNOWN_LANGUAGE, {Quote(v), codes})});
+}
+
+void CheckFixedEntry(const IniEntry& e, const wchar_t* known, const std::vector<std::wstring>& languages,
+                     TextFindings& found) {
+    const std::wstring section = known;
+    const config::OptionRow* key = config::FindOption(section, e.key);
     if (!key) {
         std::wstring text = L"the plugin knows no key " + e.key + L" in [" + section + L"] and ignores it";
-        for (const KnownSection& other : Catalogue()) {
-            if (&other == &known) continue;
-            if (const KnownKey* elsewhere = FindKey(other, e.key)) {
-                found.problems.push_back({e.line, section, e.key,
-                                          text + L"; " + elsewhere->name + L" belongs in [" + other.name +
-                                              L"]: move the line there"});
+        for (const wchar_t* other : config::KnownSections()) {
+            if (other == known) continue;
+            if (const config::OptionRow* elsewhere = config::FindOption(other, e.key)) {
+                found.problems.push_back(
+                    {e.line, section, e.key,
+                     text + L"; " + elsewhere->name + L" belongs in [" + other + L"]: move the line there"});
                 return;
             }
         }
-        const std::wstring nearest = NearestName(e.key, NamesOf(known));
+        const std::wstring nearest = NearestName(e.key, config::OptionNames(section));
         text += L"; did you mean " + nearest + L"? write " + nearest + L"=" + e.value;
         if (!e.key.empty() && (e.key[0] == L'#' || e.key[0] == L'/'))
             text += L" (a comment starts with \";\")";
@@ -485,6 +433,9 @@ void CheckFixedEntry(const IniEntry& e, const KnownSection& known, TextFindings&
     case Kind::KeyCode: CheckKeyCode(e, v, found.problems, section); break;
     case Kind::Modifiers: CheckModifiers(e, v, found.problems, section); break;
     case Kind::Template: CheckTemplate(e, found.problems, section); break;
+    case Kind::Language:
+        if (!v.empty()) CheckLanguage(e, v, languages, found.problems, section);
+        break;
     case Kind::Text: break;
     }
 }
@@ -625,7 +576,7 @@ std::wstring FormatProblem(const Problem& p) {
     return where.empty() ? p.text : where + L": " + p.text;
 }
 
-TextFindings FindTextProblems(const ParsedIni& ini) {
+TextFindings FindTextProblems(const ParsedIni& ini, const std::vector<std::wstring>& languages) {
     TextFindings found;
     // A section written again is not read at all: the profile functions stop at the first.
     std::vector<bool> repeated(ini.sections.size(), false);
@@ -641,13 +592,10 @@ TextFindings FindTextProblems(const ParsedIni& ini) {
                                           L"ignored; move them there"});
             break;
         }
-        if (repeated[i] || FindSection(s.name)) continue;
-        std::vector<std::wstring> names;
-        for (const KnownSection& k : Catalogue())
-            names.push_back(k.name);
+        if (repeated[i] || KnownSectionName(s.name)) continue;
         found.problems.push_back({s.line, s.name, L"",
                                   L"the plugin reads no section of this name; did you mean [" +
-                                      NearestName(s.name, names) + L"]?"});
+                                      NearestName(s.name, KnownSectionNames()) + L"]?"});
     }
 
     std::map<int, std::vector<const IniEntry*>> seenBySection;
@@ -660,10 +608,10 @@ TextFindings FindTextProblems(const ParsedIni& ini) {
         }
         if (repeated[static_cast<size_t>(e.sectionIndex)]) continue;
         const IniSection& s = ini.sections[static_cast<size_t>(e.sectionIndex)];
-        const KnownSection* known = FindSection(s.name);
+        const wchar_t* known = KnownSectionName(s.name);
         if (!known) continue;
         // In [Types] each line counts, in order, whatever its masks.
-        if (SameName(known->name, L"Types")) {
+        if (SameName(known, L"Types")) {
             types.push_back(&e);
             continue;
         }
@@ -671,17 +619,17 @@ TextFindings FindTextProblems(const ParsedIni& ini) {
         const auto first = std::find_if(seen.begin(), seen.end(),
                                         [&](const IniEntry* other) { return SameName(other->key, e.key); });
         if (first != seen.end() && e.hasEquals && (*first)->hasEquals) {
-            found.problems.push_back({e.line, known->name, e.key,
+            found.problems.push_back({e.line, known, e.key,
                                       L"the key is written a second time (first at line " +
                                           std::to_wstring((*first)->line) +
                                           L"): only the first counts; remove one of the two"});
             continue;
         }
         seen.push_back(&e);
-        if (SameName(known->name, L"Editor"))
+        if (SameName(known, L"Editor"))
             CheckEditorEntry(e, found);
         else
-            CheckFixedEntry(e, *known, found);
+            CheckFixedEntry(e, known, languages, found);
     }
     CheckTypesSection(types, found);
     return found;

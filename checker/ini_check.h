@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/file_types.h"
+#include "config/option_table.h"
 
 namespace checker {
 
@@ -61,8 +62,8 @@ struct TextFindings {
 };
 // Unknown sections and keys, malformed and out-of-range values, modifier texts, composite keys,
 // quoted "%1", keys and sections written twice, the lines of [Types] the plugin skips and those that
-// never match.
-TextFindings FindTextProblems(const ParsedIni& ini);
+// never match, a language the plugin has no texts in (languages: the codes of those it has).
+TextFindings FindTextProblems(const ParsedIni& ini, const std::vector<std::wstring>& languages);
 // A UTF-8 file whose mark stands before a section header (Windows misses that section), a UTF-8 file
 // with non-ASCII text (which Windows reads as ANSI), or UTF-16 without its mark.
 std::optional<Problem> FindEncodingProblem(const DecodedIni& decoded, const ParsedIni& ini);
@@ -71,28 +72,8 @@ std::optional<Problem> FindEncodingProblem(const DecodedIni& decoded, const Pars
 // section's keys for lines before any section. (Wine reads the file as UTF-8 and finds the section.)
 std::optional<std::wstring> SectionHiddenByMark(const DecodedIni& decoded, const ParsedIni& ini);
 
-// What the plugin does with the value of a key of a fixed section ([Options], [HotKeys], [TCPos]).
-enum class ValueKind {
-    Flag,      // any number but 0 is on
-    Number,    // any decimal number
-    Ranged,    // low..high; outside says what the plugin does with any other value
-    KeyCode,   // a virtual-key code; empty: the hotkey is off
-    Modifiers, // the letters S, C and A
-    Text,      // an application
-    Template,  // a parameter template
-};
-struct KnownKey {
-    const wchar_t* name;
-    ValueKind kind;
-    int low = 0;
-    int high = 0;
-    const wchar_t* outside = L"";
-};
-// The one table of the keys the plugin reads: nullptr for a key it does not read, and for every key
-// of [Editor], which has no fixed keys. Names match without regard to letter case.
-const KnownKey* FindKnownKey(const std::wstring& section, const std::wstring& key);
-// The names of a section's fixed keys, in the table's order.
-std::vector<std::wstring> KnownKeyNames(const std::wstring& section);
+// What the plugin does with the value of a key of a fixed section: the kinds of the table of options.
+using config::ValueKind;
 
 // The known key of the list nearest to name (edit distance, letter case ignored); the first wins a tie.
 std::wstring NearestName(const std::wstring& name, const std::vector<std::wstring>& known);

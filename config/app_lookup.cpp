@@ -13,6 +13,8 @@
 #include "config/options.h"
 #include "config/params.h"
 #include "config/program_search.h"
+#include "config/texts.h"
+#include "lang/ids.h"
 #include "shared/state.h"
 #include "win/handles.h"
 #include "win/library.h"
@@ -59,9 +61,11 @@ std::optional<std::wstring> ReadClassesRootDefault(const std::wstring& keyPath, 
     std::wstring text;
     switch (ReadRegistryText(HKEY_CLASSES_ROOT, keyPath, nullptr, true, text)) {
     case RegistryRead::Found: return text;
-    case RegistryRead::NoKey: message = L"Not found registry key:\n" + kClassesRoot + keyPath; break;
+    case RegistryRead::NoKey:
+        message = config::Text(IDS_NOT_FOUND_REGISTRY_KEY, {kClassesRoot + keyPath});
+        break;
     case RegistryRead::NoValue:
-        message = L"Not found default value for registry key:\n" + kClassesRoot + keyPath;
+        message = config::Text(IDS_NOT_FOUND_DEFAULT_VALUE, {kClassesRoot + keyPath});
         break;
     }
     return std::nullopt;
@@ -218,7 +222,8 @@ bool ResolveNamedApplication(AppLookup& result) {
         result.found = true;
         result.appPath = std::move(*found);
     } else {
-        result.message = L"Application not found:\n" + app;
+        result.message = config::Text(IDS_APPLICATION_NOT_FOUND, {app});
+        result.notFound = app;
     }
     return true;
 }
@@ -266,7 +271,7 @@ AppLookup LookUpApplication(const std::wstring& key, bool forceDefaultEditor, bo
         }
         std::optional<std::wstring> program = CutRegistryCommand(open->command);
         if (!program) {
-            result.message = L"Bad path in registry:\n" + open->command;
+            result.message = config::Text(IDS_BAD_PATH_IN_REGISTRY, {open->command});
             return result;
         }
         result.appText = std::move(*program);
@@ -290,8 +295,7 @@ AppLookup LookUpDefaultEditor() {
     AppLookup result;
     result.usedDefaultEditor = true;
     result.source = AppSource::DefaultEditor;
-    result.appText =
-        IniReadString(OptionsIniName, L"Options", L"DefaultEditor", L"notepad", kIniValueCapacity + 1);
+    result.appText = ReadOptionText(OptionsIniName, L"Options", L"DefaultEditor", kIniValueCapacity + 1);
     const std::wstring editor = ExpandEnvironment(result.appText);
     if (result.appText.size() <= kAppTextLimit && editor.size() <= kAppTextLimit) {
         std::optional<std::wstring> found = ResolveDefaultEditor(editor);
@@ -301,7 +305,8 @@ AppLookup LookUpDefaultEditor() {
             return result;
         }
     }
-    result.message = L"Default application not found:\n" + editor;
+    result.message = config::Text(IDS_DEFAULT_APPLICATION_NOT_FOUND, {editor});
+    result.notFound = editor;
     return result;
 }
 

@@ -38,6 +38,8 @@ struct AppLookup {
     AppSource source = AppSource::None;
     std::wstring appText; // as read from the source (before the default editor, when that was taken)
     std::wstring message;
+    // The application the message says was not found, as the plugin looked for it (expanded).
+    std::wstring notFound;
     // The system's association opens the file through the shell (a command with arguments of its own,
     // or a class without one); no application is looked up and nothing is reported.
     bool openWithShell = false;

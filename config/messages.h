@@ -1,5 +1,5 @@
 // The plugin's messages to the user: a box owned by hwMain, caption "Tolvanier", style 0x10 (an error)
-// unless said otherwise.
+// unless said otherwise; the texts in the language of the texts (config/languages.h).
 #pragma once
 
 #include <windows.h>
@@ -8,11 +8,17 @@
 
 namespace config {
 
+// The caption of every box of the plugin's, in every language: a name, never translated.
+constexpr wchar_t kMessageCaption[] = L"Tolvanier";
+
 // Shows text in the plugin's message box and waits for the user. Whatever was read of the
 // configuration files is forgotten around it: the user may mend them while the box is open.
 void ShowPluginMessage(const std::wstring& text);
 // The same with the box's style (its icon).
 void ShowPluginMessage(const std::wstring& text, UINT style);
+// The system's text for error in the language of the texts where the system has it (else in its own),
+// else "Error N.".
+std::wstring ErrorText(DWORD error);
 
 } // namespace config
 

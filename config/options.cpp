@@ -1,52 +1,40 @@
 #include "config/options.h"
 
 #include "config/ini.h"
+#include "config/option_table.h"
 #include "shared/state.h"
 
 TTolvanierOptions TolvanierOptions;
 
 namespace config {
-namespace {
 
-bool ReadFlag(const wchar_t* ini, const wchar_t* key, int defaultValue) {
-    return IniReadInt(ini, L"Options", key, defaultValue) != 0;
+int ReadOptionNumber(const wchar_t* ini, const wchar_t* section, const wchar_t* name) {
+    return IniReadInt(ini, section, name, OptionDefaultNumber(section, name));
 }
 
-// The hotkey flags only say whether a code is written at all: read as text into 5 units.
-bool HotKeyPresent(const wchar_t* ini, const wchar_t* key) {
-    return !IniReadString(ini, L"HotKeys", key, L"", 5).empty();
+std::wstring ReadOptionText(const wchar_t* ini, const wchar_t* section, const wchar_t* name,
+                            unsigned capacity) {
+    const OptionRow* row = FindOption(section, name);
+    return IniReadString(ini, section, name, row ? row->defaultText : L"", capacity);
 }
-
-} // namespace
 
 TTolvanierOptions ReadOptionBlock(const wchar_t* ini) {
     TTolvanierOptions o;
-    o.ScrollLockControl = ReadFlag(ini, L"ScrollLockControl", 0);
-    o.ModalOnly = ReadFlag(ini, L"ModalOnly", 0);
-    o.FindFiles = ReadFlag(ini, L"FindFiles", 1);
-    o.SyncDirs = ReadFlag(ini, L"SyncDirs", 1);
-    o.TCWindow = ReadFlag(ini, L"TCWindow", 1);
-    o.QuickView = ReadFlag(ini, L"QuickView", 0);
-    o.Lister4 = ReadFlag(ini, L"Lister4", 0);
-    o.ListerDirectly = ReadFlag(ini, L"ListerDirectly", 0);
-    o.OverWrite = ReadFlag(ini, L"OverWrite", 1);
-    o.IfIsExtOnly = ReadFlag(ini, L"IfIsExtOnly", 0);
-    o.ListerState = IniReadInt(ini, L"Options", L"ListerState", 1);
-    o.NextPlugin = ReadFlag(ini, L"NextPlugin", 1);
-    o.UseTCExtensions = ReadFlag(ini, L"UseTCExtensions", 0);
-    o.CopySearchTextToClip = ReadFlag(ini, L"CopySearchTextToClip", 1);
-    o.ParamsMode = IniReadInt(ini, L"Options", L"ParamsMode", 1);
-    o.ParamsByExtMode = IniReadInt(ini, L"Options", L"ParamsByExtMode", 0);
-    o.UseSystemAssociations = ReadFlag(ini, L"UseSystemAssociations", 0);
-    o.KeepChangedCopies = ReadFlag(ini, L"KeepChangedCopies", 1);
-    o.AppFromLister_key = HotKeyPresent(ini, L"AppFromLister_key");
-    o.DefSysAppFromLister_key = HotKeyPresent(ini, L"DefSysAppFromLister_key");
-    o.ChooseAppFromLister_key = HotKeyPresent(ini, L"ChooseAppFromLister_key");
+    for (const OptionRow& row : OptionTable()) {
+        if (row.cachedNumber)
+            o.*row.cachedNumber = IniReadInt(ini, row.section, row.name, DefaultNumber(row));
+        if (!row.cachedFlag) continue;
+        if (row.read == ReadTime::PresenceCached)
+            // A hotkey only says whether its code is written at all: read as text into 5 units.
+            o.*row.cachedFlag = !IniReadString(ini, row.section, row.name, L"", 5).empty();
+        else
+            o.*row.cachedFlag = IniReadInt(ini, row.section, row.name, DefaultNumber(row)) != 0;
+    }
     return o;
 }
 
 bool RefreshOptionCache() {
-    const bool fill = FirstLoad || IniReadInt(OptionsIniName, L"Options", L"ReadOptionsEveryTime", 0) != 0;
+    const bool fill = FirstLoad || ReadOptionNumber(OptionsIniName, L"Options", L"ReadOptionsEveryTime") != 0;
     if (fill) TolvanierOptions = ReadOptionBlock(OptionsIniName);
     FirstLoad = false;
     return fill;

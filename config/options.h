@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct TTolvanierOptions {
     bool ScrollLockControl = false;
@@ -35,8 +36,15 @@ extern TTolvanierOptions TolvanierOptions;
 
 namespace config {
 
-// Reads the whole option block from iniName, in the documented order.
+// Reads every key the option cache keeps from iniName, as the table of options (config/option_table.h)
+// names them, with its defaults.
 TTolvanierOptions ReadOptionBlock(const wchar_t* iniName);
+
+// A key of the table of options read as the plugin reads it, with the table's default (0 or empty for a
+// key not in the table).
+int ReadOptionNumber(const wchar_t* ini, const wchar_t* section, const wchar_t* name);
+std::wstring ReadOptionText(const wchar_t* ini, const wchar_t* section, const wchar_t* name,
+                            unsigned capacity);
 
 // The filling rule of a load: at the first load (FirstLoad) always, later only while
 // [Options] ReadOptionsEveryTime is not 0. Clears FirstLoad. Returns whether the cache was filled.

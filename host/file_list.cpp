@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "config/ini.h"
+#include "config/options.h"
 #include "host/host_text.h"
 #include "shared/host_names.h"
 #include "shared/state.h"
@@ -61,8 +61,8 @@ bool IsAtConfiguredPlace(HWND control, const TCPosKeys& keys) {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
     if (!GetWindowPlacement(control, &placement)) return false;
-    const int left = config::IniReadInt(OptionsIniName, L"TCPos", keys.leftKey, keys.leftDefault);
-    const int top = config::IniReadInt(OptionsIniName, L"TCPos", keys.topKey, keys.topDefault);
+    const int left = config::ReadOptionNumber(OptionsIniName, L"TCPos", keys.leftKey);
+    const int top = config::ReadOptionNumber(OptionsIniName, L"TCPos", keys.topKey);
     return IsAtPlaceAtDpi(placement.rcNormalPosition.left, placement.rcNormalPosition.top, left, top,
                           DialogDpi(control));
 }

@@ -38,12 +38,10 @@ constexpr int kPositionDpi = 96;
 constexpr int kPositionTolerance = 5;
 bool IsAtPlaceAtDpi(int left, int top, int configuredLeft, int configuredTop, int dpi);
 
-// A control's [TCPos] keys and their defaults.
+// A control's [TCPos] keys (their defaults stand in the table of options).
 struct TCPosKeys {
     const wchar_t* leftKey;
-    int leftDefault;
     const wchar_t* topKey;
-    int topDefault;
 };
-inline constexpr TCPosKeys kSearchTextCheckBoxPos{L"IsSearchTextLeft", 5, L"IsSearchTextTop", 116};
-inline constexpr TCPosKeys kSearchTextComboPos{L"SearchTextLeft", 85, L"SearchTextTop", 114};
+inline constexpr TCPosKeys kSearchTextCheckBoxPos{L"IsSearchTextLeft", L"IsSearchTextTop"};
+inline constexpr TCPosKeys kSearchTextComboPos{L"SearchTextLeft", L"SearchTextTop"};

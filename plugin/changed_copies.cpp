@@ -143,7 +143,7 @@ void KeepChangedCopy(const std::wstring& copy) {
                 {KeptCopyText(*kept, whereExpected ? L"" : expected, why), MB_OK | MB_ICONINFORMATION, {}});
             return;
         }
-        if (folder == expected) why = win::SystemErrorText(error);
+        if (folder == expected) why = config::ErrorText(error);
     }
     win::UniqueFile held(CreateFileW(win::FileSystemName(copy).c_str(), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,

@@ -15,16 +15,20 @@ CXX=clang++-14
 CXXFLAGS=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -Wall -Wextra
           -I"$ROOT")
 
-# Each target and the pure sources it drives, besides its own file.
-TARGETS=(composite_fuzz compose_fuzz bounded_copy_fuzz host_text_fuzz ini_check_fuzz version_info_fuzz types_fuzz)
+# Each target and the pure sources it drives, besides its own file. Pure code that asks for texts gets
+# them from tests/fuzz/texts_stand_in.cpp: the resources are a Windows binary's.
+TARGETS=(composite_fuzz compose_fuzz bounded_copy_fuzz host_text_fuzz ini_check_fuzz version_info_fuzz types_fuzz
+         text_format_fuzz)
 declare -A SOURCES=(
     [composite_fuzz]="config/command_text.cpp"
     [compose_fuzz]="config/command_text.cpp"
     [bounded_copy_fuzz]=""
     [host_text_fuzz]="host/host_text.cpp"
-    [ini_check_fuzz]="checker/ini_check.cpp host/host_text.cpp config/file_types_text.cpp"
+    [ini_check_fuzz]="checker/ini_check.cpp host/host_text.cpp config/file_types_text.cpp config/option_table.cpp
+                      tests/fuzz/texts_stand_in.cpp"
     [version_info_fuzz]="config/open_with_text.cpp config/command_text.cpp"
     [types_fuzz]="config/file_types_text.cpp"
+    [text_format_fuzz]=""
 )
 
 mkdir -p "$OUT"

@@ -164,7 +164,7 @@ std::optional<EntryProblem> ProblemWithEntry(const EntryFields& fields, const st
     const size_t placeholder = params.find(L"%1");
     if (placeholder != std::wstring::npos &&
         std::count(params.begin(), params.begin() + static_cast<std::ptrdiff_t>(placeholder), L'"') % 2 == 1)
-        return EntryProblem{F::Template, Text(IDS_SETTINGS_QUOTED_NAMES)};
+        return EntryProblem{F::Template, Text(IDS_SETTINGS_QUOTED_NAMES, {L"%1"})};
     return std::nullopt;
 }
 
@@ -258,7 +258,7 @@ std::wstring EffectOfSave(const std::vector<KeyWrite>& written, bool readOptions
             });
         if (!known)
             add(now, L"[" + w.section + L"]");
-        else if (known->read == ReadTime::OptionCache || switched)
+        else if (known->read == config::ReadTime::OptionCache || switched)
             add(cached, known->name);
         else
             add(now, known->name);

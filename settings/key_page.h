@@ -23,6 +23,14 @@ bool KeyControlOf(int id, size_t& index, Part& part);
 // What a key does, as its check box, label or hotkey says it.
 std::wstring ExplanationOf(const KnownKey& key);
 
+// The items of a key's drop-down (a Ranged key's values, the languages) with their data: a value, or the
+// place in config::PresentLanguages() plus 1 (0: the display language).
+struct DropDownItem {
+    std::wstring text;
+    LPARAM data;
+};
+std::vector<DropDownItem> ItemsOf(const KnownKey& key);
+
 // A control of such a page, placed in dialog units.
 struct KeyControl {
     const wchar_t* cls;
@@ -35,8 +43,8 @@ struct KeyPageLayout {
     std::vector<KeyControl> controls;
     SIZE units{}; // what the page needs
 };
-KeyPageLayout LayOutKeyPage(Page page, const TextMeasure& measure);
+KeyPageLayout LayOutKeyPage(config::OptionPage page, const TextMeasure& measure);
 // The controls of page made on the dialog window, in its font.
-void MakeKeyPage(HWND window, Page page);
+void MakeKeyPage(HWND window, config::OptionPage page);
 
 } // namespace settings

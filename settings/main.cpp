@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "config/languages.h"
+#include "config/ini.h"
+#include "config/options.h"
 #include "settings/model.h"
 #include "settings/texts.h"
 #include "settings/window.h"
@@ -24,23 +27,6 @@ std::vector<std::wstring> Arguments() {
     return args;
 }
 
-// TEMPORARY until the language choice of the core lands: [Options] Language only.
-BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR list) {
-    reinterpret_cast<std::vector<LANGID>*>(list)->push_back(language);
-    return TRUE;
-}
-LANGID ChosenLanguage(const std::wstring& code) {
-    std::vector<LANGID> present;
-    EnumResourceLanguagesW(nullptr, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(IDS_SETTINGS_CAPTION / 16 + 1),
-                           AddLanguage, reinterpret_cast<LONG_PTR>(&present));
-    for (LANGID l : present) {
-        wchar_t name[16] = {};
-        GetLocaleInfoW(MAKELCID(l, SORT_DEFAULT), LOCALE_SISO639LANGNAME, name, 16);
-        if (!code.empty() && _wcsicmp(name, code.c_str()) == 0) return l;
-    }
-    return MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-}
-
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
@@ -57,11 +43,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
         const std::wstring folder = win::DirectoryOf(win::ModuleFileName(nullptr));
         settings::SettingsModel model(folder);
         model.Open(settings::LocateSettings(ini, folder)); // a file it cannot read is said in the window
-        wchar_t code[8] = {};
-        GetPrivateProfileStringW(L"Options", L"Language", L"", code, 8, model.File().path.c_str());
-        const LANGID language = ChosenLanguage(code);
-        SetThreadUILanguage(language);
-        settings::UseTexts(nullptr, language);
+        // The language the file chooses, for the rest of the run (Windows' own parts too: the buttons of
+        // message boxes, the Open dialog).
+        const config::Language language = config::ChosenLanguage(config::ReadOptionText(
+            model.File().path.c_str(), L"Options", L"Language", config::kIniValueCapacity));
+        config::SetTextLanguage(language);
+        SetThreadUILanguage(config::ThreadLanguageOf(language));
         return settings::RunSettingsWindow(instance, model, show);
     } catch (...) {
         try {

@@ -270,7 +270,7 @@ const std::wstring& SettingsModel::ViewReport() {
 }
 
 std::wstring SettingsModel::Text(const KnownKey& key) const {
-    const unsigned capacity = key.kind == checker::ValueKind::Template ? kTemplateCapacity : kValueCapacity;
+    const unsigned capacity = key.kind == config::ValueKind::Template ? kTemplateCapacity : kValueCapacity;
     return config::IniReadString(viewPath_.c_str(), key.section, key.name, key.defaultText, capacity);
 }
 
@@ -284,7 +284,7 @@ int SettingsModel::Number(const KnownKey& key) const {
 bool SettingsModel::IsNoChange(const KeyWrite& w) const {
     if (const KnownKey* known = FindKnownKey(w.section, w.key); known && !w.recreate) {
         const std::wstring value = w.value.value_or(known->defaultText);
-        if (known->kind == checker::ValueKind::Flag || known->kind == checker::ValueKind::Ranged) {
+        if (known->kind == config::ValueKind::Flag || known->kind == config::ValueKind::Ranged) {
             const int was =
                 config::IniReadInt(basePath_.c_str(), known->section, known->name,
                                    static_cast<int>(std::wcstol(known->defaultText, nullptr, 10)));
@@ -510,7 +510,7 @@ SettingsModel::SaveResult SettingsModel::Save(bool convert) {
     // What was on and off before, for what takes effect when.
     std::vector<std::wstring> switched;
     for (const KnownKey& k : KnownKeys()) {
-        if (k.kind != checker::ValueKind::KeyCode) continue;
+        if (k.kind != config::ValueKind::KeyCode) continue;
         const bool was = !config::IniReadString(basePath_.c_str(), k.section, k.name, L"", 5).empty();
         if (was != !Text(k).empty()) switched.push_back(k.name);
     }

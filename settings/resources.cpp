@@ -1,6 +1,7 @@
 #include "settings/resources.h"
 
-#include "settings/texts.h"
+#include "config/languages.h"
+#include "win/resources.h"
 
 namespace settings {
 namespace {
@@ -16,8 +17,8 @@ const DLGTEMPLATE* DialogTemplateIn(HINSTANCE module, int id, LANGID language) {
 
 // By language, not through the thread's: Wine ignores the thread's language when it loads a dialog.
 const DLGTEMPLATE* DialogTemplate(HINSTANCE module, int id) {
-    const DLGTEMPLATE* found = DialogTemplateIn(module, id, TextLanguage());
-    return found ? found : DialogTemplateIn(module, id, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    const DLGTEMPLATE* found = DialogTemplateIn(module, id, config::TextLanguage());
+    return found ? found : DialogTemplateIn(module, id, win::kEnglish);
 }
 
 HWND MakeDialog(HINSTANCE module, int id, HWND parent, DLGPROC proc, LPARAM param) {

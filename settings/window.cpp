@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "config/languages.h"
 #include "config/params.h"
 #include "config/program_search.h"
 #include "host/copydata.h"
@@ -224,12 +225,12 @@ void InitTypes(Window& w) {
 // ---- The pages made from the key table.
 
 // The keys' page a page of the window shows; Applications (made from no key) for the others.
-Page PageOf(PageKind kind) {
+config::OptionPage PageOf(PageKind kind) {
     switch (kind) {
-    case PageKind::WhereItActs: return Page::WhereItActs;
-    case PageKind::Options: return Page::Options;
-    case PageKind::Hotkeys: return Page::Hotkeys;
-    default: return Page::Applications;
+    case PageKind::WhereItActs: return config::OptionPage::WhereItActs;
+    case PageKind::Options: return config::OptionPage::Options;
+    case PageKind::Hotkeys: return config::OptionPage::Hotkeys;
+    default: return config::OptionPage::None;
     }
 }
 
@@ -237,7 +238,7 @@ std::wstring HotkeyState(Window& w, const KnownKey& key) {
     const KnownKey* mod = FindKnownKey(key.section, ModifierKeyOf(key.name));
     const std::wstring code = w.model.Text(key);
     const std::wstring letters = mod ? w.model.Text(*mod) : L"";
-    const std::wstring explanation = key.explanation;
+    const std::wstring explanation = ExplanationOf(key);
     if (code.empty()) return Text(IDS_SETTINGS_HOTKEY_OFF, {explanation, key.name});
     const int n = w.model.Number(key);
     if (n <= 0 || n > 254) return Text(IDS_SETTINGS_HOTKEY_NO_CODE, {explanation, checker::Quote(code)});
@@ -269,37 +270,51 @@ std::wstring ChangedCopiesState(const std::wstring& written) {
     return expanded == written ? std::wstring() : Text(IDS_SETTINGS_FOLDER_THAT_IS, {expanded});
 }
 
+// An item of a drop-down with its data; its place.
+int AddItem(HWND combo, const std::wstring& text, LPARAM data) {
+    const LRESULT at = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(combo, CB_SETITEMDATA, at, data);
+    return static_cast<int>(at);
+}
+
 void FillGenerated(Window& w) {
     const PageKind kind = kPages[w.pageIndex].kind;
     for (size_t i = 0; i < KnownKeys().size(); ++i) {
         const KnownKey& key = KnownKeys()[i];
         if (key.page != PageOf(kind)) continue;
         switch (key.kind) {
-        case checker::ValueKind::Flag:
+        case config::ValueKind::Flag:
             CheckDlgButton(w.page, KeyControlId(i, kMain), w.model.Number(key) ? BST_CHECKED : BST_UNCHECKED);
             break;
-        case checker::ValueKind::Ranged: {
+        case config::ValueKind::Ranged:
+        case config::ValueKind::Language: {
+            // The item of the value, or one saying what the plugin does with a value it does not know.
             const HWND combo = GetDlgItem(w.page, KeyControlId(i, kSecond));
-            const int value = w.model.Number(key);
+            const std::wstring value = checker::Trim(w.model.Text(key));
+            const std::vector<config::Language> languages = config::PresentLanguages();
             SendMessageW(combo, CB_RESETCONTENT, 0, 0);
             int current = -1;
-            for (const Meaning& m : key.meanings) {
-                const LRESULT at =
-                    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m.text.c_str()));
-                SendMessageW(combo, CB_SETITEMDATA, at, m.value);
-                if (m.value == value) current = static_cast<int>(at);
+            for (const DropDownItem& item : ItemsOf(key)) {
+                const int at = AddItem(combo, item.text, item.data);
+                const bool selected =
+                    key.kind == config::ValueKind::Ranged
+                        ? item.data == w.model.Number(key)
+                        : (item.data == 0 ? value.empty()
+                                          : checker::SameName(
+                                                languages[static_cast<size_t>(item.data - 1)].code, value));
+                if (selected) current = at;
             }
-            if (current < 0) {
-                const std::wstring other =
-                    Text(IDS_SETTINGS_MEANING, {std::to_wstring(value), key.otherValues});
-                current = static_cast<int>(
-                    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(other.c_str())));
-                SendMessageW(combo, CB_SETITEMDATA, current, value);
-            }
+            if (current < 0)
+                current = key.kind == config::ValueKind::Ranged
+                              ? AddItem(combo,
+                                        Text(IDS_SETTINGS_MEANING,
+                                             {std::to_wstring(w.model.Number(key)), Text(key.outside)}),
+                                        w.model.Number(key))
+                              : AddItem(combo, Text(IDS_SETTINGS_LANGUAGE_UNKNOWN, {value}), -1);
             SendMessageW(combo, CB_SETCURSEL, current, 0);
             break;
         }
-        case checker::ValueKind::KeyCode: {
+        case config::ValueKind::KeyCode: {
             const KnownKey* mod = FindKnownKey(key.section, ModifierKeyOf(key.name));
             const int vk = w.model.Text(key).empty() ? 0 : w.model.Number(key);
             unsigned flags = mod ? ModifierFlags(w.model.Text(*mod)) : 0;
@@ -311,7 +326,7 @@ void FillGenerated(Window& w) {
             SetDlgItemTextW(w.page, KeyControlId(i, kState), HotkeyState(w, key).c_str());
             break;
         }
-        case checker::ValueKind::Text: {
+        case config::ValueKind::Text: {
             // Not while the user types in it: the value as the plugin reads it is trimmed.
             const HWND edit = GetDlgItem(w.page, KeyControlId(i, kSecond));
             const std::wstring value = w.model.Text(key);
@@ -338,13 +353,21 @@ void OnGeneratedCommand(Window& w, int id, int code) {
     Part part = kMain;
     if (!KeyControlOf(id, index, part)) return;
     const KnownKey& key = KnownKeys()[index];
-    if (key.kind == checker::ValueKind::Flag && part == kMain && code == BN_CLICKED) {
+    if (key.kind == config::ValueKind::Flag && part == kMain && code == BN_CLICKED) {
         w.model.Set(key, IsDlgButtonChecked(w.page, id) == BST_CHECKED ? L"1" : L"0");
-    } else if (key.kind == checker::ValueKind::Ranged && part == kSecond && code == CBN_SELCHANGE) {
+    } else if (key.kind == config::ValueKind::Ranged && part == kSecond && code == CBN_SELCHANGE) {
         const HWND combo = GetDlgItem(w.page, id);
         const LRESULT at = SendMessageW(combo, CB_GETCURSEL, 0, 0);
         if (at != CB_ERR) w.model.Set(key, std::to_wstring(SendMessageW(combo, CB_GETITEMDATA, at, 0)));
-    } else if (key.kind == checker::ValueKind::KeyCode && part == kSecond && code == EN_CHANGE) {
+    } else if (key.kind == config::ValueKind::Language && part == kSecond && code == CBN_SELCHANGE) {
+        const HWND combo = GetDlgItem(w.page, id);
+        const LRESULT at = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        const LRESULT n = at == CB_ERR ? -1 : SendMessageW(combo, CB_GETITEMDATA, at, 0);
+        const std::vector<config::Language> languages = config::PresentLanguages();
+        if (n == 0) w.model.Set(key, L"");
+        if (n > 0 && static_cast<size_t>(n) <= languages.size())
+            w.model.Set(key, languages[static_cast<size_t>(n - 1)].code);
+    } else if (key.kind == config::ValueKind::KeyCode && part == kSecond && code == EN_CHANGE) {
         const LRESULT hotkey = SendDlgItemMessageW(w.page, id, HKM_GETHOTKEY, 0, 0);
         const int vk = LOBYTE(LOWORD(hotkey));
         const unsigned flags = HIBYTE(LOWORD(hotkey)) & (kShift | kCtrl | kAlt);
@@ -353,10 +376,10 @@ void OnGeneratedCommand(Window& w, int id, int code) {
         const KnownKey* mod = FindKnownKey(key.section, ModifierKeyOf(key.name));
         w.model.Set(key, vk ? std::to_wstring(vk) : L"");
         if (vk && mod) w.model.Set(*mod, ModifierLetters(flags));
-    } else if (key.kind == checker::ValueKind::Text && part == kSecond && code == EN_CHANGE) {
+    } else if (key.kind == config::ValueKind::Text && part == kSecond && code == EN_CHANGE) {
         if (fillingText) return;
         w.model.Set(key, WindowText(GetDlgItem(w.page, id)));
-    } else if (key.kind == checker::ValueKind::KeyCode && part == kOff && code == BN_CLICKED) {
+    } else if (key.kind == config::ValueKind::KeyCode && part == kOff && code == BN_CLICKED) {
         const HWND box = GetDlgItem(w.page, KeyControlId(index, kSecond));
         if (IsDlgButtonChecked(w.page, id) != BST_CHECKED) {
             // On again: the hotkey needs its key first.

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The module's export directory: its name, exactly the four exports, and only system DLLs imported.
+# The module's export directory: its name, exactly the four exports, only system DLLs imported, and no
+# call that changes its thread's language.
 set -euo pipefail
 module=$1
 dump=$(x86_64-w64-mingw32-objdump -p "$module")
@@ -13,6 +14,10 @@ for dll in $imports; do
         kernel32.dll|user32.dll|advapi32.dll|shell32.dll|ole32.dll|msvcrt.dll|gdi32.dll|api-ms-win-*) ;;
         *) fail "imports a non-system DLL: $dll" ;;
     esac
+done
+# It runs on the host's thread, whose language is the host's: it asks for its texts by language instead.
+for call in SetThreadUILanguage SetThreadLocale SetThreadPreferredUILanguages; do
+    grep -qw "$call" <<<"$dump" && fail "imports $call: the module must never change the host thread's language"
 done
 grep -q 'FileVersion' < <(strings -el "$module") || fail "no version resource"
 echo "module ok: exports $exports; imports $imports"

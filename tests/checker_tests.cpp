@@ -4,6 +4,7 @@
 
 #include "checker/check.h"
 #include "checker/ini_check.h"
+#include "config/languages.h"
 #include "config/options.h"
 #include "shared/state.h"
 #include "tests/guide_examples.h"
@@ -19,7 +20,8 @@ namespace {
 
 std::wstring ProblemsOf(const std::string& utf8) {
     std::wstring all;
-    for (const Problem& p : FindTextProblems(ParseIni(Utf8ToWide(utf8))).problems)
+    for (const Problem& p :
+         FindTextProblems(ParseIni(Utf8ToWide(utf8)), config::CodesOf(config::PresentLanguages())).problems)
         all += FormatProblem(p) + L"\n";
     return all;
 }
@@ -72,6 +74,8 @@ const struct {
     {"[Types]\n*.log=t size>50MB", L"\"size>50MB\" is no size condition: the plugin skips the line"},
     {"[Types]\n*.log=t large", L"\"large\" is no condition"},
     {"[Types]\n*.log=log_params", L"holds \"_params\""},
+    {"[Options]\nLanguage=de-DE", L"no texts in the language \"de-DE\": it takes the display language, "
+                                  L"as with an empty value; write one of de, en, es, fr, ru, or nothing"},
 };
 
 } // namespace
@@ -106,7 +110,7 @@ TEST(CheckerText, TheGuidesExamplesGiveNoFalseProblem) {
 // first is worth a note.
 TEST(CheckerText, TypesLinesOfTheSameMasksAreNoMistakeUnlessTheyNeverMatch) {
     const TextFindings found = FindTextProblems(
-        ParseIni(L"[Types]\n*.log=big size>50M\n*.LOG=log\n*.log = other text\n; note\n*.log;*.log=x\n"));
+        ParseIni(L"[Types]\n*.log=big size>50M\n*.LOG=log\n*.log = other text\n; note\n*.log;*.log=x\n"), {});
     EXPECT_TRUE(found.problems.empty());
     ASSERT_EQ(found.notes.size(), 2u);
     EXPECT_EQ(FormatProblem(found.notes[0]),

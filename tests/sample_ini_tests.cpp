@@ -11,6 +11,7 @@
 
 #include "checker/check.h"
 #include "config/ini.h"
+#include "config/option_table.h"
 #include "config/options.h"
 #include "tests/guide_examples.h"
 #include "tests/support/test_support.h"
@@ -41,49 +42,6 @@ std::string SampleUtf8() {
     std::wstring text((bytes.size() - 2) / 2, L'\0');
     memcpy(text.data(), bytes.data() + 2, bytes.size() - 2);
     return WideToUtf8(text);
-}
-
-// Every key of the three fixed sections, with its default as the text the sample should hold.
-const std::map<std::wstring, std::map<std::wstring, std::wstring>>& Catalogue() {
-    static const std::map<std::wstring, std::map<std::wstring, std::wstring>> catalogue = {
-        {L"Options",
-         {{L"ReadOptionsEveryTime", L"0"},
-          {L"ScrollLockControl", L"0"},
-          {L"ModalOnly", L"0"},
-          {L"FindFiles", L"1"},
-          {L"SyncDirs", L"1"},
-          {L"TCWindow", L"1"},
-          {L"QuickView", L"0"},
-          {L"Lister4", L"0"},
-          {L"ListerDirectly", L"0"},
-          {L"OverWrite", L"1"},
-          {L"IfIsExtOnly", L"0"},
-          {L"ListerState", L"1"},
-          {L"NextPlugin", L"1"},
-          {L"UseTCExtensions", L"0"},
-          {L"CopySearchTextToClip", L"1"},
-          {L"ParamsMode", L"1"},
-          {L"ParamsByExtMode", L"0"},
-          {L"UseSystemAssociations", L"0"},
-          {L"KeepChangedCopies", L"1"},
-          {L"ChangedCopiesFolder", L""},
-          {L"DefaultEditor", L"notepad"},
-          {L"DefaultEditor_params", L""}}},
-        // An empty code is the same as no key: the hotkey is off and its code reads as 0.
-        {L"HotKeys",
-         {{L"AppFromLister_key", L""},
-          {L"AppFromLister_mod", L""},
-          {L"DefSysAppFromLister_key", L""},
-          {L"DefSysAppFromLister_mod", L""},
-          {L"ChooseAppFromLister_key", L""},
-          {L"ChooseAppFromLister_mod", L""}}},
-        {L"TCPos",
-         {{L"IsSearchTextLeft", L"5"},
-          {L"IsSearchTextTop", L"116"},
-          {L"SearchTextLeft", L"85"},
-          {L"SearchTextTop", L"114"}}},
-    };
-    return catalogue;
 }
 
 // The key=value lines of a section as the platform returns them (comments are not entries).
@@ -136,6 +94,7 @@ TEST(SampleIni, GivesTheSameOptionsAsNoIniAtAll) {
     EXPECT_EQ(config::IniReadString(sample_path.c_str(), L"Options", L"DefaultEditor", L"notepad"),
               L"notepad");
     EXPECT_EQ(config::IniReadString(sample_path.c_str(), L"Options", L"DefaultEditor_params", L""), L"");
+    EXPECT_EQ(config::IniReadString(sample_path.c_str(), L"Options", L"Language", L"x"), L"");
     EXPECT_EQ(config::IniReadInt(sample_path.c_str(), L"HotKeys", L"AppFromLister_key", 0), 0);
     EXPECT_EQ(config::IniReadInt(sample_path.c_str(), L"HotKeys", L"DefSysAppFromLister_key", 0), 0);
     EXPECT_EQ(config::IniReadInt(sample_path.c_str(), L"TCPos", L"IsSearchTextLeft", 0), 5);
@@ -144,21 +103,22 @@ TEST(SampleIni, GivesTheSameOptionsAsNoIniAtAll) {
     EXPECT_EQ(config::IniReadInt(sample_path.c_str(), L"TCPos", L"SearchTextTop", 0), 114);
 }
 
+// Every key of the table of options, with its default as the table gives it, and no other key.
 TEST(SampleIni, NamesExactlyTheKeysOfEachSectionWithTheirDefaults) {
-    for (const auto& [section, keys] : Catalogue()) {
-        SCOPED_TRACE(std::string(section.begin(), section.end()));
-        const auto entries = SectionEntries(SamplePath(), section.c_str());
+    for (const wchar_t* section : {L"Options", L"HotKeys", L"TCPos"}) {
+        SCOPED_TRACE(WideToUtf8(section));
         std::set<std::wstring> seen;
-        for (const auto& [key, value] : entries) {
+        for (const auto& [key, value] : SectionEntries(SamplePath(), section)) {
             EXPECT_TRUE(seen.insert(key).second) << "written twice: " << WideToUtf8(key);
-            const auto known = keys.find(key);
-            if (known == keys.end()) {
+            const config::OptionRow* known = config::FindOption(section, key);
+            if (!known) {
                 ADD_FAILURE() << "unknown key: " << WideToUtf8(key);
                 continue;
             }
-            EXPECT_EQ(value, known->second) << WideToUtf8(key);
+            EXPECT_EQ(key, known->name);
+            EXPECT_EQ(value, known->defaultText) << WideToUtf8(key);
         }
-        for (const auto& [key, value] : keys)
+        for (const std::wstring& key : config::OptionNames(section))
             EXPECT_TRUE(seen.count(key)) << "missing key: " << WideToUtf8(key);
     }
     // [Editor] and [Types] hold only commented examples, and there is no other section.
@@ -191,11 +151,9 @@ TEST(SampleIni, IsUtf16WithWindowsLineEndsInTheBuildAsInTheSourceAndChecksClean)
 TEST(SampleIni, TheGuideNamesEveryKey) {
     const std::string guide = GuideText();
     ASSERT_FALSE(guide.empty());
-    for (const auto& [section, keys] : Catalogue()) {
-        for (const auto& [key, value] : keys) {
-            const std::string name = WideToUtf8(key);
-            EXPECT_NE(guide.find(name), std::string::npos) << "readme.txt does not name " << name;
-        }
+    for (const config::OptionRow& row : config::OptionTable()) {
+        const std::string name = WideToUtf8(row.name);
+        EXPECT_NE(guide.find(name), std::string::npos) << "readme.txt does not name " << name;
     }
 }
 

@@ -11,6 +11,7 @@
 #include "checker/check.h"
 #include "config/file_types.h"
 #include "config/ini.h"
+#include "config/languages.h"
 #include "config/options.h"
 #include "settings/entries.h"
 #include "settings/key_page.h"
@@ -29,20 +30,11 @@ using namespace testing_support;
 
 namespace {
 
-// The texts come from the program's own resources, in English unless a test chooses another language.
-struct ProgramTexts : testing::Environment {
-    HMODULE program = nullptr;
-    void SetUp() override {
-        program = LoadLibraryExW((BuildDir() + L"TolvanierSettings.exe").c_str(), nullptr,
-                                 LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(program, nullptr);
-        UseTexts(program, kEnglish);
-    }
-    void TearDown() override { FreeLibrary(program); }
-    static constexpr LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+// The texts in English, as the tests read them, unless a test chooses another language.
+struct EnglishTexts : testing::Environment {
+    void SetUp() override { config::SetTextLanguage(*config::FindLanguage(L"en")); }
 };
-ProgramTexts* const programTexts =
-    static_cast<ProgramTexts*>(testing::AddGlobalTestEnvironment(new ProgramTexts));
+const testing::Environment* const englishTexts = testing::AddGlobalTestEnvironment(new EnglishTexts);
 
 std::vector<checker::IniEntry> EditorEntries(const std::wstring& lines) {
     const checker::ParsedIni ini = checker::ParseIni(L"[Editor]\n" + lines);
@@ -247,34 +239,6 @@ TEST(SettingsText, HotkeysMnemonicsAndWhatASaveTakesEffectOn) {
     for (const auto& c : cases)
         EXPECT_EQ(EffectOfSave(written, c.everyTime, c.switched), c.says);
     EXPECT_EQ(EffectOfSave({written[1]}, true, {}), L"At the next file viewed: QuickView.");
-}
-
-// The window shows every key of [Options] and [HotKeys] the checker knows, and takes their kinds and
-// ranges from the checker's table: a drop-down lists exactly the values the checker accepts.
-TEST(SettingsText, TheKeyTableIsTheCheckersOwn) {
-    for (const KnownKey& k : KnownKeys()) {
-        const checker::KnownKey* rule = checker::FindKnownKey(k.section, k.name);
-        ASSERT_NE(rule, nullptr) << WideToUtf8(k.name) << " is unknown to the checker";
-        EXPECT_EQ(k.kind, rule->kind) << WideToUtf8(k.name);
-        if (k.kind == checker::ValueKind::Ranged) {
-            ASSERT_EQ(k.meanings.size(), static_cast<size_t>(rule->high - rule->low + 1))
-                << WideToUtf8(k.name);
-            EXPECT_EQ(k.meanings.front().value, rule->low);
-            EXPECT_EQ(k.meanings.back().text.substr(0, 2), std::to_wstring(rule->high) + L":");
-            EXPECT_STRNE(k.otherValues, L"") << WideToUtf8(k.name);
-        } else {
-            EXPECT_TRUE(k.meanings.empty()) << WideToUtf8(k.name);
-        }
-        if (k.kind == checker::ValueKind::KeyCode) {
-            EXPECT_NE(FindKnownKey(k.section, ModifierKeyOf(k.name)), nullptr) << WideToUtf8(k.name);
-        }
-    }
-    for (const wchar_t* section : {L"Options", L"HotKeys"})
-        for (const std::wstring& name : checker::KnownKeyNames(section))
-            EXPECT_NE(FindKnownKey(section, name), nullptr) << WideToUtf8(name) << " is not in the window";
-    EXPECT_EQ(checker::FindKnownKey(L"options", L"LISTERSTATE"),
-              checker::FindKnownKey(L"Options", L"ListerState"));
-    EXPECT_EQ(checker::FindKnownKey(L"Editor", L"txt"), nullptr);
 }
 
 // The table's defaults are the ones the plugin's option reader takes for keys it does not find.
@@ -594,21 +558,22 @@ TEST_F(SettingsModelTest, EveryValueTheWindowWritesIsCleanToTheChecker) {
     for (int round = 0; round < 8; ++round) {
         int code = 112 + round;
         for (const KnownKey& k : KnownKeys()) {
+            if (k.page == config::OptionPage::None) continue; // not on the window
             switch (k.kind) {
-            case checker::ValueKind::Flag: model.Set(k, round % 2 ? L"1" : L"0"); break;
-            case checker::ValueKind::Ranged:
-                model.Set(k,
-                          std::to_wstring(k.meanings[static_cast<size_t>(round) % k.meanings.size()].value));
+            case config::ValueKind::Flag: model.Set(k, round % 2 ? L"1" : L"0"); break;
+            case config::ValueKind::Ranged:
+                model.Set(k, std::to_wstring(k.low + round % (k.high - k.low + 1)));
                 break;
-            case checker::ValueKind::KeyCode:
+            case config::ValueKind::Language: model.Set(k, round % 2 ? L"de" : L""); break;
+            case config::ValueKind::KeyCode:
                 // Off in the last round, as the Off box writes it.
                 model.Set(k, round == 7 ? L"" : std::to_wstring(code++));
                 break;
-            case checker::ValueKind::Modifiers:
+            case config::ValueKind::Modifiers:
                 model.Set(k, ModifierLetters(static_cast<unsigned>(round + code) % 8));
                 break;
-            case checker::ValueKind::Text: model.Set(k, app); break;
-            case checker::ValueKind::Template: model.Set(k, round % 2 ? L"-v %1" : L""); break;
+            case config::ValueKind::Text: model.Set(k, app); break;
+            case config::ValueKind::Template: model.Set(k, round % 2 ? L"-v %1" : L""); break;
             default: break;
             }
         }
@@ -1082,7 +1047,7 @@ TEST_F(SettingsWindowTest, TheControlsFollowTheWindowsSize) {
     Start();
     const RECT before = RectOf(window), list = RectOf(Control(IDC_APPLIST)),
                line = RectOf(Control(IDC_APP_STATUS)), save = RectOf(Control(IDC_SAVE));
-    const int dx = 200, dy = 150;
+    const int dx = 120, dy = 100; // within the screen of the tests (1024 x 768)
     SetWindowPos(window, nullptr, 0, 0, before.right - before.left + dx, before.bottom - before.top + dy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     const RECT grownList = RectOf(Control(IDC_APPLIST)), grownLine = RectOf(Control(IDC_APP_STATUS)),
@@ -1168,29 +1133,21 @@ std::wstring CutTexts(HWND window, const std::wstring& where) {
     return cut;
 }
 
-BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR list) {
-    reinterpret_cast<std::vector<LANGID>*>(list)->push_back(language);
-    return TRUE;
-}
-
 } // namespace
 
 TEST(SettingsFit, EveryTextFitsItsControlInEveryLanguage) {
-    const HMODULE program = programTexts->program;
+    const HMODULE program = GetModuleHandleW(nullptr); // the window's dialogs and texts are linked in
     INITCOMMONCONTROLSEX controls{sizeof(controls),
                                   ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_HOTKEY_CLASS};
     InitCommonControlsEx(&controls);
-    std::vector<LANGID> languages;
-    EnumResourceLanguagesW(program, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(IDS_SETTINGS_CAPTION / 16 + 1),
-                           AddLanguage, reinterpret_cast<LONG_PTR>(&languages));
+    const std::vector<config::Language> languages = config::PresentLanguages();
     EXPECT_EQ(languages.size(), 5u);
     std::wstring cut;
-    for (const LANGID language : languages) {
-        UseTexts(program, language);
-        const std::wstring name = L"language " + std::to_wstring(language) + L", dialog ";
+    for (const config::Language& language : languages) {
+        config::SetTextLanguage(language);
+        const std::wstring name = language.code + L", dialog ";
         auto make = [&](int id, HWND parent) {
-            return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), DialogTemplate(program, id), parent,
-                                              QuietDialog, 0);
+            return CreateDialogIndirectParamW(program, DialogTemplate(program, id), parent, QuietDialog, 0);
         };
         const HWND main = make(IDD_MAIN, nullptr);
         ASSERT_NE(main, nullptr);
@@ -1200,7 +1157,8 @@ TEST(SettingsFit, EveryTextFitsItsControlInEveryLanguage) {
             cut += CutTexts(dialog, name + std::to_wstring(id));
             DestroyWindow(dialog);
         }
-        for (const Page page : {Page::WhereItActs, Page::Options, Page::Hotkeys}) {
+        for (const config::OptionPage page :
+             {config::OptionPage::WhereItActs, config::OptionPage::Options, config::OptionPage::Hotkeys}) {
             const HWND dialog = make(IDD_PAGE_GENERATED, main);
             MakeKeyPage(dialog, page);
             cut += CutTexts(dialog, name + L"of keys " + std::to_wstring(static_cast<int>(page)));
@@ -1208,6 +1166,6 @@ TEST(SettingsFit, EveryTextFitsItsControlInEveryLanguage) {
         }
         DestroyWindow(main);
     }
-    UseTexts(program, ProgramTexts::kEnglish);
+    config::SetTextLanguage(*config::FindLanguage(L"en"));
     EXPECT_EQ(cut, L"") << WideToUtf8(cut);
 }

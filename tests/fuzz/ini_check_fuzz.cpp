@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const checker::IniEntry& e : ini.entries)
         FUZZ_CHECK(e.line >= 1 && e.line <= lines && e.sectionIndex < static_cast<int>(ini.sections.size()));
 
-    const checker::TextFindings found = checker::FindTextProblems(ini);
+    const checker::TextFindings found = checker::FindTextProblems(ini, {L"de", L"en"});
     for (const auto* list : {&found.problems, &found.notes}) {
         for (const checker::Problem& p : *list) {
             FUZZ_CHECK(p.line >= 0 && p.line <= lines);

@@ -132,6 +132,13 @@ SEEDS = {
         "cases": units(0, "C:\\B\u00dcRO\\\u0414\u041e\u041a.TXT\0", "*\\b\u00fcro\\\u0434\u043e\u043a.*=t"),
         "stars": units(0, "a" * 60 + "b\0", "*a*a*a*a*a*a*a*c=t\n?*?*?*b=u"),
     },
+    "text_format_fuzz": {
+        # inserts; pieces: 3k literal, 3k+1 %(k%9+1), 3k+2 %%
+        "reordered": units(2, "C:\\a b.exe\0", "\"%1\" -x\0", 0, "Start \0", 4, 0, " with \0", 1, 2),
+        "missing-insert": units(1, "x\0", 25, 0, "100% \0", 1, 5),
+        "block": units(3, "ab", 0, 5, "Hello"),
+        "cut-block": units(40, "short"),
+    },
 }
 
 
