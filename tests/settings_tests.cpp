@@ -711,7 +711,8 @@ struct SettingsWindowTest : testing::Test {
         std::wstring sample = kSample;
         return sample.erase(sample.find(L"Unknown=kept\r\n"), 14); // the checker would report it
     }
-    void Start() {
+    // The window's title names the language it shows.
+    void Start(const wchar_t* title = L"Tolvanier settings") {
         std::wstring commandLine = Quoted(BuildDir() + L"TolvanierSettings.exe") + L" --ini " + Quoted(ini);
         STARTUPINFOW si{};
         si.cb = sizeof(si);
@@ -719,7 +720,7 @@ struct SettingsWindowTest : testing::Test {
         ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                    &si, &pi));
         process = win::UniqueProcessInfo(pi);
-        window = FindProcessWindow(pi.dwProcessId, L"Tolvanier settings", 20000);
+        window = FindProcessWindow(pi.dwProcessId, title, 20000);
         ASSERT_NE(window, nullptr) << "no settings window";
         ASSERT_TRUE(WaitForText(Control(IDC_HEADER), L"settings: ", 5000));
     }
@@ -1021,6 +1022,28 @@ TEST_F(SettingsWindowTest, ARefusedSaveWritesNothing) {
     EXPECT_TRUE(WaitForClosed(box));
     StatusSays(L"1 unsaved change");
     EXPECT_EQ(ReadFileBytes(ini), utf8) << "not converted, nothing written";
+}
+
+// The window in the language [Options] Language names: its dialogs from that language's templates, its
+// lines from its strings; the drop-down names each language in itself, and writes its code.
+TEST_F(SettingsWindowTest, TheWindowSpeaksTheLanguageTheFileNames) {
+    std::wstring sample = Sample();
+    sample.replace(sample.find(L"[Options]\r\n"), 11, L"[Options]\r\nLanguage=DE\r\n");
+    ASSERT_TRUE(WriteUtf16File(ini, sample));
+    Start(L"Tolvanier \x2013 Einstellungen");
+    EXPECT_EQ(TextOf(Control(IDC_SAVE)), L"&Speichern");
+    StatusSays(L"Keine ungespeicherten \xC4nderungen.");
+    NextPage(IDC_TYPELIST);
+    NextPage(GeneratedId(L"QuickView", kMain));
+    NextPage(GeneratedId(L"Language", kSecond));
+    const HWND languages = Control(GeneratedId(L"Language", kSecond));
+    EXPECT_EQ(TextOf(languages), L"Deutsch");
+    EXPECT_EQ(Send(languages, CB_GETCOUNT, 0), 6); // the display language and five
+    Send(languages, CB_SETCURSEL, 4);              // by code: de, en, es, fr, ru
+    Notify(GeneratedId(L"Language", kSecond), CBN_SELCHANGE);
+    Save();
+    StatusSays(L"Gespeichert.");
+    EXPECT_NE(FileText().find(L"\r\nLanguage=fr\r\n"), std::wstring::npos) << WideToUtf8(FileText());
 }
 
 // A file the window cannot read: it says so, shows none of the pages and saves nothing until Reload
