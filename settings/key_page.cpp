@@ -66,7 +66,7 @@ constexpr int kCheckBoxRoom = 14, kDropDownRoom = 20, kNameColumn = 94;
 // takes more lines; drop-downs are as wide as their longest item, and the page as wide as they need.
 // Laid out once: these pages are as tall as their keys, and the window never gets smaller than the
 // largest (MinimumTrackSize).
-KeyPageLayout LayOutKeyPage(config::OptionPage kind, const TextMeasure& measure) {
+KeyPageLayout LayOutKeyPage(config::OptionPage kind, const TextMeasure& measure, int width) {
     KeyPageLayout page;
     std::wstring taken = Text(IDS_SETTINGS_MNEMONICS);
     int labels = 96, fields = 188; // the labels' column, from 12 (4 for hotkeys), and the fields' after it
@@ -82,8 +82,8 @@ KeyPageLayout LayOutKeyPage(config::OptionPage kind, const TextMeasure& measure)
             fields = std::max(fields, measure.Width(item.text) + kDropDownRoom);
     }
     labels = std::min(labels + 2, 150);
-    const int field = 12 + labels + 2;                                     // where drop-downs and boxes begin
-    const int names = std::max(416 - 4 - kNameColumn, field + fields + 6); // the key names' column
+    const int field = 12 + labels + 2; // where drop-downs and boxes begin
+    const int names = std::max(width - 8 - kNameColumn, field + fields + 6); // the key names' column
     const int right = names + kNameColumn + 4;
     // A label wider than its column takes more lines, and its row more height.
     auto labelLines = [&](const std::wstring& label) {
@@ -175,9 +175,9 @@ KeyPageLayout LayOutKeyPage(config::OptionPage kind, const TextMeasure& measure)
     return page;
 }
 
-void MakeKeyPage(HWND window, config::OptionPage page) {
+void MakeKeyPage(HWND window, config::OptionPage page, int width) {
     const TextMeasure measure(window);
-    for (const KeyControl& c : LayOutKeyPage(page, measure).controls) {
+    for (const KeyControl& c : LayOutKeyPage(page, measure, width).controls) {
         const RECT& u = c.units;
         MakeControl(window, c.cls, c.text, c.style, c.id,
                     DialogUnits(window, u.left, u.top, u.right - u.left, u.bottom - u.top));

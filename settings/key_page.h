@@ -43,8 +43,9 @@ struct KeyPageLayout {
     std::vector<KeyControl> controls;
     SIZE units{}; // what the page needs
 };
-KeyPageLayout LayOutKeyPage(config::OptionPage page, const TextMeasure& measure);
+// At least width dialog units wide (with its margins), wider when its drop-downs need it.
+KeyPageLayout LayOutKeyPage(config::OptionPage page, const TextMeasure& measure, int width = 420);
 // The controls of page made on the dialog window, in its font.
-void MakeKeyPage(HWND window, config::OptionPage page);
+void MakeKeyPage(HWND window, config::OptionPage page, int width = 420);
 
 } // namespace settings

@@ -343,8 +343,24 @@ void FillGenerated(Window& w) {
     }
 }
 
+// What the largest page needs, in dialog units: a page of the resource script its template's size, a
+// page made from the key table its layout's.
+SIZE PageUnits(Window& w) {
+    if (w.pageUnits.cx > 0) return w.pageUnits;
+    SIZE least{};
+    for (const PageInfo& page : kPages) {
+        const SIZE need = page.dialog == IDD_PAGE_GENERATED
+                              ? LayOutKeyPage(PageOf(page.kind), TextMeasure(w.dialog)).units
+                              : TemplateUnits(DialogTemplate(w.instance, page.dialog));
+        least.cx = std::max(least.cx, need.cx);
+        least.cy = std::max(least.cy, need.cy);
+    }
+    return w.pageUnits = least;
+}
+
 void InitGenerated(Window& w) {
-    MakeKeyPage(w.page, PageOf(kPages[w.pageIndex].kind));
+    // As wide as the widest page, which the window is at least: its group boxes span the page.
+    MakeKeyPage(w.page, PageOf(kPages[w.pageIndex].kind), PageUnits(w).cx);
     FillGenerated(w);
 }
 
@@ -475,21 +491,6 @@ void LayoutWindow(Window& w) {
     // Above the tab control in the z-order, which clips it: the page's controls come first with Tab.
     SetWindowPos(w.page, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOACTIVATE | SWP_NOCOPYBITS);
-}
-
-// What the largest page needs, in dialog units: a page of the resource script its template's size, a
-// page made from the key table its layout's.
-SIZE PageUnits(Window& w) {
-    if (w.pageUnits.cx > 0) return w.pageUnits;
-    SIZE least{};
-    for (const PageInfo& page : kPages) {
-        const SIZE need = page.dialog == IDD_PAGE_GENERATED
-                              ? LayOutKeyPage(PageOf(page.kind), TextMeasure(w.dialog)).units
-                              : TemplateUnits(DialogTemplate(w.instance, page.dialog));
-        least.cx = std::max(least.cx, need.cx);
-        least.cy = std::max(least.cy, need.cy);
-    }
-    return w.pageUnits = least;
 }
 
 // The least window size at which no page's controls overlap or are cut: as the main template designed
