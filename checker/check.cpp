@@ -15,13 +15,16 @@
 #include "config/file_types.h"
 #include "config/ini.h"
 #include "config/languages.h"
+#include "config/messages.h"
 #include "config/open_with.h"
 #include "config/option_table.h"
 #include "config/options.h"
 #include "config/params.h"
 #include "config/program_search.h"
+#include "config/texts.h"
 #include "host/host_text.h"
 #include "host/hotkeys.h"
+#include "lang/ids.h"
 #include "plugin/load.h"
 #include "plugin/startup.h"
 #include "shared/command_line.h"
@@ -34,6 +37,9 @@
 #include "win/text.h"
 
 namespace checker {
+
+using config::Text;
+
 namespace {
 
 // An extension key no configuration names: its lookup goes to the default editor.
@@ -111,14 +117,10 @@ bool TakeHostIniFromEnvironment() {
 
 std::wstring WhySettingsThere(SettingsPlace place, bool hostIniSet) {
     switch (place) {
-    case SettingsPlace::BesideModule: return L"beside the plugin";
-    case SettingsPlace::BesideHostSettings:
-        return L"the plugin's folder cannot be written: beside the file manager's settings";
+    case SettingsPlace::BesideModule: return Text(IDS_CHECK_BESIDE_PLUGIN);
+    case SettingsPlace::BesideHostSettings: return Text(IDS_CHECK_BESIDE_HOST_SETTINGS);
     case SettingsPlace::UserAppData:
-        return hostIniSet ? L"neither the plugin's folder nor that of the file manager's settings can be "
-                            L"written: in the user's application data"
-                          : L"the plugin's folder cannot be written and COMMANDER_INI is not set: in the "
-                            L"user's application data";
+        return Text(hostIniSet ? IDS_CHECK_IN_APPDATA : IDS_CHECK_IN_APPDATA_NO_HOST_INI);
     }
     return L"";
 }
@@ -129,12 +131,16 @@ std::wstring FullPath(const std::wstring& name) {
     return win::FullPathOf(name).value_or(name);
 }
 
-std::wstring SystemMessage(DWORD error) {
-    const std::wstring message = win::SystemErrorText(error);
-    return message.empty() ? L"error " + std::to_wstring(error) : message;
+} // namespace
+
+std::wstring LanguageOfSettings(const Arguments& args, const std::wstring& checkerFolder) {
+    TakeHostIniFromEnvironment();
+    const std::wstring path =
+        args.ini.empty() ? LocateSettingsFile(checkerFolder, TCIniName, false).path : FullPath(args.ini);
+    return config::ReadOptionText(path.c_str(), L"Options", L"Language", config::kIniValueCapacity);
 }
 
-} // namespace
+namespace {} // namespace
 
 // The whole file; an INI larger than this is no settings file.
 constexpr DWORD kMaxIniBytes = 16u << 20;
@@ -196,9 +202,12 @@ const IniEntry* FindCompositeEntry(const ParsedIni& ini, const std::wstring& key
     return nullptr;
 }
 
+// The report's lines. A line may begin with a mark that scripts read ("problem: ", "start: "): the
+// marks are the same in every language, never texts of the resources; what follows them is.
 struct Report {
     std::wstring& out;
     void Line(const std::wstring& text) { out += text + L"\n"; }
+    void Line(const wchar_t* mark, const std::wstring& text) { out += mark + text + L"\n"; }
 };
 
 // Whether the file is read in the ANSI code page while written in another encoding.
@@ -207,24 +216,13 @@ bool misread = false;
 std::wstring LookupAdvice(const config::AppLookup& lookup) {
     const bool nonAscii =
         std::any_of(lookup.appText.begin(), lookup.appText.end(), [](wchar_t c) { return c >= 0x80; });
-    if (misread && nonAscii)
-        return L"the path was read in the ANSI code page (see the encoding problem): save the file as "
-               L"UTF-16 LE";
-    if (lookup.source == config::AppSource::DefaultEditor)
-        return L"correct DefaultEditor, or set IfIsExtOnly=1 to leave unconfigured files to the viewer";
+    if (misread && nonAscii) return Text(IDS_CHECK_ADVICE_MISREAD);
+    if (lookup.source == config::AppSource::DefaultEditor) return Text(IDS_CHECK_ADVICE_DEFAULT_EDITOR);
     const std::wstring& path = lookup.notFound;
-    if (path.find(L'%') != std::wstring::npos)
-        return L"an environment variable in it is not defined (here, where the checker runs): define it, "
-               L"or write the path out";
+    if (path.find(L'%') != std::wstring::npos) return Text(IDS_CHECK_ADVICE_VARIABLE);
     if ((path.size() >= 2 && path[1] == L':') || config::IsAbsolutePath(path))
-        return L"a path with a drive letter or a share must name the program exactly, from the root, "
-               L"extension included: correct it";
-    return std::wstring(
-               L"a name without a drive is searched in the file manager's folder, the system folder, "
-               L"the Windows folder and the absolute folders of PATH, in that order, never in the "
-               L"current folder (a name without an extension with each extension of PATHEXT), and "
-               L"was not found there: write the program's full path") +
-           (hostFolderKnown ? L"" : L" (the file manager's folder is not known here: see above)");
+        return Text(IDS_CHECK_ADVICE_FULL_PATH);
+    return Text(hostFolderKnown ? IDS_CHECK_ADVICE_SEARCHED : IDS_CHECK_ADVICE_SEARCHED_NO_HOST_FOLDER);
 }
 
 // written: the key as the host INI writes it, for a key of its [Extensions].
@@ -234,11 +232,11 @@ void AddLookupProblem(const config::GroupKey& key, const ParsedIni& ini, std::ve
     const config::AppLookup lookup = config::LookUpKey(key, false, false);
     if (lookup.message.empty() || lookup.source == config::AppSource::DefaultEditor) return;
     Problem p;
-    p.text = L"the plugin would show \"" + OneLine(lookup.message) + L"\"; " + LookupAdvice(lookup);
+    p.text = Text(IDS_CHECK_WOULD_SHOW, {OneLine(lookup.message), LookupAdvice(lookup)});
     if (lookup.source == config::AppSource::HostExtensions) {
         p.section = L"Extensions";
         p.key = written.empty() ? ext : written;
-        p.text += std::wstring(L" (in ") + TCIniName + L")";
+        p.text = Text(IDS_CHECK_WOULD_SHOW_IN, {OneLine(lookup.message), LookupAdvice(lookup), TCIniName});
     } else {
         const IniEntry* e = lookup.source == config::AppSource::EditorKey
                                 ? FindEntry(ini, L"Editor", ext)
@@ -279,9 +277,7 @@ void AddLookupProblems(const ParsedIni& ini, std::vector<Problem>& problems, std
             if (onlyTypes || noted) continue;
             notes.push_back(
                 {e->line, L"Editor", e->key,
-                 L"with UseTCExtensions=1 applications come from the file manager's [Extensions]: "
-                 L"this line is not used" +
-                     std::wstring(types.empty() ? L"" : L" (but for the type keys of [Types] it lists)")});
+                 Text(types.empty() ? IDS_CHECK_EDITOR_UNUSED : IDS_CHECK_EDITOR_UNUSED_BUT_TYPES)});
             noted = true;
         }
     } else {
@@ -300,9 +296,8 @@ void AddLookupProblems(const ParsedIni& ini, std::vector<Problem>& problems, std
     const config::AppLookup editor = config::LookUpApplication(kUnconfiguredKey, true, false);
     if (!editor.message.empty()) {
         const IniEntry* e = FindEntry(ini, L"Options", L"DefaultEditor");
-        problems.push_back(
-            {e ? e->line : 0, L"Options", e ? e->key : L"DefaultEditor",
-             L"the plugin would show \"" + OneLine(editor.message) + L"\"; " + LookupAdvice(editor)});
+        problems.push_back({e ? e->line : 0, L"Options", e ? e->key : L"DefaultEditor",
+                            Text(IDS_CHECK_WOULD_SHOW, {OneLine(editor.message), LookupAdvice(editor)})});
     }
 }
 
@@ -311,22 +306,14 @@ void AddHostProblems(const ParsedIni& ini, bool hostIniSet, std::vector<Problem>
     const IniEntry* e = FindEntry(ini, L"Options", L"UseTCExtensions");
     const std::wstring key = e ? e->key : L"UseTCExtensions";
     const int line = e ? e->line : 0;
-    const std::wstring then = L": every file then goes to the default editor; ";
     if (!hostIniSet)
-        problems.push_back(
-            {line, L"Options", key,
-             L"UseTCExtensions=1, but COMMANDER_INI is not set, so there is no file manager INI" + then +
-                 L"run the checker from the file manager (which sets COMMANDER_INI), or write "
-                 L"UseTCExtensions=0"});
+        problems.push_back({line, L"Options", key, Text(IDS_CHECK_NO_HOST_INI)});
     else if (!TCIniName[0] || GetFileAttributesW(TCIniName) == INVALID_FILE_ATTRIBUTES)
-        problems.push_back({line, L"Options", key,
-                            std::wstring(L"UseTCExtensions=1, but COMMANDER_INI names no file (") +
-                                TCIniName + L")" + then +
-                                L"correct COMMANDER_INI, or write UseTCExtensions=0"});
+        problems.push_back({line, L"Options", key, Text(IDS_CHECK_HOST_INI_MISSING, {TCIniName})});
 }
 
 struct Place {
-    const wchar_t* what;
+    unsigned what;
     LoadOrigin origin;
     const wchar_t* option;
     bool TTolvanierOptions::*field;
@@ -334,31 +321,31 @@ struct Place {
 
 const std::vector<Place>& Places() {
     static const std::vector<Place> places = {
-        {L"a separate viewer window opened from the main window",
+        {IDS_CHECK_PLACE_VIEWER_WINDOW,
          {true, TCMainWindowClasName, false},
          L"TCWindow",
          &TTolvanierOptions::TCWindow},
-        {L"the quick-view panel",
+        {IDS_CHECK_PLACE_QUICK_VIEW,
          {true, TCMainWindowClasName, true},
          L"QuickView",
          &TTolvanierOptions::QuickView},
-        {L"the Find Files dialog",
+        {IDS_CHECK_PLACE_FIND_FILES,
          {true, TCFindFileClasName, false},
          L"FindFiles",
          &TTolvanierOptions::FindFiles},
-        {L"the Synchronize Directories dialog",
+        {IDS_CHECK_PLACE_SYNC_DIRS,
          {true, TCSyncDirsClasName, false},
          L"SyncDirs",
          &TTolvanierOptions::SyncDirs},
-        {L"the overwrite dialog",
+        {IDS_CHECK_PLACE_OVERWRITE,
          {true, kOverWriteFormClassName, false},
          L"OverWrite",
          &TTolvanierOptions::OverWrite},
-        {L"an open viewer window that is active",
+        {IDS_CHECK_PLACE_ACTIVE_VIEWER,
          {true, TCListerClasName, false},
          L"Lister4",
          &TTolvanierOptions::Lister4},
-        {L"no active window of the file manager",
+        {IDS_CHECK_PLACE_NO_ACTIVE_WINDOW,
          {false, L"", false},
          L"ListerDirectly",
          &TTolvanierOptions::ListerDirectly},
@@ -373,46 +360,43 @@ void DescribePlaces(Report& r) {
         const bool takes = ApplyLoadGates(o, p.origin) != GateResult::Decline;
         const std::wstring why =
             o.ModalOnly ? L"ModalOnly=1" : std::wstring(p.option) + L"=" + (o.*p.field ? L"1" : L"0");
-        r.Line(std::wstring(takes ? L"  takes:    " : L"  declines: ") + p.what + L" (" + why + L")");
+        r.Line(takes ? L"  takes:    " : L"  declines: ", Text(p.what) + L" (" + why + L")");
     }
-    r.Line(o.ScrollLockControl ? L"  and only while Scroll Lock is on (ScrollLockControl=1)"
-                               : L"  whatever Scroll Lock says (ScrollLockControl=0)");
+    r.Line(L"  " +
+           Text(o.ScrollLockControl ? IDS_CHECK_ONLY_WITH_SCROLL_LOCK : IDS_CHECK_WHATEVER_SCROLL_LOCK));
 }
 
 std::wstring DescribeHotkey(bool enabled, const wchar_t* name) {
     const std::wstring keyName = std::wstring(name) + L"_key";
     const std::wstring modName = std::wstring(name) + L"_mod";
-    if (!enabled) return L"off (" + keyName + L" is empty)";
+    if (!enabled) return Text(IDS_CHECK_HOTKEY_OFF, {keyName});
     // Read as the hotkey procedure reads them: the code, and the modifiers into 4 units.
     const int code = config::IniReadInt(OptionsIniName, L"HotKeys", keyName.c_str(), 0);
     const std::wstring mod = config::IniReadString(OptionsIniName, L"HotKeys", modName.c_str(), L"", 4);
-    if (code == 0) return L"on, but its code reads as 0, which no key has: it never fires";
+    if (code == 0) return Text(IDS_CHECK_HOTKEY_CODE_0);
     const ModifierSpec held = ParseModifierSpec(mod.substr(0, 3));
     const std::wstring codeName = KeyNameOfCode(code);
-    const std::wstring keyText = codeName.empty() ? L"key code " + std::to_wstring(code) : codeName;
+    const std::wstring keyText =
+        codeName.empty() ? Text(IDS_CHECK_KEY_CODE, {std::to_wstring(code)}) : codeName;
     const bool anyHeld = held.shift || held.ctrl || held.alt;
     const std::wstring combination = (anyHeld ? DescribeModifiers(mod) + L"+" : L"") + keyText;
-    return L"on: " + combination + L" (" + keyName + L"=" + std::to_wstring(code) + L", " + modName + L"=" +
-           mod + L")";
+    return Text(IDS_CHECK_HOTKEY_ON,
+                {combination, keyName + L"=" + std::to_wstring(code) + L", " + modName + L"=" + mod});
 }
 
 // Where the plugin looks for the Find Files dialog's controls, read as it reads them.
 std::wstring DescribeFindFiles() {
-    if (!TolvanierOptions.CopySearchTextToClip)
-        return L"Find Files search text: not copied to the clipboard (CopySearchTextToClip=0)";
+    if (!TolvanierOptions.CopySearchTextToClip) return Text(IDS_CHECK_SEARCH_TEXT_NOT_COPIED);
     const auto place = [](const TCPosKeys& keys) {
         return std::to_wstring(config::ReadOptionNumber(OptionsIniName, L"TCPos", keys.leftKey)) + L"," +
                std::to_wstring(config::ReadOptionNumber(OptionsIniName, L"TCPos", keys.topKey));
     };
-    return L"Find Files search text: to the clipboard (CopySearchTextToClip=1); its check box is looked for "
-           L"at " +
-           place(kSearchTextCheckBoxPos) + L" and its box at " + place(kSearchTextComboPos) +
-           L" ([TCPos], positions at 100 %, within " + std::to_wstring(kPositionTolerance) +
-           L"; on a scaled screen also at those positions scaled with the dialog)";
+    return Text(IDS_CHECK_SEARCH_TEXT_COPIED, {place(kSearchTextCheckBoxPos), place(kSearchTextComboPos),
+                                               std::to_wstring(kPositionTolerance)});
 }
 
 std::wstring Names(size_t n) {
-    return std::to_wstring(n) + (n == 1 ? L" name" : L" names");
+    return config::CountText(IDS_CHECK_NAMES_1, n);
 }
 
 // The lines of the first [Types] section, with "=" or without, in order: the lines the plugin reads.
@@ -434,59 +418,53 @@ std::wstring TypeText(const config::TypedNames& typed, size_t index, const Parse
     const config::TypeLine& line = typed.lines[*typed.lineOfName[index]];
     const std::vector<const IniEntry*> entries = TypesEntries(ini);
     const size_t place = static_cast<size_t>(line.place);
+    const std::wstring written = Quote(line.masks + (line.hasEquals ? L"=" + line.value : L""));
     std::wstring text =
-        L"; [Types] line " + std::to_wstring(place) + L" of " + std::to_wstring(typed.lines.size());
-    if (place >= 1 && place <= entries.size())
-        text += L" (file line " + std::to_wstring(entries[place - 1]->line) + L")";
-    text +=
-        L" " + Quote(line.masks + (line.hasEquals ? L"=" + line.value : L"")) + L": type key " + line.type;
+        place >= 1 && place <= entries.size()
+            ? Text(IDS_CHECK_TYPES_LINE_OF_FILE,
+                   {std::to_wstring(place), std::to_wstring(typed.lines.size()),
+                    std::to_wstring(entries[place - 1]->line), written, line.type})
+            : Text(IDS_CHECK_TYPES_LINE,
+                   {std::to_wstring(place), std::to_wstring(typed.lines.size()), written, line.type});
     const auto known = typed.typeHasApplication.find(line.type);
     if (known == typed.typeHasApplication.end() || !known->second)
-        text += L", which [Editor] names no application for, so the extension key decides";
+        text += Text(IDS_CHECK_TYPE_WITHOUT_APPLICATION);
     return text;
 }
 
 std::wstring KeyLabel(const std::wstring& key) {
-    if (key.empty()) return L"no extension";
-    if (key == config::kDirectoryKey) return L"folders (:dir)";
-    return L"extension key " + key;
+    if (key.empty()) return Text(IDS_CHECK_NO_EXTENSION);
+    if (key == config::kDirectoryKey) return Text(IDS_CHECK_FOLDERS);
+    return Text(IDS_CHECK_EXTENSION_KEY, {key});
 }
 
 std::wstring DescribeSource(const config::AppLookup& l, const std::wstring& key, const ParsedIni& ini) {
     switch (l.source) {
     case config::AppSource::SystemAssociation:
-        if (l.systemFallback) {
-            const std::wstring head = L"the system's association of ." + key + L" (UseSystemAssociations=1)";
-            if (!l.openWithShell) return head + L", program " + Quote(l.appText);
-            return head + (l.appText.empty() ? L": a handler of the shell (DelegateExecute), no command"
-                                             : L", open command " + l.appText);
-        }
-        if (l.openWithShell && l.appText.empty())
-            return L"the system's association of ." + key +
-                   L": its class opens files through a handler of the shell (DelegateExecute), not a command";
-        if (l.openWithShell)
-            return L"the system's association of ." + key + L", open command " + l.appText +
-                   L": more than a program and the file's %1";
-        return L"the system's association of ." + key + L" (its open command), program " + Quote(l.appText);
+        if (l.systemFallback && !l.openWithShell)
+            return Text(IDS_CHECK_FALLBACK_PROGRAM, {key, Quote(l.appText)});
+        if (l.systemFallback && l.appText.empty()) return Text(IDS_CHECK_FALLBACK_HANDLER, {key});
+        if (l.systemFallback) return Text(IDS_CHECK_FALLBACK_COMMAND, {key, l.appText});
+        if (l.openWithShell && l.appText.empty()) return Text(IDS_CHECK_ASSOCIATION_HANDLER, {key});
+        if (l.openWithShell) return Text(IDS_CHECK_ASSOCIATION_COMMAND, {key, l.appText});
+        return Text(IDS_CHECK_ASSOCIATION_PROGRAM, {key, Quote(l.appText)});
     case config::AppSource::HostExtensions:
-        return L"[Extensions] " + key + L" of the file manager's INI (" + TCIniName + L"), program " +
-               Quote(l.appText);
+        return Text(IDS_CHECK_HOST_EXTENSIONS, {key, TCIniName, Quote(l.appText)});
     case config::AppSource::EditorKey: {
         const IniEntry* e = FindEntry(ini, L"Editor", key);
         return L"[Editor] " + (e ? e->key : key) + L"=" + l.appText;
     }
     case config::AppSource::EditorComposite: {
         const IniEntry* e = FindCompositeEntry(ini, key, true);
-        return L"[Editor] " + (e ? e->key : L"(a composite key)") + L"=" + l.appText;
+        return L"[Editor] " + (e ? e->key : Text(IDS_CHECK_A_COMPOSITE_KEY)) + L"=" + l.appText;
     }
     case config::AppSource::DefaultEditor: {
         const IniEntry* e = FindEntry(ini, L"Options", L"DefaultEditor");
-        return L"the default editor, [Options] DefaultEditor=" + l.appText +
-               (e ? L"" : L" (not written: the default)");
+        return Text(e ? IDS_CHECK_DEFAULT_EDITOR : IDS_CHECK_DEFAULT_EDITOR_NOT_WRITTEN, {l.appText});
     }
     case config::AppSource::None: break;
     }
-    return L"none";
+    return Text(IDS_CHECK_NONE);
 }
 
 // Where the template of a command for key (mode 1) or for the application (mode 0) comes from, as
@@ -511,30 +489,31 @@ std::wstring DescribeTemplate(const config::AppLookup& l, const std::wstring& ke
         written = e->value;
     }
     if (expanded.empty())
-        return source.empty() ? L": none, the names alone" : L" from " + source + L"= (empty)";
-    return L" from " + source + L"=" + written + (written == expanded ? L"" : L", expanded: " + expanded);
+        return source.empty() ? Text(IDS_CHECK_TEMPLATE_NONE) : Text(IDS_CHECK_TEMPLATE_EMPTY, {source});
+    if (written == expanded) return Text(IDS_CHECK_TEMPLATE_FROM, {source + L"=" + written});
+    return Text(IDS_CHECK_TEMPLATE_EXPANDED, {source + L"=" + written, expanded});
 }
 
 std::wstring GroupingText() {
     const int pm = TolvanierOptions.ParamsMode, pbe = TolvanierOptions.ParamsByExtMode;
     const std::wstring set =
-        L" (ParamsMode=" + std::to_wstring(pm) + L", ParamsByExtMode=" + std::to_wstring(pbe) + L")";
-    if (pm == 0) return L"one command per application, template by application" + set;
-    if (pm == 1 && pbe == 0) return L"one command per application, with the template of its first key" + set;
-    if (pm == 1 && pbe == 1) return L"one command per extension key" + set;
-    if (pm == 1 && pbe == 2) return L"one command per file, in the order of the names" + set;
-    return L"none: these values open nothing" + set;
+        L"ParamsMode=" + std::to_wstring(pm) + L", ParamsByExtMode=" + std::to_wstring(pbe);
+    if (pm == 0) return Text(IDS_CHECK_GROUPING_MODE0, {set});
+    if (pm == 1 && pbe == 0) return Text(IDS_CHECK_GROUPING_PER_APPLICATION, {set});
+    if (pm == 1 && pbe == 1) return Text(IDS_CHECK_GROUPING_PER_EXTENSION, {set});
+    if (pm == 1 && pbe == 2) return Text(IDS_CHECK_GROUPING_PER_FILE, {set});
+    return Text(IDS_CHECK_GROUPING_NONE, {set});
 }
 
 std::wstring ChoiceSourceText(config::OpenWithSource source, const std::wstring& key) {
     switch (source) {
-    case config::OpenWithSource::FirstHotkey: return L"the first hotkey's application";
-    case config::OpenWithSource::SystemAssociation: return L"the system's association of ." + key;
-    case config::OpenWithSource::UserOpenWithList: return L"your recent choice for ." + key;
-    case config::OpenWithSource::UserOpenWithProgids: return L"a file type of your Open with list of ." + key;
-    case config::OpenWithSource::OpenWithProgids: return L"a file type registered for ." + key;
-    case config::OpenWithSource::OpenWithList: return L"an application registered for ." + key;
-    case config::OpenWithSource::DefaultEditor: return L"the default editor";
+    case config::OpenWithSource::FirstHotkey: return Text(IDS_CHECK_CHOICE_FIRST_HOTKEY);
+    case config::OpenWithSource::SystemAssociation: return Text(IDS_CHECK_CHOICE_ASSOCIATION, {key});
+    case config::OpenWithSource::UserOpenWithList: return Text(IDS_CHECK_CHOICE_RECENT, {key});
+    case config::OpenWithSource::UserOpenWithProgids: return Text(IDS_CHECK_CHOICE_USER_FILE_TYPE, {key});
+    case config::OpenWithSource::OpenWithProgids: return Text(IDS_CHECK_CHOICE_FILE_TYPE, {key});
+    case config::OpenWithSource::OpenWithList: return Text(IDS_CHECK_CHOICE_APPLICATION, {key});
+    case config::OpenWithSource::DefaultEditor: return Text(IDS_CHECK_CHOICE_DEFAULT_EDITOR);
     }
     return L"";
 }
@@ -542,12 +521,11 @@ std::wstring ChoiceSourceText(config::OpenWithSource source, const std::wstring&
 // The third hotkey's menu for one file: its items in order, each with what choosing it starts.
 // Returns whether the menu would list an application.
 bool DescribeMenu(const std::wstring& file, const ParsedIni& ini, Report& r) {
-    r.Line(L"the third hotkey (a menu of applications) in a viewer window showing:");
-    if (!TolvanierOptions.ChooseAppFromLister_key)
-        r.Line(L"note: this hotkey is off; pressing its key shows nothing until you set its code");
+    r.Line(Text(IDS_CHECK_THIRD_HOTKEY));
+    if (!TolvanierOptions.ChooseAppFromLister_key) r.Line(L"note: ", Text(IDS_CHECK_MENU_OFF));
     const uint8_t kind = FileExists(file);
     if (kind == 0) {
-        r.Line(L"  " + file + L": it does not exist, so no menu opens");
+        r.Line(L"  " + Text(IDS_CHECK_NO_MENU_FOR_MISSING_FILE, {file}));
         return false;
     }
     const std::wstring key = config::ExtensionKeyOf(file, kind == 16);
@@ -558,18 +536,15 @@ bool DescribeMenu(const std::wstring& file, const ParsedIni& ini, Report& r) {
         r.Line(L"  " + std::to_wstring(i + 1) + L". " + c.label + L" (" + ChoiceSourceText(c.source, key) +
                L"): " + c.program);
         if (!c.commandLine.empty())
-            r.Line(L"     start: " + c.commandLine);
+            r.Line(L"     start: ", c.commandLine);
         else
-            r.Line(L"     start: (the system's shell opens" +
-                   (c.shellClass.empty() ? std::wstring() : L", as " + c.shellClass + L" opens files") +
-                   L") " + Quote(file));
+            r.Line(L"     start: ", (c.shellClass.empty() ? Text(IDS_CHECK_SHELL_OPENS)
+                                                          : Text(IDS_CHECK_SHELL_OPENS_AS, {c.shellClass})) +
+                                        L" " + Quote(file));
     }
     const bool dialog = SystemHasOpenWithDialog() && kind == 1;
-    if (dialog)
-        r.Line(L"  then a separator and \"Choose another application...\": the system's Open with dialog");
-    if (choices.empty())
-        r.Line(dialog ? L"no application to list: the menu holds only the system's dialog"
-                      : L"nothing to choose: no menu opens");
+    if (dialog) r.Line(L"  " + Text(IDS_CHECK_MENU_DIALOG, {Text(IDS_CHOOSE_ANOTHER_APPLICATION)}));
+    if (choices.empty()) r.Line(Text(dialog ? IDS_CHECK_MENU_ONLY_DIALOG : IDS_CHECK_NO_MENU));
     return !choices.empty();
 }
 
@@ -584,17 +559,14 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
     if (a.mode == Arguments::Mode::Choose) return DescribeMenu(files.front(), ini, r);
 
     if (a.mode == Arguments::Mode::Load) {
-        r.Line(L"selection of " + Names(files.size()) + L", as if selected in the focused panel:");
+        r.Line(Text(IDS_CHECK_SELECTION, {Names(files.size())}));
     } else {
         const bool on =
             system ? TolvanierOptions.DefSysAppFromLister_key : TolvanierOptions.AppFromLister_key;
-        r.Line(system ? L"the second hotkey (the system's association) in a viewer window showing:"
-               : TolvanierOptions.UseSystemAssociations
-                   ? L"the first hotkey (configured application, else the system's association "
-                     L"(UseSystemAssociations=1), else the default editor) in a viewer window showing:"
-                   : L"the first hotkey (configured application, else the default editor) in a viewer window "
-                     L"showing:");
-        if (!on) r.Line(L"note: this hotkey is off; pressing its key starts nothing until you set its code");
+        r.Line(Text(system                                   ? IDS_CHECK_SECOND_HOTKEY
+                    : TolvanierOptions.UseSystemAssociations ? IDS_CHECK_FIRST_HOTKEY_ASSOCIATIONS
+                                                             : IDS_CHECK_FIRST_HOTKEY));
+        if (!on) r.Line(L"note: ", Text(IDS_CHECK_HOTKEY_IS_OFF));
     }
     // By key in code-unit order, as the builder walks them; how many names each has, and how many of
     // those by their type.
@@ -609,7 +581,7 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
     for (size_t i = 0; i < files.size(); ++i) {
         const std::wstring& f = files[i];
         if (kinds[i] == 0) {
-            r.Line(L"  " + f + L": left out, it does not exist");
+            r.Line(L"  " + Text(IDS_CHECK_LEFT_OUT, {f}));
             ++leftOut;
             continue;
         }
@@ -623,30 +595,28 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
             ++byType;
         const bool copy = !hotkey && IsHostTemporaryCopy(f);
         r.Line(L"  " + f + L" (" + KeyLabel(ext) + TypeText(typed, i, ini) +
-               (copy ? L"; a copy from an archive: under the temporary folder, with \"_tc\"" : L"") + L")");
+               (copy ? Text(IDS_CHECK_COPY_FROM_ARCHIVE) : L"") + L")");
     }
-    if (!hotkey && !keys.empty()) r.Line(L"grouping: " + GroupingText());
+    if (!hotkey && !keys.empty()) r.Line(L"grouping: ", GroupingText());
     for (const auto& [groupKey, counts] : keys) {
         const std::wstring& key = groupKey.first;
         const config::AppLookup l = config::LookUpKey({key, groupKey.second}, hotkey, system);
         const auto [count, byType] = counts;
         const std::wstring label = byType == 0       ? KeyLabel(key)
-                                   : byType == count ? L"type key " + key
-                                                     : L"type and extension key " + key;
+                                   : byType == count ? Text(IDS_CHECK_TYPE_KEY, {key})
+                                                     : Text(IDS_CHECK_TYPE_AND_EXTENSION_KEY, {key});
         r.Line(label + L", " + Names(count) + L":");
         if (l.source != config::AppSource::None || !l.appText.empty())
-            r.Line(L"  application from " + DescribeSource(l, key, ini));
+            r.Line(L"  " + Text(IDS_CHECK_APPLICATION_FROM, {DescribeSource(l, key, ini)}));
         if (l.openWithShell) {
-            r.Line(L"  the plugin has the system's shell open the file, as a double click in Explorer does");
+            r.Line(L"  " + Text(IDS_CHECK_SHELL_OPENS_FILE));
         } else if (l.found) {
-            r.Line(L"  found: " + l.appPath);
-            r.Line(L"  template" + DescribeTemplate(l, key, ini));
+            r.Line(L"  found: ", l.appPath);
+            r.Line(L"  " + DescribeTemplate(l, key, ini));
         } else if (!l.message.empty()) {
-            r.Line(L"  not found: the plugin shows the message below and leaves these names out");
+            r.Line(L"  not found: ", Text(IDS_CHECK_NOT_FOUND));
         } else {
-            r.Line(L"  no application: IfIsExtOnly=1 and nothing is configured for it, so the plugin leaves "
-                   L"it to "
-                   L"the viewer");
+            r.Line(L"  " + Text(IDS_CHECK_LEFT_TO_VIEWER));
         }
     }
 
@@ -659,38 +629,36 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
         GetCommandsList(files, lines, hotkey, system);
     const std::vector<std::wstring> messages = caughtMessages;
     for (const std::wstring& m : messages)
-        r.Line(L"message: " + OneLine(m));
+        r.Line(L"message: ", OneLine(m));
     if (hotkey && lines.size() > 1) lines.resize(1); // a hotkey starts the first line only
     for (const std::wstring& line : lines)
-        r.Line(L"start: " +
-               std::wstring(SplitCommandLine(line).arguments.empty() ? L"(the system's shell opens) " : L"") +
-               line);
+        r.Line(L"start: ",
+               (SplitCommandLine(line).arguments.empty() ? Text(IDS_CHECK_SHELL_OPENS) + L" " : L"") + line);
 
     if (lines.empty()) {
         const int pm = TolvanierOptions.ParamsMode, pbe = TolvanierOptions.ParamsByExtMode;
         std::wstring why;
         if (existing.empty())
-            why = L"none of the names exists";
+            why = Text(IDS_CHECK_NO_NAME_EXISTS);
         else if (!(pm == 0 || (pm == 1 && pbe >= 0 && pbe <= 2)))
-            why = L"ParamsMode=" + std::to_wstring(pm) + L" with ParamsByExtMode=" + std::to_wstring(pbe) +
-                  L" opens nothing";
+            why = Text(IDS_CHECK_MODES_OPEN_NOTHING,
+                       {L"ParamsMode=" + std::to_wstring(pm), L"ParamsByExtMode=" + std::to_wstring(pbe)});
         else if (!messages.empty())
-            why = L"no application was found (see the message lines)";
+            why = Text(IDS_CHECK_NO_APPLICATION_FOUND);
         else if (TolvanierOptions.IfIsExtOnly && !hotkey)
-            why = L"IfIsExtOnly=1 and no application is configured for these names";
+            why = Text(IDS_CHECK_NOTHING_CONFIGURED);
         else
-            why = L"the command lines would be longer than Windows allows";
-        r.Line(L"nothing would start: " + why +
-               (hotkey ? L"" : L"; the plugin declines and the viewer shows the file"));
+            why = Text(IDS_CHECK_TOO_LONG);
+        r.Line(L"nothing would start: ", hotkey ? why : Text(IDS_CHECK_VIEWER_SHOWS_FILE, {why}));
         return false;
     }
     // A selection in the panel is taken only from the main window, in a viewer window or quick view.
     if (!hotkey && ApplyLoadGates(TolvanierOptions, Places()[0].origin) == GateResult::Decline &&
         ApplyLoadGates(TolvanierOptions, Places()[1].origin) == GateResult::Decline) {
-        const std::wstring why = TolvanierOptions.ModalOnly ? L"ModalOnly=1" : L"TCWindow=0 and QuickView=0";
-        r.Line(L"not opened: viewed from the main window the plugin declines (" + why +
-               L"), so the viewer shows these names; the lines above start only for a file viewed where the "
-               L"plugin takes it (see where it acts), one file at a time");
+        const std::wstring why = TolvanierOptions.ModalOnly
+                                     ? L"ModalOnly=1"
+                                     : Text(IDS_CHECK_AND, {L"TCWindow=0", L"QuickView=0"});
+        r.Line(L"not opened: ", Text(IDS_CHECK_NOT_OPENED, {why}));
         return false;
     }
     bool allOpen = leftOut == 0 && messages.empty();
@@ -700,7 +668,7 @@ bool DescribeSelection(const Arguments& a, const ParsedIni& ini, Report& r) {
         const bool opened = std::any_of(lines.begin(), lines.end(), [&](const std::wstring& line) {
             return line.find(quoted) != std::wstring::npos;
         });
-        if (!opened) r.Line(L"  " + f + L" would not be opened");
+        if (!opened) r.Line(L"  " + Text(IDS_CHECK_WOULD_NOT_BE_OPENED, {f}));
         allOpen = allOpen && opened;
     }
     return allOpen;
@@ -713,7 +681,7 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
     // The host INI as the plugin finds it at start.
     const bool hostIniSet = TakeHostIniFromEnvironment();
 
-    std::wstring iniPath, why = L"given with --ini";
+    std::wstring iniPath, why = Text(IDS_CHECK_GIVEN_WITH_INI);
     if (args.ini.empty()) {
         // The file the plugin beside this program would read; found without making anything.
         const SettingsLocation settings = LocateSettingsFile(checkerFolder, TCIniName, false);
@@ -721,13 +689,10 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
         why = WhySettingsThere(settings.place, hostIniSet);
         if (!settings.exists) {
             if (win::IsExistingFile(checkerFolder + L"IniSample\\Tolvanier.ini"))
-                r.Line(L"settings: none yet; at its next start the plugin makes " + iniPath + L" (" + why +
-                       L") from IniSample\\Tolvanier.ini");
+                r.Line(L"settings: ", Text(IDS_CHECK_SETTINGS_NONE_YET, {iniPath, why}));
             else
-                r.Line(L"settings: none, and no IniSample\\Tolvanier.ini to make them from: the plugin runs "
-                       L"with its defaults until a file is saved as " +
-                       iniPath + L" (" + why + L")");
-            r.Line(L"(--ini FILE checks another file)");
+                r.Line(L"settings: ", Text(IDS_CHECK_SETTINGS_NONE, {iniPath, why}));
+            r.Line(Text(IDS_CHECK_INI_CHECKS_ANOTHER));
             return 2;
         }
     } else {
@@ -736,13 +701,13 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
     std::string bytes;
     DWORD error = 0;
     if (!ReadIniBytes(iniPath, bytes, error)) {
-        r.Line(L"cannot read " + iniPath + L" (" + why + L"): " + SystemMessage(error));
+        r.Line(Text(IDS_CHECK_CANNOT_READ, {iniPath, why, config::ErrorText(error)}));
         return 2;
     }
     const CheckScope scope(iniPath);
     // Where the plugin keeps the path: a longer one it would not read at all.
     if (!scope.Usable()) {
-        r.Line(L"cannot read " + iniPath + L": the path is longer than the plugin's 259 characters");
+        r.Line(Text(IDS_CHECK_PATH_TOO_LONG, {iniPath}));
         return 2;
     }
     const std::wstring& hostFolder = scope.HostFolder();
@@ -752,21 +717,23 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
     misread = decoded.encoding == IniEncoding::Utf8 || decoded.encoding == IniEncoding::Utf8WithBom;
     const ParsedIni ini = ParseIni(decoded.text);
 
-    r.Line(L"settings: " + iniPath + L" (" + why + L"; " + EncodingName(decoded.encoding) + L")");
+    r.Line(L"settings: ", iniPath + L" (" + why + L"; " + EncodingName(decoded.encoding) + L")");
     if (!hostIniSet)
-        r.Line(L"file manager INI: none (COMMANDER_INI is not set)");
+        r.Line(L"file manager INI: ", Text(IDS_CHECK_NO_HOST_INI_SET));
     else
-        r.Line(std::wstring(L"file manager INI (COMMANDER_INI): ") + TCIniName +
-               (GetFileAttributesW(TCIniName) == INVALID_FILE_ATTRIBUTES ? L" (no such file)" : L""));
+        r.Line(L"file manager INI (COMMANDER_INI): ",
+               TCIniName + (GetFileAttributesW(TCIniName) == INVALID_FILE_ATTRIBUTES
+                                ? L" " + Text(IDS_CHECK_NO_SUCH_FILE)
+                                : std::wstring()));
     if (!hostFolderKnown)
-        r.Line(
-            L"file manager folder: unknown (COMMANDER_PATH is not set), so programs named without a folder "
-            L"are searched in the system, Windows and PATH folders only");
+        r.Line(L"file manager folder: ", Text(IDS_CHECK_HOST_FOLDER_UNKNOWN));
     else if (!config::IsAbsolutePath(hostFolder))
-        r.Line(L"file manager folder (COMMANDER_PATH): " + hostFolder + L" (not a full path: not searched)");
+        r.Line(L"file manager folder (COMMANDER_PATH): ",
+               hostFolder + L" " + Text(IDS_CHECK_NOT_A_FULL_PATH));
     else
-        r.Line(L"file manager folder (COMMANDER_PATH): " + hostFolder +
-               (win::IsExistingFolder(hostFolder) ? L"" : L" (no such folder)"));
+        r.Line(L"file manager folder (COMMANDER_PATH): ",
+               hostFolder +
+                   (win::IsExistingFolder(hostFolder) ? L"" : L" " + Text(IDS_CHECK_NO_SUCH_FOLDER)));
 
     TextFindings found = FindTextProblems(ini, config::CodesOf(config::PresentLanguages()));
     std::vector<Problem> problems;
@@ -775,10 +742,7 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
     AddHostProblems(ini, hostIniSet, problems);
     AddLookupProblems(ini, problems, found.notes);
     if (decoded.encoding == IniEncoding::Ansi)
-        found.notes.push_back(
-            {0, L"", L"",
-             L"the file is saved in the ANSI code page: its non-ASCII characters hold only while "
-             L"the code page stays; UTF-16 LE (\"Unicode\" in Notepad) keeps them everywhere"});
+        found.notes.push_back({0, L"", L"", Text(IDS_CHECK_ANSI_NOTE)});
     // In the order of the file; findings about the file as a whole come last.
     const auto byLine = [](const Problem& a, const Problem& b) {
         return (a.line ? a.line : INT_MAX) < (b.line ? b.line : INT_MAX);
@@ -786,27 +750,26 @@ int RunCheck(const Arguments& args, const std::wstring& checkerFolder, std::wstr
     std::stable_sort(problems.begin(), problems.end(), byLine);
     std::stable_sort(found.notes.begin(), found.notes.end(), byLine);
     for (const Problem& note : found.notes)
-        r.Line(L"note: " + FormatProblem(note));
+        r.Line(L"note: ", FormatProblem(note));
     for (const Problem& p : problems)
-        r.Line(L"problem: " + FormatProblem(p));
-    if (problems.empty()) r.Line(L"no problem found in the settings");
+        r.Line(L"problem: ", FormatProblem(p));
+    if (problems.empty()) r.Line(Text(IDS_CHECK_NO_PROBLEM_FOUND));
 
     DescribePlaces(r);
-    r.Line(L"hotkey AppFromLister (configured application): " +
+    r.Line(L"hotkey AppFromLister (configured application): ",
            DescribeHotkey(TolvanierOptions.AppFromLister_key, L"AppFromLister"));
-    r.Line(L"hotkey DefSysAppFromLister (the system's association): " +
+    r.Line(L"hotkey DefSysAppFromLister (the system's association): ",
            DescribeHotkey(TolvanierOptions.DefSysAppFromLister_key, L"DefSysAppFromLister"));
-    r.Line(DescribeFindFiles());
-    r.Line(L"hotkey ChooseAppFromLister (a menu of applications): " +
+    r.Line(L"Find Files search text: ", DescribeFindFiles());
+    r.Line(L"hotkey ChooseAppFromLister (a menu of applications): ",
            DescribeHotkey(TolvanierOptions.ChooseAppFromLister_key, L"ChooseAppFromLister"));
 
     const bool allOpen = args.files.empty() || DescribeSelection(args, ini, r);
     const int status = problems.empty() && allOpen ? 0 : 1;
-    std::wstring result = problems.empty() ? L"no problem"
-                                           : std::to_wstring(problems.size()) +
-                                                 (problems.size() == 1 ? L" problem" : L" problems");
-    if (!allOpen) result += L"; not every name would be opened, or a message would show";
-    r.Line(L"result: " + result + L" (exit status " + std::to_wstring(status) + L")");
+    std::wstring result = problems.empty() ? Text(IDS_CHECK_NO_PROBLEM)
+                                           : config::CountText(IDS_CHECK_PROBLEMS_1, problems.size());
+    if (!allOpen) result = Text(IDS_CHECK_NOT_EVERY_NAME_OPENS, {result});
+    r.Line(L"result: ", Text(IDS_CHECK_RESULT, {result, std::to_wstring(status)}));
     return status;
 }
 

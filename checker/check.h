@@ -37,6 +37,10 @@ class CheckScope {
     std::unique_ptr<State> state_;
 };
 
+// [Options] Language as written in the settings file a check with args reads (empty when it has none):
+// the report's language unless --language names one.
+std::wstring LanguageOfSettings(const Arguments& args, const std::wstring& checkerFolder);
+
 // Sets TCIniName from COMMANDER_INI as the plugin does at start; returns whether the variable is set.
 bool TakeHostIniFromEnvironment();
 // Why the plugin reads its settings file where it lies, as the report's first line says it.

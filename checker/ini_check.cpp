@@ -12,6 +12,9 @@
 #include "win/text.h"
 
 namespace checker {
+
+using config::Text;
+
 namespace {
 
 bool IsBlank(wchar_t c) {
@@ -114,32 +117,16 @@ std::vector<std::wstring> KnownSectionNames() {
 } // namespace
 
 std::optional<std::wstring> TypeLineFaultText(const config::TypeLine& line) {
-    const std::wstring skipped = L": the plugin skips the line; ";
     const std::wstring word = Quote(line.faultWord);
     switch (line.fault) {
     case config::TypeLineFault::None: return std::nullopt;
-    case config::TypeLineFault::NoMask:
-        return L"the line has no mask before \"=\" (masks after \"|\" only exclude)" + skipped +
-               L"write masks such as Makefile;*.mk in front";
-    case config::TypeLineFault::SecondBar:
-        return L"the masks hold a second \"|\"" + skipped +
-               L"write every excluding mask after the one \"|\", separated by \";\" (*.log|debug*;trace*)";
-    case config::TypeLineFault::NoType:
-        return L"the line gives no type after \"=\"" + skipped + L"write masks=type, such as *.log.?=log";
-    case config::TypeLineFault::TypeCharacters:
-        return L"the type " + word + L" holds other characters than letters, digits, \"-\" and \"_\"" +
-               skipped + L"write a type such as make or big-log";
-    case config::TypeLineFault::TemplateType:
-        return L"the type " + word + L" holds \"_params\", which [Editor] reads as the key of a template" +
-               skipped + L"choose another type";
-    case config::TypeLineFault::UnknownCondition:
-        return word + L" is no condition" + skipped +
-               L"the conditions are size>N and size<N (N a whole number with an optional K, M or G), text "
-               L"and binary, separated by blanks";
-    case config::TypeLineFault::MalformedSize:
-        return word + L" is no size condition" + skipped +
-               L"write size>N or size<N without blanks, N a whole number with an optional K, M or G "
-               L"(size>50M)";
+    case config::TypeLineFault::NoMask: return Text(IDS_CHECK_TYPES_NO_MASK);
+    case config::TypeLineFault::SecondBar: return Text(IDS_CHECK_TYPES_SECOND_BAR);
+    case config::TypeLineFault::NoType: return Text(IDS_CHECK_TYPES_NO_TYPE);
+    case config::TypeLineFault::TypeCharacters: return Text(IDS_CHECK_TYPES_TYPE_CHARACTERS, {word});
+    case config::TypeLineFault::TemplateType: return Text(IDS_CHECK_TYPES_TEMPLATE_TYPE, {word});
+    case config::TypeLineFault::UnknownCondition: return Text(IDS_CHECK_TYPES_UNKNOWN_CONDITION, {word});
+    case config::TypeLineFault::MalformedSize: return Text(IDS_CHECK_TYPES_MALFORMED_SIZE, {word});
     }
     return std::nullopt;
 }
@@ -172,53 +159,57 @@ long long LeadingNumber(const std::wstring& v) {
     return negative ? -n : n;
 }
 
+// "0, 1 or 2".
 std::wstring AllowedValues(int low, int high) {
     std::wstring text;
-    for (int v = low; v <= high; ++v) {
-        if (v > low) text += v == high ? L" or " : L", ";
-        text += std::to_wstring(v);
-    }
-    return text;
+    for (int v = low; v < high; ++v)
+        text += (v > low ? L", " : L"") + std::to_wstring(v);
+    return low < high ? Text(IDS_CHECK_OR, {text, std::to_wstring(high)}) : std::to_wstring(high);
+}
+
+std::wstring Write(const std::wstring& setting) {
+    return Text(IDS_CHECK_WRITE, {setting});
 }
 
 void CheckFlag(const IniEntry& e, const std::wstring& v, std::vector<Problem>& out,
                const std::wstring& section) {
+    const std::wstring onOrOff = Text(IDS_CHECK_WRITE_ON_OR_OFF, {e.key});
     if (IsPlainDecimal(v)) {
         if (v == L"0" || v == L"1") return;
-        out.push_back({e.line, section, e.key,
-                       L"the plugin takes any number but 0 as on; write " + e.key + L"=1 (on) or " + e.key +
-                           L"=0 (off)"});
+        out.push_back({e.line, section, e.key, Text(IDS_CHECK_FLAG_ANY_NUMBER, {onOrOff})});
         return;
     }
     const long long read = LeadingNumber(v);
     const std::wstring word = Lower(v);
-    std::wstring advice = L"write " + e.key + L"=1 (on) or " + e.key + L"=0 (off)";
-    if (word == L"yes" || word == L"true" || word == L"on") advice = L"write " + e.key + L"=1";
-    if (word == L"no" || word == L"false" || word == L"off") advice = L"write " + e.key + L"=0";
+    std::wstring advice = onOrOff;
+    if (word == L"yes" || word == L"true" || word == L"on") advice = Write(e.key + L"=1");
+    if (word == L"no" || word == L"false" || word == L"off") advice = Write(e.key + L"=0");
     out.push_back({e.line, section, e.key,
-                   Quote(e.value) + L" is not a decimal number: the plugin reads " + std::to_wstring(read) +
-                       L" (its leading digits), so the option is " + (read ? L"on" : L"off") + L"; " +
-                       advice});
+                   Text(read ? IDS_CHECK_FLAG_NOT_DECIMAL_ON : IDS_CHECK_FLAG_NOT_DECIMAL_OFF,
+                        {Quote(e.value), std::to_wstring(read), advice})});
 }
 
 void CheckNumber(const IniEntry& e, const config::OptionRow& k, const std::wstring& v,
                  std::vector<Problem>& out, const std::wstring& section) {
     const bool ranged = k.kind == Kind::Ranged;
-    const std::wstring allowed = ranged ? AllowedValues(k.low, k.high) : L"a decimal number";
+    const std::wstring allowed = ranged ? AllowedValues(k.low, k.high) : Text(IDS_CHECK_A_DECIMAL_NUMBER);
     if (!IsPlainDecimal(v)) {
         const long long read = LeadingNumber(v);
-        std::wstring text = Quote(e.value) + L" is not a decimal number: the plugin reads " +
-                            std::to_wstring(read) + L" (its leading digits)";
-        if (ranged && (read < k.low || read > k.high)) text += L", and then " + config::Text(k.outside);
-        out.push_back({e.line, section, e.key, text + L"; write " + e.key + L"=" + allowed});
+        const std::wstring write = Write(e.key + L"=" + allowed);
+        out.push_back(
+            {e.line, section, e.key,
+             ranged && (read < k.low || read > k.high)
+                 ? Text(IDS_CHECK_NUMBER_NOT_DECIMAL_OUTSIDE,
+                        {Quote(e.value), std::to_wstring(read), Text(k.outside), write})
+                 : Text(IDS_CHECK_NUMBER_NOT_DECIMAL, {Quote(e.value), std::to_wstring(read), write})});
         return;
     }
     const long long n = LeadingNumber(v);
     if (ranged && (n < k.low || n > k.high))
-        out.push_back({e.line, section, e.key,
-                       e.key + L"=" + v + L" lies outside " + std::to_wstring(k.low) + L" to " +
-                           std::to_wstring(k.high) + L": " + config::Text(k.outside) + L"; write " +
-                           allowed});
+        out.push_back(
+            {e.line, section, e.key,
+             Text(IDS_CHECK_NUMBER_OUTSIDE, {e.key + L"=" + v, std::to_wstring(k.low),
+                                             std::to_wstring(k.high), Text(k.outside), Write(allowed)})});
 }
 
 void CheckKeyCode(const IniEntry& e, const std::wstring& v, std::vector<Problem>& out,
@@ -228,41 +219,38 @@ void CheckKeyCode(const IniEntry& e, const std::wstring& v, std::vector<Problem>
     if (IsPlainDecimal(v)) {
         const long long n = LeadingNumber(v);
         if (n >= 0 && n <= 254) return;
-        out.push_back({e.line, section, e.key,
-                       L"no key has the code " + v +
-                           L": the hotkey never fires; write a code from 1 to 254 (F4 is "
-                           L"115)"});
+        out.push_back({e.line, section, e.key, Text(IDS_CHECK_KEY_CODE_NONE, {v})});
         return;
     }
-    std::wstring text = Quote(e.value) + L" is not a decimal number: the plugin reads " +
-                        std::to_wstring(LeadingNumber(v)) + L" and the hotkey never fires; ";
+    std::wstring advice;
     if (const auto code = KeyCodeOfName(v)) {
-        text += L"write " + e.key + L"=" + std::to_wstring(*code) + L" (the code of " + KeyNameOfCode(*code) +
-                L")";
+        advice =
+            Text(IDS_CHECK_WRITE_KEY_CODE, {e.key + L"=" + std::to_wstring(*code), KeyNameOfCode(*code)});
     } else if (const size_t plus = v.find_last_of(L"+-"); plus != std::wstring::npos && plus > 0 &&
                                                           KeyCodeOfName(v.substr(plus + 1)) &&
                                                           IntendedModifiers(v.substr(0, plus))) {
         const int code = *KeyCodeOfName(v.substr(plus + 1));
-        text += L"write " + e.key + L"=" + std::to_wstring(code) + L" and " + modKey + L"=" +
-                *IntendedModifiers(v.substr(0, plus));
+        advice =
+            Text(IDS_CHECK_WRITE_KEY_AND_MODIFIERS, {e.key + L"=" + std::to_wstring(code),
+                                                     modKey + L"=" + *IntendedModifiers(v.substr(0, plus))});
     } else {
-        text += L"write the virtual-key code as a decimal number (F4 is 115, see the guide's table)";
+        advice = Text(IDS_CHECK_WRITE_A_KEY_CODE);
     }
-    out.push_back({e.line, section, e.key, text});
+    out.push_back(
+        {e.line, section, e.key,
+         Text(IDS_CHECK_KEY_CODE_NOT_DECIMAL, {Quote(e.value), std::to_wstring(LeadingNumber(v)), advice})});
 }
 
 void CheckModifiers(const IniEntry& e, const std::wstring& v, std::vector<Problem>& out,
                     const std::wstring& section) {
     if (std::all_of(v.begin(), v.end(), [](wchar_t c) { return c == L'S' || c == L'C' || c == L'A'; }))
         return;
-    std::wstring text =
-        L"the plugin reads only S, C and A in upper case, from the first 3 characters: it takes " +
-        Quote(e.value) + L" as " + DescribeModifiers(v) + L"; ";
-    if (const auto intended = IntendedModifiers(v))
-        text += L"write " + e.key + L"=" + *intended;
-    else
-        text += L"write S (Shift), C (Ctrl) and A (Alt) in upper case, for instance " + e.key + L"=SC";
-    out.push_back({e.line, section, e.key, text});
+    const auto intended = IntendedModifiers(v);
+    out.push_back(
+        {e.line, section, e.key,
+         Text(IDS_CHECK_MODIFIERS, {Quote(e.value), DescribeModifiers(v),
+                                    intended ? Write(e.key + L"=" + *intended)
+                                             : Text(IDS_CHECK_WRITE_MODIFIERS, {e.key + L"=SC"})})});
 }
 
 // The template with the quotes around its first "%1" removed; nullopt when the "%1" is not quoted.
@@ -283,11 +271,9 @@ void CheckTemplate(const IniEntry& e, std::vector<Problem>& out, const std::wstr
     // The profile functions strip quotes around the whole value: those double nothing.
     const std::optional<std::wstring> fixed = UnquotedPlaceholder(Unquoted(e.value), quoted);
     if (!quoted) return;
-    out.push_back(
-        {e.line, section, e.key,
-         L"the template puts %1 inside quotes of its own: every name arrives in double quotes already, "
-         L"so the program gets them doubled (\"\"C:\\file\"\"); " +
-             (fixed ? L"write " + e.key + L"=" + *fixed : std::wstring(L"remove the quotes around %1"))});
+    out.push_back({e.line, section, e.key,
+                   Text(IDS_CHECK_QUOTED_PLACEHOLDER,
+                        {fixed ? Write(e.key + L"=" + *fixed) : Text(IDS_CHECK_REMOVE_QUOTES)})});
 }
 
 bool HasBlank(const std::wstring& s) {
@@ -310,8 +296,7 @@ std::wstring FixedItem(const std::wstring& item) {
 void CheckEditorEntry(const IniEntry& e, TextFindings& found) {
     const std::wstring section = L"Editor";
     if (!e.hasEquals) {
-        found.problems.push_back(
-            {e.line, section, e.key, L"a line without \"=\" is no entry: the plugin ignores it"});
+        found.problems.push_back({e.line, section, e.key, Text(IDS_CHECK_EDITOR_NO_EQUALS)});
         return;
     }
     const size_t marker = e.key.find(L"_params");
@@ -325,9 +310,9 @@ void CheckEditorEntry(const IniEntry& e, TextFindings& found) {
     if (list.find(L',') == std::wstring::npos) {
         // A key of its own matches without regard to case; only a dot in front keeps it from matching.
         if (!list.empty() && list[0] == L'.')
-            found.problems.push_back({e.line, section, e.key,
-                                      L"extension keys are written without the dot: write " +
-                                          FixedItem(list) + rest + L"=" + e.value});
+            found.problems.push_back(
+                {e.line, section, e.key,
+                 Text(IDS_CHECK_EXTENSION_DOT, {Write(FixedItem(list) + rest + L"=" + e.value)})});
         return;
     }
     const std::vector<std::wstring> items = CompositeItems(list);
@@ -344,27 +329,20 @@ void CheckEditorEntry(const IniEntry& e, TextFindings& found) {
         fixed += FixedItem(item);
     }
     if (!items.empty() && items[0].empty())
-        found.notes.push_back(
-            {e.line, section, e.key, L"the empty first item serves files without an extension"});
-    const std::wstring write = L"write " + fixed + rest + L"=" + e.value;
+        found.notes.push_back({e.line, section, e.key, Text(IDS_CHECK_EMPTY_FIRST_ITEM)});
+    const std::wstring write = Write(fixed + rest + L"=" + e.value);
     if (!bad.empty()) {
         std::wstring names;
         for (size_t i = 0; i < bad.size(); ++i)
             names += (i ? L", " : L"") + bad[i];
         found.problems.push_back(
             {e.line, section, e.key,
-             (bad.size() == 1 ? L"the item " : L"the items ") + names +
-                 (bad.size() == 1 ? L" never matches" : L" never match") +
-                 L": items are compared exactly, so write them in lower case, without blanks "
-                 L"and without the dot; " +
-                 write});
+             Text(bad.size() == 1 ? IDS_CHECK_ITEM_NEVER_MATCHES : IDS_CHECK_ITEMS_NEVER_MATCH,
+                  {names, write})});
     }
     if (emptyMiddle) {
         found.problems.push_back(
-            {e.line, section, e.key,
-             L"the empty item between two commas serves files without an extension; if that is "
-             L"meant, put the comma first (," +
-                 fixed + rest + L"=...), otherwise " + write});
+            {e.line, section, e.key, Text(IDS_CHECK_EMPTY_MIDDLE_ITEM, {fixed + rest, write})});
     }
 }
 
@@ -377,10 +355,9 @@ void CheckTypesSection(const std::vector<const IniEntry*>& entries, TextFindings
             found.problems.push_back({e->line, L"Types", e->key, *fault});
     }
     for (const auto& [later, earlier] : config::ShadowedTypeLines(lines))
-        found.notes.push_back({entries[later]->line, L"Types", entries[later]->key,
-                               L"the line never matches: line " + std::to_wstring(entries[earlier]->line) +
-                                   L" before it has the same masks and no condition, and the first line that "
-                                   L"takes a file decides"});
+        found.notes.push_back(
+            {entries[later]->line, L"Types", entries[later]->key,
+             Text(IDS_CHECK_TYPES_NEVER_MATCHES, {std::to_wstring(entries[earlier]->line)})});
 }
 
 void CheckLanguage(const IniEntry& e, const std::wstring& v, const std::vector<std::wstring>& languages,
@@ -390,7 +367,7 @@ void CheckLanguage(const IniEntry& e, const std::wstring& v, const std::vector<s
         if (SameName(code, v)) return;
         codes += (codes.empty() ? L"" : L", ") + code;
     }
-    out.push_back({e.line, section, e.key, config::Text(IDS_CHECK_UNKNOWN_LANGUAGE, {Quote(v), codes})});
+    out.push_back({e.line, section, e.key, Text(IDS_CHECK_UNKNOWN_LANGUAGE, {Quote(v), codes})});
 }
 
 void CheckFixedEntry(const IniEntry& e, const wchar_t* known, const std::vector<std::wstring>& languages,
@@ -398,27 +375,24 @@ void CheckFixedEntry(const IniEntry& e, const wchar_t* known, const std::vector<
     const std::wstring section = known;
     const config::OptionRow* key = config::FindOption(section, e.key);
     if (!key) {
-        std::wstring text = L"the plugin knows no key " + e.key + L" in [" + section + L"] and ignores it";
         for (const wchar_t* other : config::KnownSections()) {
             if (other == known) continue;
             if (const config::OptionRow* elsewhere = config::FindOption(other, e.key)) {
                 found.problems.push_back(
                     {e.line, section, e.key,
-                     text + L"; " + elsewhere->name + L" belongs in [" + other + L"]: move the line there"});
+                     Text(IDS_CHECK_KEY_ELSEWHERE, {e.key, section, elsewhere->name, other})});
                 return;
             }
         }
         const std::wstring nearest = NearestName(e.key, config::OptionNames(section));
-        text += L"; did you mean " + nearest + L"? write " + nearest + L"=" + e.value;
-        if (!e.key.empty() && (e.key[0] == L'#' || e.key[0] == L'/'))
-            text += L" (a comment starts with \";\")";
-        found.problems.push_back({e.line, section, e.key, text});
+        const bool comment = !e.key.empty() && (e.key[0] == L'#' || e.key[0] == L'/');
+        found.problems.push_back({e.line, section, e.key,
+                                  Text(comment ? IDS_CHECK_UNKNOWN_KEY_COMMENT : IDS_CHECK_UNKNOWN_KEY,
+                                       {e.key, section, nearest, nearest + L"=" + e.value})});
         return;
     }
     if (!e.hasEquals) {
-        found.problems.push_back(
-            {e.line, section, e.key,
-             L"a line without \"=\" sets nothing: write " + std::wstring(key->name) + L"=..."});
+        found.problems.push_back({e.line, section, e.key, Text(IDS_CHECK_FIXED_NO_EQUALS, {key->name})});
         return;
     }
     const std::wstring v = Unquoted(e.value);
@@ -513,15 +487,15 @@ DecodedIni DecodeIniBytes(const std::string& bytes) {
     return d;
 }
 
-const wchar_t* EncodingName(IniEncoding encoding) {
+std::wstring EncodingName(IniEncoding encoding) {
     switch (encoding) {
-    case IniEncoding::Utf16Le: return L"UTF-16 LE with byte-order mark";
-    case IniEncoding::Utf16Be: return L"UTF-16 BE with byte-order mark";
-    case IniEncoding::Utf16NoBom: return L"UTF-16 without byte-order mark";
-    case IniEncoding::Utf8WithBom: return L"UTF-8 with byte-order mark";
+    case IniEncoding::Utf16Le: return Text(IDS_ENCODING_UTF16LE);
+    case IniEncoding::Utf16Be: return Text(IDS_ENCODING_UTF16BE);
+    case IniEncoding::Utf16NoBom: return Text(IDS_ENCODING_UTF16_NO_MARK);
+    case IniEncoding::Utf8WithBom: return Text(IDS_ENCODING_UTF8_MARK);
     case IniEncoding::Utf8: return L"UTF-8";
     case IniEncoding::Ascii: return L"ASCII";
-    case IniEncoding::Ansi: return L"the ANSI code page";
+    case IniEncoding::Ansi: return Text(IDS_ENCODING_ANSI);
     }
     return L"";
 }
@@ -585,25 +559,22 @@ TextFindings FindTextProblems(const ParsedIni& ini, const std::vector<std::wstri
         for (size_t j = 0; j < i; ++j) {
             if (!SameName(ini.sections[j].name, s.name)) continue;
             repeated[i] = true;
-            found.problems.push_back({s.line, s.name, L"",
-                                      L"the section is written a second time (first at line " +
-                                          std::to_wstring(ini.sections[j].line) +
-                                          L"): the plugin reads only the first, so the keys of this one are "
-                                          L"ignored; move them there"});
+            found.problems.push_back(
+                {s.line, s.name, L"",
+                 Text(IDS_CHECK_SECTION_TWICE, {std::to_wstring(ini.sections[j].line)})});
             break;
         }
         if (repeated[i] || KnownSectionName(s.name)) continue;
-        found.problems.push_back({s.line, s.name, L"",
-                                  L"the plugin reads no section of this name; did you mean [" +
-                                      NearestName(s.name, KnownSectionNames()) + L"]?"});
+        found.problems.push_back(
+            {s.line, s.name, L"",
+             Text(IDS_CHECK_UNKNOWN_SECTION, {NearestName(s.name, KnownSectionNames())})});
     }
 
     std::map<int, std::vector<const IniEntry*>> seenBySection;
     std::vector<const IniEntry*> types;
     for (const IniEntry& e : ini.entries) {
         if (e.sectionIndex < 0) {
-            found.problems.push_back(
-                {e.line, L"", e.key, L"the line stands before any section: the plugin never reads it"});
+            found.problems.push_back({e.line, L"", e.key, Text(IDS_CHECK_BEFORE_ANY_SECTION)});
             continue;
         }
         if (repeated[static_cast<size_t>(e.sectionIndex)]) continue;
@@ -619,10 +590,8 @@ TextFindings FindTextProblems(const ParsedIni& ini, const std::vector<std::wstri
         const auto first = std::find_if(seen.begin(), seen.end(),
                                         [&](const IniEntry* other) { return SameName(other->key, e.key); });
         if (first != seen.end() && e.hasEquals && (*first)->hasEquals) {
-            found.problems.push_back({e.line, known, e.key,
-                                      L"the key is written a second time (first at line " +
-                                          std::to_wstring((*first)->line) +
-                                          L"): only the first counts; remove one of the two"});
+            found.problems.push_back(
+                {e.line, known, e.key, Text(IDS_CHECK_KEY_TWICE, {std::to_wstring((*first)->line)})});
             continue;
         }
         seen.push_back(&e);
@@ -642,21 +611,10 @@ std::optional<std::wstring> SectionHiddenByMark(const DecodedIni& decoded, const
 }
 
 std::optional<Problem> FindEncodingProblem(const DecodedIni& decoded, const ParsedIni& ini) {
-    if (const std::optional<std::wstring> hidden = SectionHiddenByMark(decoded, ini)) {
-        const std::wstring& section = *hidden;
-        return Problem{
-            1, section, L"",
-            L"the file begins with a UTF-8 byte-order mark, which Windows reads as three characters "
-            L"of the first line: it does not see the section [" +
-                section +
-                L"] there, and the plugin never reads its keys; save the file as UTF-16 LE "
-                L"(\"Unicode\" in Notepad's Save As dialog, Encoding)"};
-    }
+    if (const std::optional<std::wstring> hidden = SectionHiddenByMark(decoded, ini))
+        return Problem{1, *hidden, L"", Text(IDS_CHECK_UTF8_MARK, {*hidden})};
     if (decoded.encoding == IniEncoding::Utf16NoBom)
-        return Problem{
-            0, L"", L"",
-            L"the file is saved as UTF-16 without a byte-order mark: Windows reads it as ANSI and finds no "
-            L"setting in it; save it as UTF-16 LE with byte-order mark (\"Unicode\" in Notepad)"};
+        return Problem{0, L"", L"", Text(IDS_CHECK_UTF16_NO_MARK)};
     if (decoded.encoding != IniEncoding::Utf8 && decoded.encoding != IniEncoding::Utf8WithBom)
         return std::nullopt;
     // The first line with non-ASCII text names where it hurts.
@@ -665,12 +623,8 @@ std::optional<Problem> FindEncodingProblem(const DecodedIni& decoded, const Pars
         if (std::all_of(line.begin(), line.end(), [](wchar_t c) { return c < 0x80; })) continue;
         const std::wstring section =
             e.sectionIndex >= 0 ? ini.sections[static_cast<size_t>(e.sectionIndex)].name : std::wstring();
-        return Problem{
-            e.line, section, e.key,
-            std::wstring(L"the file is saved as ") + EncodingName(decoded.encoding) +
-                L" and holds non-ASCII text: Windows reads it in the ANSI code page, so these characters "
-                L"turn into others and a path that holds them names another file; save the file as "
-                L"UTF-16 LE (\"Unicode\" in Notepad's Save As dialog, Encoding)"};
+        return Problem{e.line, section, e.key,
+                       Text(IDS_CHECK_UTF8_NON_ASCII, {EncodingName(decoded.encoding)})};
     }
     // Non-ASCII text in comments and section names only does no harm.
     return std::nullopt;
@@ -759,7 +713,7 @@ std::wstring DescribeModifiers(const std::wstring& modifierText) {
     for (const auto& [held, name] :
          {std::pair{spec.shift, L"Shift"}, {spec.ctrl, L"Ctrl"}, {spec.alt, L"Alt"}})
         if (held) text += (text.empty() ? L"" : L"+") + std::wstring(name);
-    return text.empty() ? L"no modifier (none may be held)" : text;
+    return text.empty() ? Text(IDS_CHECK_NO_MODIFIER) : text;
 }
 
 bool IsTemplateKey(const std::wstring& key) {
@@ -782,21 +736,9 @@ std::vector<std::wstring> CompositeItems(const std::wstring& list) {
     return items;
 }
 
-const wchar_t kUsage[] =
-    L"usage: TolvanierCheck.exe [--ini FILE] [--hotkey | --system | --choose] [FILE ...]\n"
-    L"  Checks the settings file and says what the plugin would start for the FILEs, taken as one\n"
-    L"  selection in the focused panel. Without --ini it checks the file that the plugin beside\n"
-    L"  TolvanierCheck.exe reads: Tolvanier.ini beside the plugin; when that folder cannot be written,\n"
-    L"  beside the file manager's settings (COMMANDER_INI), else in %APPDATA%\\Tolvanier.\n"
-    L"  --hotkey  what the first hotkey would start for one FILE\n"
-    L"  --system  what the second hotkey (the system's association) would start for one FILE\n"
-    L"  --choose  the menu of the third hotkey for one FILE: its items in order, and what each starts\n"
-    L"  Exit status: 0 no problem and every FILE opens, 1 a problem or a FILE that does not open,\n"
-    L"  2 wrong arguments or an INI that cannot be read.\n";
-
 std::optional<Arguments> ParseArguments(const std::vector<std::wstring>& args, std::wstring& error) {
     Arguments a;
-    bool modeSet = false, iniSet = false, onlyFiles = false;
+    bool modeSet = false, onlyFiles = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::wstring& arg = args[i];
         if (onlyFiles || arg.empty() || arg[0] != L'-' || arg == L"-") {
@@ -805,16 +747,18 @@ std::optional<Arguments> ParseArguments(const std::vector<std::wstring>& args, s
             onlyFiles = true;
         } else if (arg == L"--help" || arg == L"-h" || arg == L"-?") {
             a.help = true;
-        } else if (arg == L"--ini") {
-            if (iniSet || i + 1 >= args.size() || args[i + 1].empty()) {
-                error = iniSet ? L"--ini is given twice" : L"--ini needs a file name";
+        } else if (arg == L"--ini" || arg == L"--language") {
+            std::wstring& value = arg == L"--ini" ? a.ini : a.language;
+            if (!value.empty() || i + 1 >= args.size() || args[i + 1].empty()) {
+                error = !value.empty()    ? Text(IDS_CHECK_ARGUMENT_TWICE, {arg})
+                        : arg == L"--ini" ? Text(IDS_CHECK_INI_NEEDS_FILE)
+                                          : Text(IDS_CHECK_LANGUAGE_NEEDS_CODE);
                 return std::nullopt;
             }
-            iniSet = true;
-            a.ini = args[++i];
+            value = args[++i];
         } else if (arg == L"--hotkey" || arg == L"--system" || arg == L"--choose") {
             if (modeSet) {
-                error = L"--hotkey, --system and --choose exclude each other";
+                error = Text(IDS_CHECK_MODES_EXCLUDE);
                 return std::nullopt;
             }
             modeSet = true;
@@ -822,12 +766,12 @@ std::optional<Arguments> ParseArguments(const std::vector<std::wstring>& args, s
                      : arg == L"--system" ? Arguments::Mode::System
                                           : Arguments::Mode::Choose;
         } else {
-            error = L"unknown option " + arg;
+            error = Text(IDS_CHECK_UNKNOWN_OPTION, {arg});
             return std::nullopt;
         }
     }
     if (a.mode != Arguments::Mode::Load && a.files.size() != 1 && !a.help) {
-        error = L"a hotkey opens the one file of a viewer window: give exactly one FILE";
+        error = Text(IDS_CHECK_ONE_FILE);
         return std::nullopt;
     }
     return a;

@@ -1,6 +1,7 @@
 // What the configuration checker can tell from the text of an INI file alone: how the file is
 // encoded, its lines as the platform's profile functions see them, and the mistakes the plugin
-// would pass over in silence. No platform call here, so tests and fuzzers drive it directly.
+// would pass over in silence. No platform call here but the texts' (config/texts.h, which the fuzz
+// targets give as numbers), so tests and fuzzers drive it directly.
 #pragma once
 
 #include <optional>
@@ -21,7 +22,7 @@ struct DecodedIni {
     std::wstring text; // empty for Ansi: only the platform knows the code page
 };
 DecodedIni DecodeIniBytes(const std::string& bytes);
-const wchar_t* EncodingName(IniEncoding encoding);
+std::wstring EncodingName(IniEncoding encoding);
 
 // One line of the file that is no comment, no blank line and no section header.
 struct IniEntry {
@@ -108,13 +109,13 @@ bool SameName(const std::wstring& a, const std::wstring& b);
 // Command-line arguments of TolvanierCheck.exe.
 struct Arguments {
     enum class Mode { Load, Hotkey, System, Choose };
-    std::wstring ini; // empty: the settings file the plugin in the checker's folder reads
+    std::wstring ini;      // empty: the settings file the plugin in the checker's folder reads
+    std::wstring language; // empty: [Options] Language of that file, else the display language
     Mode mode = Mode::Load;
     std::vector<std::wstring> files;
     bool help = false;
 };
 // nullopt, with the reason in error, for arguments the checker does not take.
 std::optional<Arguments> ParseArguments(const std::vector<std::wstring>& args, std::wstring& error);
-extern const wchar_t kUsage[];
 
 } // namespace checker

@@ -1,4 +1,5 @@
-// TolvanierCheck.exe: checks the plugin's settings and says what the plugin would start.
+// TolvanierCheck.exe: checks the plugin's settings and says what the plugin would start, in the language
+// --language names, else [Options] Language of the settings, else the display language.
 #include <windows.h>
 
 #include <string>
@@ -6,6 +7,9 @@
 
 #include "checker/check.h"
 #include "checker/ini_check.h"
+#include "config/languages.h"
+#include "config/texts.h"
+#include "lang/ids.h"
 #include "win/paths.h"
 
 namespace {
@@ -50,19 +54,48 @@ std::wstring OwnFolder() {
     return win::DirectoryOf(win::ModuleFileName(nullptr));
 }
 
+// The texts in language, and Windows' own parts of this thread (its messages) too where it has them.
+void UseLanguage(const config::Language& language) {
+    config::SetTextLanguage(language);
+    SetThreadUILanguage(config::ThreadLanguageOf(language));
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    std::wstring outOfMemory = L"TolvanierCheck: out of memory\n"; // the resources may be out of reach then
     try {
+        // The display language says why arguments are wrong; the settings file may choose another.
+        UseLanguage(config::ChosenLanguage(L""));
+        outOfMemory = L"TolvanierCheck: " + config::Text(IDS_CHECK_OUT_OF_MEMORY) + L"\n";
         std::vector<std::wstring> args(argv + (argc > 0 ? 1 : 0), argv + argc);
         std::wstring error;
         const std::optional<checker::Arguments> parsed = checker::ParseArguments(args, error);
+        const std::vector<config::Language> languages = config::PresentLanguages();
+        std::wstring codes;
+        for (const std::wstring& code : config::CodesOf(languages))
+            codes += (codes.empty() ? L"" : L", ") + code;
         if (!parsed) {
-            Write(STD_ERROR_HANDLE, L"TolvanierCheck: " + error + L"\n" + checker::kUsage);
+            Write(STD_ERROR_HANDLE,
+                  L"TolvanierCheck: " + error + L"\n" + config::Text(IDS_CHECK_USAGE, {codes}));
             return 2;
         }
+        if (!parsed->language.empty()) {
+            const std::optional<config::Language> asked = config::FindLanguage(parsed->language);
+            if (!asked) {
+                Write(STD_ERROR_HANDLE,
+                      L"TolvanierCheck: " +
+                          config::Text(IDS_CHECK_UNKNOWN_LANGUAGE_ARGUMENT, {parsed->language, codes}) +
+                          L"\n");
+                return 2;
+            }
+            UseLanguage(*asked);
+        } else {
+            UseLanguage(config::ChosenLanguage(checker::LanguageOfSettings(*parsed, OwnFolder())));
+        }
+        outOfMemory = L"TolvanierCheck: " + config::Text(IDS_CHECK_OUT_OF_MEMORY) + L"\n";
         if (parsed->help) {
-            Write(STD_OUTPUT_HANDLE, checker::kUsage);
+            Write(STD_OUTPUT_HANDLE, config::Text(IDS_CHECK_USAGE, {codes}));
             return 0;
         }
         std::wstring report;
@@ -70,7 +103,10 @@ int wmain(int argc, wchar_t** argv) {
         Write(status == 2 ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE, report);
         return status;
     } catch (...) {
-        Write(STD_ERROR_HANDLE, L"TolvanierCheck: out of memory\n");
+        try {
+            Write(STD_ERROR_HANDLE, outOfMemory);
+        } catch (...) {
+        }
         return 2;
     }
 }

@@ -102,11 +102,24 @@ LANGID TextLanguage() {
 }
 
 std::wstring Text(unsigned id) {
-    return win::LoadStringIn(win::ThisModule(), id, TextLanguage());
+    return Text(id, {});
 }
 
 std::wstring Text(unsigned id, std::initializer_list<std::wstring_view> inserts) {
-    return win::FormatNumbered(Text(id), inserts);
+    // Formatted also without inserts: "%%" is a percent sign in every text.
+    return win::FormatNumbered(win::LoadStringIn(win::ThisModule(), id, TextLanguage()), inserts);
+}
+
+unsigned CountForm(size_t count) {
+    const size_t last = count % 10, lastTwo = count % 100;
+    return count == 1                                                 ? 0
+           : last == 1 && lastTwo != 11                               ? 1
+           : last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14) ? 2
+                                                                      : 3;
+}
+
+std::wstring CountText(unsigned firstId, size_t count) {
+    return Text(firstId + CountForm(count), {std::to_wstring(count)});
 }
 
 } // namespace config

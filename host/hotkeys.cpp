@@ -10,7 +10,9 @@
 #include "config/open_with.h"
 #include "config/options.h"
 #include "config/shell_start.h"
+#include "config/texts.h"
 #include "host/host_text.h"
+#include "lang/ids.h"
 #include "shared/host_names.h"
 #include "shared/process.h"
 #include "shared/state.h"
@@ -200,7 +202,8 @@ void ChooseAppFromLister(HWND listerWindow) {
         AppendMenuW(menu.Get(), MF_STRING, i + 1, config::MenuItemText(choices[i].label).c_str());
     if (dialog) {
         if (!choices.empty()) AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
-        AppendMenuW(menu.Get(), MF_STRING, kChooseAnotherItem, L"Choose another application...");
+        AppendMenuW(menu.Get(), MF_STRING, kChooseAnotherItem,
+                    config::Text(IDS_CHOOSE_ANOTHER_APPLICATION).c_str());
     }
     // Over the middle of the Lister.
     RECT client{};

@@ -3,8 +3,9 @@
 # dist/Tolvanier64.zip:
 #   Tolvanier64.wlx64, TolvanierCheck.exe and TolvanierSettings.exe (stripped), IniSample/Tolvanier.ini
 #   (UTF-16 LE, as it is),
-#   readme.txt (the user guide) and pluginst.inf (the install description the file manager reads when
-#   the archive is opened).
+#   readme.txt (the user guide), readme_de.txt, readme_fr.txt, readme_es.txt, readme_ru.txt (a quick
+#   start of one page in each of the other languages) and pluginst.inf (the install description the
+#   file manager reads when the archive is opened).
 #   --module FILE   pack this module instead of building one
 #   --checker FILE  pack this checker (default with --module: TolvanierCheck.exe beside the module)
 #   --settings FILE pack this settings window (default with --module: TolvanierSettings.exe beside it)
@@ -48,12 +49,17 @@ SOURCE_DATE_EPOCH=$(stat -c %Y "$module") x86_64-w64-mingw32-strip -o "$stage/To
 SOURCE_DATE_EPOCH=$(stat -c %Y "$checker") x86_64-w64-mingw32-strip -o "$stage/TolvanierCheck.exe" "$checker"
 SOURCE_DATE_EPOCH=$(stat -c %Y "$settings") x86_64-w64-mingw32-strip -o "$stage/TolvanierSettings.exe" "$settings"
 cp "$ROOT/package/IniSample/Tolvanier.ini" "$stage/IniSample/Tolvanier.ini"
-cp "$ROOT/package/readme.txt" "$ROOT/package/pluginst.inf" "$stage/"
+# The quick starts are UTF-8 behind a byte-order mark: unlike the guide, whose few non-ASCII characters
+# are in its examples, they are non-ASCII throughout, and without the mark Notepad before Windows 10
+# 1903, and viewers that take a text without it for the ANSI code page, garble every accented or
+# Cyrillic letter.
+quick_starts=(readme_de.txt readme_fr.txt readme_es.txt readme_ru.txt)
+for name in readme.txt pluginst.inf "${quick_starts[@]}"; do cp "$ROOT/package/$name" "$stage/"; done
 output=$(cd "$(dirname "$output")" && pwd)/$(basename "$output")
 rm -f "$output"
 cd "$stage"
 # The text files get Windows line ends (-l); the programs, and the sample (UTF-16 with Windows line
 # ends already, which -l would corrupt), are stored as they are.
-zip -q -X -l "$output" pluginst.inf readme.txt
+zip -q -X -l "$output" pluginst.inf readme.txt "${quick_starts[@]}"
 zip -q -X "$output" IniSample/ IniSample/Tolvanier.ini Tolvanier64.wlx64 TolvanierCheck.exe TolvanierSettings.exe
 echo "archive: $output"

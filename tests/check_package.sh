@@ -2,8 +2,9 @@
 # The release archive: built by scripts/package.sh from the built module, checker and settings window, it
 # holds exactly the module (stripped of debug information, still a sound module), the checker and the
 # settings window beside it (a program without a console), the sample
-# INI in its folder (UTF-16 LE with byte-order mark), the user guide as readme and an install
-# description that names the module, all text with Windows line ends.
+# INI in its folder (UTF-16 LE with byte-order mark), the user guide as readme, a quick start in each
+# other language (UTF-8 with byte-order mark) and an install description that names the module, all
+# text with Windows line ends.
 set -euo pipefail
 module=$1
 checker=$2
@@ -11,6 +12,7 @@ settings=$3
 work=$4
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 fail() { echo "FAIL: $*"; exit 1; }
+quick_starts="readme_de.txt readme_es.txt readme_fr.txt readme_ru.txt"
 passed=0
 rm -rf "$work"
 mkdir -p "$work"
@@ -19,11 +21,11 @@ bash "$root/scripts/package.sh" --module "$module" --checker "$checker" --settin
 
 unzip -tq "$zipfile" >/dev/null || fail "archive does not test clean"
 names=$(unzip -Z1 "$zipfile" | LC_ALL=C sort | tr '\n' ' ')
-[ "$names" = "IniSample/ IniSample/Tolvanier.ini Tolvanier64.wlx64 TolvanierCheck.exe TolvanierSettings.exe pluginst.inf readme.txt " ] ||
+[ "$names" = "IniSample/ IniSample/Tolvanier.ini Tolvanier64.wlx64 TolvanierCheck.exe TolvanierSettings.exe pluginst.inf readme.txt $quick_starts " ] ||
     fail "archive holds: $names"
 # unzip -l shows the same names (and the folder) at the archive's root.
 listing=$(unzip -l "$zipfile")
-for n in IniSample/ IniSample/Tolvanier.ini TolvanierCheck.exe TolvanierSettings.exe Tolvanier64.wlx64 pluginst.inf readme.txt; do
+for n in IniSample/ IniSample/Tolvanier.ini TolvanierCheck.exe TolvanierSettings.exe Tolvanier64.wlx64 pluginst.inf readme.txt $quick_starts; do
     grep -qE "[[:space:]]$n\$" <<<"$listing" || fail "unzip -l does not list $n"
 done
 passed=$((passed + 1))
@@ -56,6 +58,18 @@ cmp -s <(unzip -p "$zipfile" IniSample/Tolvanier.ini) "$root/package/IniSample/T
     fail "the archived sample differs from package/IniSample/Tolvanier.ini"
 cmp -s <(unzip -p "$zipfile" readme.txt | tr -d '\r') "$root/package/readme.txt" ||
     fail "the archived readme differs from package/readme.txt"
+# Each quick start is the source's, valid UTF-8 behind its byte-order mark, names the programs, the
+# checker's English report and the guide as they are, and the guide names it.
+for n in $quick_starts; do
+    unzip -p "$zipfile" "$n" | tr -d '\r' >"$work/text"
+    cmp -s "$work/text" "$root/package/$n" || fail "the archived $n differs from package/$n"
+    [ "$(head -c 3 "$work/text" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "$n does not start with the UTF-8 byte-order mark"
+    iconv -f UTF-8 -t UTF-8 "$work/text" >/dev/null 2>&1 || fail "$n is not valid UTF-8"
+    for want in TolvanierSettings.exe TolvanierCheck.exe "--language en" readme.txt "[Options]" Language; do
+        grep -qF -- "$want" "$work/text" || fail "$n does not mention $want"
+    done
+    grep -qF "$n" "$root/package/readme.txt" || fail "readme.txt does not name $n"
+done
 passed=$((passed + 1))
 
 # Every line of every text file ends in CR LF, and no CR is doubled; the sample is UTF-16 LE behind its
@@ -63,7 +77,7 @@ passed=$((passed + 1))
 [ "$(unzip -p "$zipfile" IniSample/Tolvanier.ini | head -c 2 | od -An -tx1 | tr -d ' ')" = fffe ] ||
     fail "the sample does not start with the UTF-16 LE byte-order mark"
 text() { if [ "$1" = IniSample/Tolvanier.ini ]; then unzip -p "$zipfile" "$1" | iconv -f UTF-16 -t UTF-8; else unzip -p "$zipfile" "$1"; fi; }
-for n in pluginst.inf readme.txt IniSample/Tolvanier.ini; do
+for n in pluginst.inf readme.txt $quick_starts IniSample/Tolvanier.ini; do
     text "$n" >"$work/text" || fail "$n does not decode"
     awk 'BEGIN{bad=0} !/\r$/ {bad=1} /\r\r$/ {bad=1} END{exit bad}' "$work/text" ||
         fail "$n does not have Windows line ends"

@@ -2,6 +2,9 @@
 // and returns, through the plugin's own lookup and builder, without a message box.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
+
 #include "checker/check.h"
 #include "checker/ini_check.h"
 #include "config/languages.h"
@@ -411,4 +414,67 @@ TEST_F(CheckerRun, SaysWhichSettingsFileItCheckedAndWhy) {
         EXPECT_FALSE(FileExistsW(appData + L"\\Tolvanier"));
     }
     SetEnv(L"APPDATA", savedAppData.empty() ? nullptr : savedAppData.c_str());
+}
+
+// TolvanierCheck.exe in every language: the same lines, each beginning with the same mark (on a
+// finding, with its place) that scripts read, the rest translated, and UTF-8 on a pipe; [Options]
+// Language chooses the language when --language does not.
+TEST_F(CheckerRun, EveryLanguageKeepsTheMarksScriptsRead) {
+    const std::string viewapp = WideToUtf8(app);
+    Ini("[Options]\nListerState=3\nLanguage=de\n[HotKeys]\nAppFromLister_key=113\n[Editor]\ntxt=" + viewapp +
+        "\nlog=C:\\nowhere\\ed.exe\n,md=" + viewapp + "\n[Types]\n*.x=t\n*.X=u\n");
+    const std::wstring files =
+        L" " + Quoted(File(L"a.txt")) + L" " + Quoted(File(L"b.log")) + L" " + Quoted(dir / L"gone.txt");
+    const auto run = [&](const std::wstring& language) {
+        const ProgramRun r = RunProgram(Quoted(BuildDir() + L"TolvanierCheck.exe") + L" --ini " +
+                                            Quoted(dir / L"Tolvanier.ini") + language + files,
+                                        10000);
+        EXPECT_EQ(r.status, 1u) << r.output;
+        EXPECT_EQ(WideToUtf8(Utf8ToWide(r.output)), r.output) << "not UTF-8";
+        std::vector<std::wstring> lines;
+        for (std::wistringstream in(Utf8ToWide(r.output)); !in.eof();)
+            std::getline(in, lines.emplace_back());
+        return lines;
+    };
+    const std::vector<std::wstring> english = run(L" --language en");
+    // A mark reaches to its first ": " (on a finding, to the one after its place), or is the whole line.
+    const std::wstring marks[] = {L"settings: ",
+                                  L"file manager INI",
+                                  L"file manager folder",
+                                  L"problem: ",
+                                  L"note: ",
+                                  L"where the plugin acts:",
+                                  L"  takes: ",
+                                  L"  declines: ",
+                                  L"hotkey ",
+                                  L"Find Files search text: ",
+                                  L"grouping: ",
+                                  L"  found: ",
+                                  L"  not found: ",
+                                  L"message: ",
+                                  L"start: ",
+                                  L"nothing would start: ",
+                                  L"not opened: ",
+                                  L"result: "};
+    size_t marked = 0;
+    for (const config::Language& language : config::PresentLanguages()) {
+        const std::vector<std::wstring> report = run(L" --language " + language.code);
+        ASSERT_EQ(report.size(), english.size()) << WideToUtf8(language.code);
+        EXPECT_TRUE(language.code == L"en" || report != english)
+            << WideToUtf8(language.code) << " is English";
+        for (size_t i = 0; i < english.size(); ++i) {
+            const std::wstring& line = english[i];
+            if (std::none_of(std::begin(marks), std::end(marks),
+                             [&](const auto& m) { return line.starts_with(m); }))
+                continue;
+            size_t end = line.find(L": ");
+            if (line.starts_with(L"problem: ") || line.starts_with(L"note: "))
+                end = line.find(L": ", end + 2);
+            end = end == std::wstring::npos ? line.size() : end + 2;
+            EXPECT_EQ(report[i].substr(0, end), line.substr(0, end)) << WideToUtf8(language.code);
+            ++marked;
+        }
+    }
+    EXPECT_GT(marked, 5 * 20u);
+    EXPECT_EQ(run(L""), run(L" --language de")) << "[Options] Language does not choose the report's language";
 }

@@ -179,6 +179,16 @@ TEST(Languages, NumberedInsertsInAnyOrderNeverReadTwice) {
         EXPECT_EQ(win::FormatNumbered(r.pattern, r.inserts), r.text) << WideToUtf8(r.pattern);
 }
 
+TEST(Languages, ACountTakesTheFormItsLastDigitsAsk) {
+    const struct {
+        size_t count;
+        unsigned form;
+    } rows[] = {{1, 0},  {21, 1}, {101, 1}, {11, 3}, {111, 3}, {2, 2},  {24, 2},
+                {12, 3}, {14, 3}, {112, 3}, {0, 3},  {5, 3},   {25, 3}, {1001, 1}};
+    for (const auto& r : rows)
+        EXPECT_EQ(config::CountForm(r.count), r.form) << r.count;
+}
+
 namespace {
 
 // The numbers of a text's inserts, as the formatter reads them.

@@ -1,6 +1,6 @@
 // The sample INI that the release ships: it names exactly the keys the plugin reads, each with its
 // default, so a fresh installation behaves as with no INI at all; it is UTF-16 so that Windows reads
-// non-ASCII paths in it unchanged, and it checks clean; and the guide names every key.
+// non-ASCII paths in it unchanged, and it checks clean; and the guide names every key and language.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,10 +11,13 @@
 
 #include "checker/check.h"
 #include "config/ini.h"
+#include "config/languages.h"
 #include "config/option_table.h"
 #include "config/options.h"
+#include "lang/ids.h"
 #include "tests/guide_examples.h"
 #include "tests/support/test_support.h"
+#include "win/resources.h"
 
 using namespace testing_support;
 
@@ -154,6 +157,21 @@ TEST(SampleIni, TheGuideNamesEveryKey) {
     for (const config::OptionRow& row : config::OptionTable()) {
         const std::string name = WideToUtf8(row.name);
         EXPECT_NE(guide.find(name), std::string::npos) << "readme.txt does not name " << name;
+    }
+}
+
+// The guide shows the checker's call as its usage gives it, and names every language by its code.
+TEST(SampleIni, TheGuideShowsTheCheckersCallAndEveryLanguage) {
+    const std::string guide = GuideText();
+    const std::string usage =
+        WideToUtf8(win::LoadStringIn(win::ThisModule(), IDS_CHECK_USAGE, win::kEnglish));
+    const std::string prefix = "usage: ";
+    ASSERT_EQ(usage.rfind(prefix, 0), 0u) << usage;
+    const std::string call = usage.substr(prefix.size(), usage.find('\n') - prefix.size());
+    EXPECT_NE(guide.find("\n    " + call + "\n"), std::string::npos) << "readme.txt lacks: " << call;
+    for (const config::Language& language : config::PresentLanguages()) {
+        const std::string code = "(" + WideToUtf8(language.code) + ")";
+        EXPECT_NE(guide.find(code), std::string::npos) << "readme.txt does not name " << code;
     }
 }
 
