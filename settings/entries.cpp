@@ -237,7 +237,7 @@ unsigned ModifierFlags(const std::wstring& letters) {
 
 std::wstring DescribeHotkey(int code, const std::wstring& letters) {
     const std::wstring name = checker::KeyNameOfCode(code);
-    const std::wstring key = name.empty() ? Text(IDS_SETTINGS_KEY_CODE, {std::to_wstring(code)}) : name;
+    const std::wstring key = name.empty() ? Text(IDS_CHECK_KEY_CODE, {std::to_wstring(code)}) : name;
     return ModifierFlags(letters) ? checker::DescribeModifiers(letters) + L"+" + key : key;
 }
 

@@ -174,7 +174,7 @@ bool SettingsModel::Reload(bool keepChanges) {
 
 std::wstring SettingsModel::HeaderLine() const {
     // Said in the language shown, which the file itself may choose: not when the file was located.
-    const std::wstring why = file_.given ? settings::Text(IDS_SETTINGS_GIVEN)
+    const std::wstring why = file_.given ? settings::Text(IDS_CHECK_GIVEN_WITH_INI)
                                          : checker::WhySettingsThere(file_.place, file_.hostIniSet);
     if (!exists_) return settings::Text(IDS_SETTINGS_HEADER_NONE, {file_.path, why});
     return settings::Text(IDS_SETTINGS_HEADER, {file_.path, why, checker::EncodingName(decoded_.encoding)});
