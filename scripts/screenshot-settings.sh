@@ -66,7 +66,7 @@ mkdir -p "$work"
         }
         /^AppFromLister_key=\r$/ { print "AppFromLister_key=115\r"; next }
         /^AppFromLister_mod=\r$/ { print "AppFromLister_mod=C\r"; next }
-        /^\[Options\]/ && language != "" { print; print "Language=" language "\r"; next }
+        /^Language=\r$/ && language != "" { print "Language=" language "\r"; next }
         { print }' | iconv -f UTF-8 -t UTF-16LE
 } >"$work/Tolvanier.ini"
 
