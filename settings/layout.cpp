@@ -111,19 +111,53 @@ void DialogLayout::Record(HWND dialog, int templateId) {
     }
 }
 
-void DialogLayout::Apply(HWND dialog) const {
-    if (!Recorded() || controls_.empty()) return;
+const DialogLayout::Control* DialogLayout::Find(int id) const {
+    const auto c =
+        std::find_if(controls_.begin(), controls_.end(), [id](const Control& c) { return c.id == id; });
+    return c == controls_.end() ? nullptr : &*c;
+}
+
+RECT DialogLayout::Placed(HWND dialog, const Control& c) const {
     RECT client;
     GetClientRect(dialog, &client);
     const RECT designed = Designed(dialog);
     const int dx = client.right - designed.right, dy = client.bottom - designed.bottom;
+    RECT r = Scaled(c.place, scale_, UnitScale(dialog));
+    if (c.how & kMoveX) OffsetRect(&r, dx, 0);
+    if (c.how & kMoveY) OffsetRect(&r, 0, dy);
+    if (c.how & kGrowX) r.right += dx;
+    if (c.how & kGrowY) r.bottom += dy;
+    return r;
+}
+
+RECT DialogLayout::Placed(HWND dialog, int id) const {
+    const Control* c = Find(id);
+    return c ? Placed(dialog, *c) : RECT{};
+}
+
+void DialogLayout::Apply(HWND dialog, const std::vector<Taller>& taller) const {
+    if (!Recorded() || controls_.empty()) return;
     HDWP positions = BeginDeferWindowPos(static_cast<int>(controls_.size()));
-    for (const Placed& c : controls_) {
-        RECT r = Scaled(c.place, scale_, UnitScale(dialog));
-        if (c.how & kMoveX) OffsetRect(&r, dx, 0);
-        if (c.how & kMoveY) OffsetRect(&r, 0, dy);
-        if (c.how & kGrowX) r.right += dx;
-        if (c.how & kGrowY) r.bottom += dy;
+    for (const Control& c : controls_) {
+        RECT r = Placed(dialog, c);
+        const RECT at = DesignedRect(dialog, c.id);
+        for (const Taller& t : taller) {
+            const Control* grown = Find(t.id);
+            if (!grown || t.by <= 0) continue;
+            const RECT g = DesignedRect(dialog, t.id);
+            const bool fromBottom = grown->how & kMoveY;
+            if (c.id == t.id) {
+                if (fromBottom)
+                    r.top -= t.by;
+                else
+                    r.bottom += t.by;
+            } else if (!fromBottom && !(c.how & kMoveY) && at.top >= g.bottom) {
+                r.top += t.by;
+                if (!(c.how & kGrowY)) r.bottom += t.by;
+            } else if (fromBottom && (c.how & kGrowY) && at.bottom <= g.top) {
+                r.bottom -= t.by;
+            }
+        }
         // Without the copy of the old contents: a control moved while its old place is not painted yet
         // would show that place (seen under Wine: the status line blank after the window grew).
         if (positions)
@@ -139,9 +173,8 @@ RECT DialogLayout::Designed(HWND dialog) const {
 }
 
 RECT DialogLayout::DesignedRect(HWND dialog, int id) const {
-    for (const Placed& c : controls_)
-        if (c.id == id) return Scaled(c.place, scale_, UnitScale(dialog));
-    return {};
+    const Control* c = Find(id);
+    return c ? Scaled(c->place, scale_, UnitScale(dialog)) : RECT{};
 }
 
 bool OnLayoutMessage(HWND dialog, UINT message, LPARAM lParam, const DialogLayout& layout) {
@@ -186,6 +219,13 @@ int TextMeasure::Width(const std::wstring& text) const {
     RECT r{};
     DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
     return (r.right * 4 + scale_.cx - 1) / scale_.cx; // rounded up: a text never gets less room than it needs
+}
+
+int TextMeasure::Height(const std::wstring& text, int pixels) const {
+    if (text.empty()) return 0;
+    RECT r{0, 0, pixels, 0};
+    DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    return r.bottom;
 }
 
 int TextMeasure::Lines(const std::wstring& text, int width) const {

@@ -9,6 +9,13 @@
 
 namespace settings {
 
+// A recorded control that needs more pixels of height than its template gives it, for its text.
+struct Taller {
+    int id;
+    int by;
+    bool operator==(const Taller&) const = default;
+};
+
 // The controls of a dialog as its template placed them, with what each does when the client area grows
 // or shrinks.
 class DialogLayout {
@@ -16,8 +23,12 @@ class DialogLayout {
     // Takes the places of dialog's controls that the table names for templateId; call it in
     // WM_INITDIALOG, before anything moves them.
     void Record(HWND dialog, int templateId);
-    // Places them for the client size now, all in one go.
-    void Apply(HWND dialog) const;
+    // Places them for the client size now, all in one go. A taller control takes its room from what grows
+    // down beside it: one that keeps to the top pushes down the top of what stands below it, one that
+    // moves with the bottom pushes up the bottom of what stands above it.
+    void Apply(HWND dialog, const std::vector<Taller>& taller = {}) const;
+    // Where Apply places a recorded control for the client size now, before any control is taller.
+    RECT Placed(HWND dialog, int id) const;
     bool Recorded() const { return designed_.right > 0; }
     // The client area the template designed, and a recorded control's place there, in pixels at the
     // dialog's density now.
@@ -25,12 +36,14 @@ class DialogLayout {
     RECT DesignedRect(HWND dialog, int id) const;
 
   private:
-    struct Placed {
+    struct Control {
         int id;
         unsigned how;
         RECT place; // in pixels at scale_
     };
-    std::vector<Placed> controls_;
+    const Control* Find(int id) const;
+    RECT Placed(HWND dialog, const Control& c) const;
+    std::vector<Control> controls_;
     RECT designed_{};
     SIZE scale_{}; // pixels of 4 dialog units across and 8 down when recorded
 };
@@ -56,6 +69,8 @@ class TextMeasure {
     int Width(const std::wstring& text) const;
     // The lines text takes when it is broken between words to width.
     int Lines(const std::wstring& text, int width) const;
+    // The pixels of height text takes, broken between words at a width of pixels, "&" shown as it is.
+    int Height(const std::wstring& text, int pixels) const;
 
   private:
     HWND dialog_;

@@ -65,7 +65,8 @@ struct Window {
     int selectedRow = -1;  // of the applications list, while another page is shown
     int selectedType = -1; // of the types list, likewise
     DialogLayout layout, pageLayout;
-    SIZE pageUnits{}; // what the largest page needs, in dialog units; made once
+    std::vector<Taller> taller; // the note and the status line, while their texts need more lines
+    SIZE pageUnits{};           // what the largest page needs, in dialog units; made once
 };
 
 // ---- The applications page.
@@ -429,6 +430,84 @@ std::wstring FailureText(const ModelFailure& failure) {
     return Text(IDS_SETTINGS_CANNOT_WRITE_SCRATCH, {win::DirectoryOf(failure.path), error});
 }
 
+// The note above the tabs and the status line below them as tall as their texts at the window's width
+// now: a long note pushes the tabs down, a long status line pushes their bottom up.
+std::vector<Taller> TallerLines(Window& w) {
+    std::vector<Taller> taller;
+    if (!w.layout.Recorded()) return taller;
+    const TextMeasure measure(w.dialog);
+    for (const int id : {IDC_NOTE, IDC_STATUS}) {
+        const RECT r = w.layout.Placed(w.dialog, id);
+        const int by =
+            measure.Height(WindowText(GetDlgItem(w.dialog, id)), r.right - r.left) - (r.bottom - r.top);
+        if (by > 0) taller.push_back({id, by});
+    }
+    return taller;
+}
+
+void LayoutWindow(Window& w) {
+    const HWND d = w.dialog;
+    w.taller = TallerLines(w);
+    w.layout.Apply(d, w.taller);
+    if (!w.page) return;
+    const HWND tabs = GetDlgItem(d, IDC_TABS);
+    RECT r;
+    GetWindowRect(tabs, &r);
+    MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&r), 2);
+    TabCtrl_AdjustRect(tabs, FALSE, &r);
+    // Above the tab control in the z-order, which clips it: the page's controls come first with Tab.
+    SetWindowPos(w.page, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOACTIVATE | SWP_NOCOPYBITS);
+}
+
+// The least window size at which no page's controls overlap or are cut: as the main template designed
+// it, with the tab control grown for the largest page. Zero before the window's layout is recorded.
+SIZE MinimumTrackSize(Window& w) {
+    const HWND dialog = w.dialog, tabs = GetDlgItem(dialog, IDC_TABS);
+    if (!tabs || !w.layout.Recorded()) return {};
+    const SIZE page = PageUnits(w);
+    RECT need = DialogUnits(dialog, 0, 0, page.cx, page.cy);
+    TabCtrl_AdjustRect(tabs, TRUE, &need); // the tab control around that page
+    const RECT designedTabs = w.layout.DesignedRect(dialog, IDC_TABS);
+    RECT window = w.layout.Designed(dialog);
+    window.right += std::max<LONG>(0, (need.right - need.left) - (designedTabs.right - designedTabs.left));
+    window.bottom += std::max<LONG>(0, (need.bottom - need.top) - (designedTabs.bottom - designedTabs.top));
+    for (const Taller& t : w.taller)
+        window.bottom += t.by; // taken from the tabs
+    AdjustWindowRectEx(&window, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
+    return {window.right - window.left, window.bottom - window.top};
+}
+
+RECT WorkAreaOf(HWND window) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+    return monitor.rcWork;
+}
+
+// The least size, but never larger than the screen's work area: on a small screen at a high density a
+// page is cut rather than the window's buttons.
+SIZE LeastSizeOnScreen(Window& w) {
+    const SIZE least = MinimumTrackSize(w);
+    const RECT work = WorkAreaOf(w.dialog);
+    return {std::min<LONG>(least.cx, work.right - work.left),
+            std::min<LONG>(least.cy, work.bottom - work.top)};
+}
+
+// The window grown to its least size where it is smaller, and moved back onto the screen's work area.
+void KeepLeastSize(Window& w) {
+    const SIZE least = LeastSizeOnScreen(w);
+    const RECT work = WorkAreaOf(w.dialog);
+    RECT r;
+    GetWindowRect(w.dialog, &r);
+    const int cx = std::max<int>(r.right - r.left, least.cx), cy = std::max<int>(r.bottom - r.top, least.cy);
+    if (cx == r.right - r.left && cy == r.bottom - r.top) return;
+    SetWindowPos(w.dialog, nullptr, std::max<int>(work.left, std::min<int>(r.left, work.right - cx)),
+                 std::max<int>(work.top, std::min<int>(r.top, work.bottom - cy)), cx, cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // The page shows the file's values, or nothing while the model cannot hold them.
 void ShowPageIfReadable(Window& w) {
     if (w.page) ShowWindow(w.page, w.model.Failure() ? SW_HIDE : SW_SHOW);
@@ -462,6 +541,10 @@ void RefreshWindow(Window& w) {
     SetDlgItemTextW(w.dialog, IDC_STATUS, status.c_str());
     EnableWindow(GetDlgItem(w.dialog, IDC_SAVE), w.model.CanSave());
     ShowPageIfReadable(w);
+    if (TallerLines(w) != w.taller) {
+        LayoutWindow(w);
+        KeepLeastSize(w);
+    }
 }
 
 void RefreshPage(Window& w) {
@@ -477,53 +560,6 @@ void RefreshPage(Window& w) {
 void Refresh(Window& w) {
     RefreshWindow(w);
     RefreshPage(w);
-}
-
-void LayoutWindow(Window& w) {
-    const HWND d = w.dialog;
-    w.layout.Apply(d);
-    if (!w.page) return;
-    const HWND tabs = GetDlgItem(d, IDC_TABS);
-    RECT r;
-    GetWindowRect(tabs, &r);
-    MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&r), 2);
-    TabCtrl_AdjustRect(tabs, FALSE, &r);
-    // Above the tab control in the z-order, which clips it: the page's controls come first with Tab.
-    SetWindowPos(w.page, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                 SWP_NOACTIVATE | SWP_NOCOPYBITS);
-}
-
-// The least window size at which no page's controls overlap or are cut: as the main template designed
-// it, with the tab control grown for the largest page. Zero before the window's layout is recorded.
-SIZE MinimumTrackSize(Window& w) {
-    const HWND dialog = w.dialog, tabs = GetDlgItem(dialog, IDC_TABS);
-    if (!tabs || !w.layout.Recorded()) return {};
-    const SIZE page = PageUnits(w);
-    RECT need = DialogUnits(dialog, 0, 0, page.cx, page.cy);
-    TabCtrl_AdjustRect(tabs, TRUE, &need); // the tab control around that page
-    const RECT designedTabs = w.layout.DesignedRect(dialog, IDC_TABS);
-    RECT window = w.layout.Designed(dialog);
-    window.right += std::max<LONG>(0, (need.right - need.left) - (designedTabs.right - designedTabs.left));
-    window.bottom += std::max<LONG>(0, (need.bottom - need.top) - (designedTabs.bottom - designedTabs.top));
-    AdjustWindowRectEx(&window, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
-    return {window.right - window.left, window.bottom - window.top};
-}
-
-RECT WorkAreaOf(HWND window) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
-    return monitor.rcWork;
-}
-
-// The least size, but never larger than the screen's work area: on a small screen at a high density a
-// page is cut rather than the window's buttons.
-SIZE LeastSizeOnScreen(Window& w) {
-    const SIZE least = MinimumTrackSize(w);
-    const RECT work = WorkAreaOf(w.dialog);
-    return {std::min<LONG>(least.cx, work.right - work.left),
-            std::min<LONG>(least.cy, work.bottom - work.top)};
 }
 
 INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
@@ -778,14 +814,7 @@ void InitWindow(HWND dialog, Window& w) {
     }
     DragAcceptFiles(dialog, TRUE);
     // At least as large as its tallest page from the start, not only once the user resizes it.
-    const SIZE least = LeastSizeOnScreen(w);
-    const RECT work = WorkAreaOf(dialog);
-    RECT r;
-    GetWindowRect(dialog, &r);
-    const int cx = std::max<int>(r.right - r.left, least.cx), cy = std::max<int>(r.bottom - r.top, least.cy);
-    SetWindowPos(dialog, nullptr, std::max<int>(work.left, std::min<int>(r.left, work.right - cx)),
-                 std::max<int>(work.top, std::min<int>(r.top, work.bottom - cy)), cx, cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    KeepLeastSize(w);
     w.report = w.model.Report({});
     ShowPage(w, 0); // fills the page
     RefreshWindow(w);

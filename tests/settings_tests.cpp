@@ -699,6 +699,71 @@ RECT RectOf(HWND control) {
     return r;
 }
 
+// Why control does not show its text whole; empty when it does, or when it shows no such text.
+std::wstring CutText(HWND control) {
+    const std::wstring cls = win::ClassNameOf(control), text = TextOf(control);
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    if (text.empty()) return L"";
+    RECT client;
+    GetClientRect(control, &client);
+    RECT unit{0, 0, 4, 0}; // a character's width, for the margins a control keeps
+    MapDialogRect(GetParent(control), &unit);
+    int room = client.right;
+    UINT format = DT_CALCRECT | DT_WORDBREAK;
+    if (cls == L"Static") {
+        const LONG kind = style & SS_TYPEMASK;
+        if ((kind != SS_LEFT && kind != SS_CENTER && kind != SS_RIGHT) || (style & SS_ELLIPSISMASK))
+            return L"";
+        if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
+    } else if (cls == L"Button") {
+        const LONG kind = style & BS_TYPEMASK;
+        if (kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON || kind == BS_GROUPBOX)
+            room -= 2 * unit.right; // the frame and a space on each side
+        else
+            room -= GetSystemMetrics(SM_CXMENUCHECK) + unit.right / 2; // the box and the gap after it
+        if (!(style & BS_MULTILINE)) format = DT_CALCRECT | DT_SINGLELINE;
+    } else {
+        return L"";
+    }
+    const HDC dc = GetDC(control);
+    const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT need{0, 0, room, 0};
+    DrawTextW(dc, text.c_str(), -1, &need, format);
+    SelectObject(dc, font);
+    ReleaseDC(control, dc);
+    if (need.right <= room && need.bottom <= client.bottom) return L"";
+    return L"\"" + text + L"\" needs " + std::to_wstring(need.right) + L"x" + std::to_wstring(need.bottom) +
+           L", has " + std::to_wstring(room) + L"x" + std::to_wstring(client.bottom);
+}
+
+INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+// Why a line of the main window of the program shows its text cut: measured on the same line of the main
+// template made here (a font belongs to its process), at the line's size.
+std::wstring CutLine(HWND line) {
+    const HMODULE program = GetModuleHandleW(nullptr);
+    const HWND main =
+        CreateDialogIndirectParamW(program, DialogTemplate(program, IDD_MAIN), nullptr, QuietDialog, 0);
+    const HWND same = GetDlgItem(main, GetDlgCtrlID(line));
+    const RECT r = RectOf(line);
+    SetWindowPos(same, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowTextW(same, TextOf(line).c_str());
+    const std::wstring cut = CutText(same);
+    DestroyWindow(main);
+    return cut;
+}
+
+// Each cut text of the controls of window, one line each.
+std::wstring CutTexts(HWND window, const std::wstring& where) {
+    std::wstring cut;
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (const std::wstring why = CutText(c); !why.empty())
+            cut += where + L" control " + std::to_wstring(GetDlgCtrlID(c)) + L": " + why + L"\n";
+    return cut;
+}
+
 // TolvanierSettings.exe on a prepared file, driven through its controls' messages as the dialog
 // manager and the controls send them.
 struct SettingsWindowTest : testing::Test {
@@ -767,6 +832,14 @@ struct SettingsWindowTest : testing::Test {
         return says;
     }
     void Save() { PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_SAVE, BN_CLICKED), 0); }
+    // The note above the tabs or the status line below them shows its text whole, clear of the tabs.
+    void ShowsWhole(int lineId) {
+        Send(window, WM_NULL, 0); // laid out to its end
+        const HWND line = Control(lineId);
+        EXPECT_EQ(CutLine(line), L"") << WideToUtf8(CutLine(line));
+        const RECT r = RectOf(line), tabs = RectOf(Control(IDC_TABS));
+        EXPECT_TRUE(r.bottom <= tabs.top || r.top >= tabs.bottom) << lineId;
+    }
     // A message box of the window (its caption is the window's title).
     HWND Box(DWORD timeoutMs = 10000) {
         return FindProcessWindow(process.processId, L"Tolvanier settings", timeoutMs, window);
@@ -973,6 +1046,7 @@ TEST_F(SettingsWindowTest, OptionsAndHotkeysWriteWhatThePluginReads) {
     StatusSays(L"Saved. In effect at once: ChangedCopiesFolder. At the file manager's next start: "
                L"UseSystemAssociations, ListerState, ChooseAppFromLister_key, ChooseAppFromLister_mod, "
                L"AppFromLister_key (or set ReadOptionsEveryTime=1).");
+    ShowsWhole(IDC_STATUS);
     const std::vector<std::wstring> lines = SettingsModelTest::Lines(FileText());
     for (const wchar_t* written :
          {L"UseSystemAssociations=1", L"ListerState=2", L"ChangedCopiesFolder=%SystemRoot%\\Kept",
@@ -1013,6 +1087,7 @@ TEST_F(SettingsWindowTest, ARefusedSaveWritesNothing) {
     PostMessageW(box, WM_COMMAND, IDYES, 0); // read it again, the change kept
     EXPECT_TRUE(WaitForText(Control(IDC_HEADER), L"; UTF-8)", 5000))
         << WideToUtf8(TextOf(Control(IDC_HEADER)));
+    ShowsWhole(IDC_NOTE); // why saving converts it: two lines
     Save();
     box = Box();
     ASSERT_NE(box, nullptr);
@@ -1054,6 +1129,7 @@ TEST_F(SettingsWindowTest, AFileItCannotReadIsSaidAndNoPageIsShown) {
     ASSERT_TRUE(held);
     Start();
     StatusSays(L"Cannot read the file: ");
+    ShowsWhole(IDC_STATUS);
     const HWND page = GetParent(Control(IDC_APPLIST));
     EXPECT_FALSE(IsWindowVisible(page));
     EXPECT_FALSE(IsWindowEnabled(Control(IDC_SAVE)));
@@ -1103,60 +1179,6 @@ TEST_F(SettingsWindowTest, TheControlsFollowTheWindowsSize) {
 
 // ---- Texts that fit: every label, check box and button of every page and dialog shows its text whole,
 // measured with the control's own font, in every language of the program.
-
-namespace {
-
-// Why control does not show its text whole; empty when it does, or when it shows no such text.
-std::wstring CutText(HWND control) {
-    const std::wstring cls = win::ClassNameOf(control), text = TextOf(control);
-    const LONG style = GetWindowLongW(control, GWL_STYLE);
-    if (text.empty()) return L"";
-    RECT client;
-    GetClientRect(control, &client);
-    RECT unit{0, 0, 4, 0}; // a character's width, for the margins a control keeps
-    MapDialogRect(GetParent(control), &unit);
-    int room = client.right;
-    UINT format = DT_CALCRECT | DT_WORDBREAK;
-    if (cls == L"Static") {
-        const LONG kind = style & SS_TYPEMASK;
-        if ((kind != SS_LEFT && kind != SS_CENTER && kind != SS_RIGHT) || (style & SS_ELLIPSISMASK))
-            return L"";
-        if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
-    } else if (cls == L"Button") {
-        const LONG kind = style & BS_TYPEMASK;
-        if (kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON || kind == BS_GROUPBOX)
-            room -= 2 * unit.right; // the frame and a space on each side
-        else
-            room -= GetSystemMetrics(SM_CXMENUCHECK) + unit.right / 2; // the box and the gap after it
-        if (!(style & BS_MULTILINE)) format = DT_CALCRECT | DT_SINGLELINE;
-    } else {
-        return L"";
-    }
-    const HDC dc = GetDC(control);
-    const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    RECT need{0, 0, room, 0};
-    DrawTextW(dc, text.c_str(), -1, &need, format);
-    SelectObject(dc, font);
-    ReleaseDC(control, dc);
-    if (need.right <= room && need.bottom <= client.bottom) return L"";
-    return L"\"" + text + L"\" needs " + std::to_wstring(need.right) + L"x" + std::to_wstring(need.bottom) +
-           L", has " + std::to_wstring(room) + L"x" + std::to_wstring(client.bottom);
-}
-
-INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM) {
-    return FALSE;
-}
-
-// Each cut text of the controls of window, one line each.
-std::wstring CutTexts(HWND window, const std::wstring& where) {
-    std::wstring cut;
-    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if (const std::wstring why = CutText(c); !why.empty())
-            cut += where + L" control " + std::to_wstring(GetDlgCtrlID(c)) + L": " + why + L"\n";
-    return cut;
-}
-
-} // namespace
 
 TEST(SettingsFit, EveryTextFitsItsControlInEveryLanguage) {
     const HMODULE program = GetModuleHandleW(nullptr); // the window's dialogs and texts are linked in
