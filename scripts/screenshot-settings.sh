@@ -5,8 +5,8 @@
 #   --output DIR     where the PNGs go (default: docs/)
 #   --scale PERCENT  the screen's density, 100 (default) or more; the names get a -PERCENT suffix
 #   --display N      the X display number (default: $TOLVANIER_SCREENSHOT_DISPLAY, else 95)
-#   --pages          also every page of the main window, and the window made larger:
-#                    settings-page-N.png (N from 1) and settings-large.png
+#   --pages          also every page of the main window, the window made larger and the dialog of the
+#                    default editor: settings-page-N.png (N from 1), settings-large.png, settings-default.png
 #   --language CODE  the window in that language ([Options] Language=CODE); the names get a -CODE suffix
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 output=$ROOT/docs
@@ -145,6 +145,15 @@ sleep 3
 shoot "$dialog" "$output/settings-edit$suffix.png"
 xdotool key Escape
 sleep 1
+if [ "$pages" = 1 ]; then
+    # Back on Add..., past Edit... and Remove to Default editor...: the same dialog for the default editor.
+    xdotool key Tab Tab Tab space
+    dialog=$(window "$main")
+    sleep 2
+    shoot "$dialog" "$output/settings-default$suffix.png"
+    xdotool key Escape
+    sleep 1
+fi
 # The second page, its fifth line edited: the dialog of a line of [Types].
 xdotool key --window "$main" ctrl+Tab
 sleep 1

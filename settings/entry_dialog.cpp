@@ -4,6 +4,7 @@
 // After windows.h.
 #include <commdlg.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,17 @@ std::wstring WhereText(const EntryDialog& d, const EntryFields& fields) {
                           : Text(IDS_SETTINGS_WHERE_TEMPLATE, {d.preview.templateKey, params});
 }
 
+// The controls placed for the dialog's size, the line of where the template is written as tall as its
+// text up to three lines (a long template of the user's own is cut after them): the preview under it
+// gives up the room.
+void LayOutEntryDialog(HWND dialog, const EntryDialog& d) {
+    const RECT r = d.layout.Placed(dialog, IDC_WHERE);
+    const TextMeasure measure(dialog);
+    const int need = measure.Height(DialogItemText(dialog, IDC_WHERE), r.right - r.left);
+    const int by = std::min(need, measure.Height(L"1\n2\n3", r.right - r.left)) - (r.bottom - r.top);
+    d.layout.Apply(dialog, by > 0 ? std::vector<Taller>{{IDC_WHERE, by}} : std::vector<Taller>{});
+}
+
 void UpdatePreview(HWND dialog, EntryDialog& d) {
     const EntryFields fields = FieldsOf(dialog);
     const bool noKeys = !d.defaultEditor && !d.before.forApplication && checker::Trim(fields.keys).empty();
@@ -54,6 +66,7 @@ void UpdatePreview(HWND dialog, EntryDialog& d) {
                                      : Text(IDS_SETTINGS_PREVIEW_FOR, {example, d.preview.text});
     SetDlgItemTextW(dialog, IDC_PREVIEW, WithWindowsLineEnds(text).c_str());
     SetDlgItemTextW(dialog, IDC_WHERE, noKeys ? L"" : WhereText(d, fields).c_str());
+    LayOutEntryDialog(dialog, d);
     EnableWindow(GetDlgItem(dialog, IDC_PARAMS), !d.preview.templateKey.empty() || d.defaultEditor);
 }
 
@@ -143,6 +156,9 @@ INT_PTR CALLBACK EntryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             return TRUE;
         }
         return FALSE;
+    case WM_SIZE:
+        if (d) LayOutEntryDialog(dialog, *d);
+        return TRUE;
     }
     return d &&
            (OnLayoutMessage(dialog, message, lParam, d->layout) ||

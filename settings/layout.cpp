@@ -63,6 +63,7 @@ const Anchor kAnchors[] = {
     {IDD_ENTRY, IDC_PARAMS, kGrowX},
     {IDD_ENTRY, IDC_PARAMS_HINT, kGrowX},
     {IDD_ENTRY, IDC_WHERE, kGrowX},
+    {IDD_ENTRY, IDC_PREVIEW_LABEL, 0}, // pushed down by a taller line above it
     {IDD_ENTRY, IDC_PREVIEW, kGrowX | kGrowY},
     {IDD_ENTRY, IDOK, kMoveX | kMoveY},
     {IDD_ENTRY, IDCANCEL, kMoveX | kMoveY},
