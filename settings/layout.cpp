@@ -138,14 +138,15 @@ RECT DialogLayout::Placed(HWND dialog, int id) const {
 
 void DialogLayout::Apply(HWND dialog, const std::vector<Taller>& taller) const {
     if (!Recorded() || controls_.empty()) return;
+    const SIZE scale = UnitScale(dialog);
     HDWP positions = BeginDeferWindowPos(static_cast<int>(controls_.size()));
     for (const Control& c : controls_) {
         RECT r = Placed(dialog, c);
-        const RECT at = DesignedRect(dialog, c.id);
+        const RECT at = Scaled(c.place, scale_, scale);
         for (const Taller& t : taller) {
             const Control* grown = Find(t.id);
             if (!grown || t.by <= 0) continue;
-            const RECT g = DesignedRect(dialog, t.id);
+            const RECT g = Scaled(grown->place, scale_, scale);
             const bool fromBottom = grown->how & kMoveY;
             if (c.id == t.id) {
                 if (fromBottom)
