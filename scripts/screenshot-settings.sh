@@ -5,20 +5,23 @@
 #   --output DIR     where the PNGs go (default: docs/)
 #   --scale PERCENT  the screen's density, 100 (default) or more; the names get a -PERCENT suffix
 #   --display N      the X display number (default: $TOLVANIER_SCREENSHOT_DISPLAY, else 95)
-#   --pages          also every page of the main window, and the window made larger:
-#                    settings-page-N.png (N from 1) and settings-large.png
+#   --pages          also every page of the main window, the window made larger and the dialog of the
+#                    default editor: settings-page-N.png (N from 1), settings-large.png, settings-default.png
+#   --language CODE  the window in that language ([Options] Language=CODE); the names get a -CODE suffix
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 output=$ROOT/docs
 scale=100
 display=${TOLVANIER_SCREENSHOT_DISPLAY:-95}
 pages=0
+language=""
 while [ $# -gt 0 ]; do
     case $1 in
         --output) output=$2; shift 2 ;;
         --scale) scale=$2; shift 2 ;;
         --display) display=$2; shift 2 ;;
         --pages) pages=1; shift ;;
-        *) echo "usage: $0 [--output DIR] [--scale PERCENT] [--display N] [--pages]" >&2; exit 2 ;;
+        --language) language=$2; shift 2 ;;
+        *) echo "usage: $0 [--output DIR] [--scale PERCENT] [--display N] [--pages] [--language CODE]" >&2; exit 2 ;;
     esac
 done
 PACKAGES+=("${SCREENSHOT_PACKAGES[@]}")
@@ -27,7 +30,8 @@ build --target TolvanierSettings --target Tolvanier64
 mkdir -p "$output"
 output=$(cd "$output" && pwd)
 suffix=""
-[ "$scale" = 100 ] || suffix="-$scale"
+[ -z "$language" ] || suffix="-$language"
+[ "$scale" = 100 ] || suffix="$suffix-$scale"
 
 work=$BUILD_DIR/screenshot
 rm -rf "$work"
@@ -37,7 +41,7 @@ mkdir -p "$work"
 # is, UTF-16 LE.
 {
     printf '\xff\xfe'
-    iconv -f UTF-16 -t UTF-8 "$ROOT/package/IniSample/Tolvanier.ini" | awk '
+    iconv -f UTF-16 -t UTF-8 "$ROOT/package/IniSample/Tolvanier.ini" | awk -v language="$language" '
         /^\[Types\]/ {
             print "txt,log,ini,md=%WINDIR%\\notepad.exe\r"
             print "pdf=C:\\Tools\\PDF Viewer\\pdfview.exe\r"
@@ -62,6 +66,7 @@ mkdir -p "$work"
         }
         /^AppFromLister_key=\r$/ { print "AppFromLister_key=115\r"; next }
         /^AppFromLister_mod=\r$/ { print "AppFromLister_mod=C\r"; next }
+        /^Language=\r$/ && language != "" { print "Language=" language "\r"; next }
         { print }' | iconv -f UTF-8 -t UTF-16LE
 } >"$work/Tolvanier.ini"
 
@@ -87,14 +92,15 @@ if [ "$scale" != 100 ]; then
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$density" /f >/dev/null 2>&1
 fi
 
-# The window of that title, once it is shown.
+# A shown window of the program other than those given (its titles follow the language), once it is shown.
 window() {
     for _ in $(seq 1 200); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return; }
+        for id in $(xdotool search --onlyvisible --class "tolvaniersettings.exe" 2>/dev/null); do
+            case " $* " in *" $id "*) ;; *) echo "$id"; return ;; esac
+        done
         sleep 0.1
     done
-    echo "no window \"$1\"" >&2
+    echo "no new window of the program" >&2
     exit 1
 }
 # The pointer in the screen's corner, off the windows: a button under it is drawn hot (Xvfb puts it in
@@ -104,7 +110,7 @@ shoot() { xdotool mousemove 0 "$(($(xdotool getdisplaygeometry | cut -d' ' -f2) 
 
 wine "$BUILD_DIR/TolvanierSettings.exe" --ini "$(winepath -w "$work/Tolvanier.ini" 2>/dev/null)" &
 program=$!
-main=$(window "Tolvanier settings")
+main=$(window)
 sleep 2
 xdotool key --window "$main" Down
 sleep 1
@@ -122,10 +128,13 @@ if [ "$pages" = 1 ]; then
     shoot "$main" "$output/settings-large$suffix.png"
     xdotool windowsize "$main" "${geometry%x*}" "${geometry#*x}"
     sleep 1
+    # Back from the tabs, past Reload and Close (Save is off: nothing changed), to the list.
+    xdotool key Tab Tab Tab
 fi
-# Add...: the dialog that edits an application, filled in as a user types.
-xdotool key alt+d
-dialog=$(window "Application")
+# Add...: the dialog that edits an application, filled in as a user types. The keys reach it in every
+# language (mnemonics differ): from the list, past the status line, to Add..., pressed.
+xdotool key Tab Tab space
+dialog=$(window "$main")
 sleep 1
 xdotool type --delay 40 'md,markdown'
 xdotool key Tab
@@ -136,15 +145,24 @@ sleep 3
 shoot "$dialog" "$output/settings-edit$suffix.png"
 xdotool key Escape
 sleep 1
+if [ "$pages" = 1 ]; then
+    # Back on Add..., past Edit... and Remove to Default editor...: the same dialog for the default editor.
+    xdotool key Tab Tab Tab space
+    dialog=$(window "$main")
+    sleep 2
+    shoot "$dialog" "$output/settings-default$suffix.png"
+    xdotool key Escape
+    sleep 1
+fi
 # The second page, its fifth line edited: the dialog of a line of [Types].
 xdotool key --window "$main" ctrl+Tab
 sleep 1
-# The label's mnemonic goes to the list.
-xdotool key alt+t
+# From the tabs past Reload and Close (Save is off: nothing changed) to the list; Enter edits a line.
+xdotool key Tab Tab Tab
 for k in Home Down Down Down Down; do xdotool key $k; sleep 0.3; done
 sleep 1
-xdotool key alt+e
-dialog=$(window "Type")
+xdotool key Return
+dialog=$(window "$main")
 sleep 2
 shoot "$dialog" "$output/settings-type$suffix.png"
 xdotool key Escape

@@ -6,6 +6,7 @@
 
 #include "host/host_text.h"
 #include "settings/keys.h"
+#include "settings/texts.h"
 
 namespace settings {
 namespace {
@@ -138,34 +139,32 @@ std::vector<KeyWrite> WritesForRemoval(const EditorRow& row) {
     return writes;
 }
 
-std::optional<std::wstring> ProblemWithEntry(const EntryFields& fields, const std::vector<EditorRow>& others,
+std::optional<EntryProblem> ProblemWithEntry(const EntryFields& fields, const std::vector<EditorRow>& others,
                                              bool needsApplication) {
-    for (const std::wstring* text : {&fields.keys, &fields.application, &fields.templateText})
+    using F = EntryField;
+    for (const auto& [text, field] : {std::pair{&fields.keys, F::Keys},
+                                      {&fields.application, F::Application},
+                                      {&fields.templateText, F::Template}})
         if (text->find_first_of(std::wstring(L"\r\n\0", 3)) != std::wstring::npos)
-            return L"A setting is one line: remove the line breaks.";
+            return EntryProblem{field, Text(IDS_SETTINGS_ONE_LINE)};
     const std::wstring keys = checker::Trim(fields.keys);
     if (needsApplication && checker::Trim(fields.application).empty())
-        return L"Give the application: its full path, or the name of a program on the search path.";
-    if (keys.empty()) return L"Give the extension keys: pdf, or several as txt,log,ini.";
+        return EntryProblem{F::Application, Text(IDS_SETTINGS_GIVE_APPLICATION)};
+    if (keys.empty()) return EntryProblem{F::Keys, Text(IDS_SETTINGS_GIVE_KEYS)};
     if (keys.find(L'=') != std::wstring::npos || keys[0] == L';' || keys[0] == L'[')
-        return L"Extension keys hold no \"=\" and do not start with \";\" or \"[\".";
-    if (checker::IsTemplateKey(keys))
-        return L"Extension keys hold no folder and no _params, and no dot unless they list several "
-               L"(pdf, not report.pdf).";
+        return EntryProblem{F::Keys, Text(IDS_SETTINGS_KEYS_SYNTAX)};
+    if (checker::IsTemplateKey(keys)) return EntryProblem{F::Keys, Text(IDS_SETTINGS_KEYS_NO_FILE_NAME)};
     const std::wstring matchable = MatchableKeys(keys);
-    if (matchable != keys)
-        return L"Extension keys are compared exactly: in lower case, without blanks, without the dot. "
-               L"Write " +
-               matchable + L".";
+    if (matchable != keys) return EntryProblem{F::Keys, Text(IDS_SETTINGS_KEYS_EXACT, {matchable})};
     for (const EditorRow& other : others)
         if (!other.appKey.empty() && checker::SameName(other.appKey, keys))
-            return L"[Editor] has a line " + other.appKey + L" already (line " + std::to_wstring(other.line) +
-                   L"): edit that one.";
+            return EntryProblem{F::Keys,
+                                Text(IDS_SETTINGS_KEYS_TAKEN, {other.appKey, std::to_wstring(other.line)})};
     const std::wstring params = fields.templateText;
     const size_t placeholder = params.find(L"%1");
     if (placeholder != std::wstring::npos &&
         std::count(params.begin(), params.begin() + static_cast<std::ptrdiff_t>(placeholder), L'"') % 2 == 1)
-        return L"Every file name arrives in double quotes already: remove the quotes around %1.";
+        return EntryProblem{F::Template, Text(IDS_SETTINGS_QUOTED_NAMES, {L"%1"})};
     return std::nullopt;
 }
 
@@ -198,14 +197,27 @@ std::wstring FirstItem(const std::wstring& keys) {
     return checker::Trim(keys.substr(0, keys.find(L',')));
 }
 
+namespace {
+
+// A letter of the languages the window speaks in lower case (Latin, Latin-1 and Cyrillic), else 0.
+wchar_t LowerLetter(wchar_t c) {
+    if ((c >= L'a' && c <= L'z') || (c >= 0xDF && c <= 0xFF && c != 0xF7) || (c >= 0x430 && c <= 0x45F))
+        return c;
+    if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x410 && c <= 0x42F))
+        return static_cast<wchar_t>(c + 0x20);
+    if (c >= 0x400 && c <= 0x40F) return static_cast<wchar_t>(c + 0x50);
+    return 0;
+}
+
+} // namespace
+
 std::wstring WithMnemonic(const std::wstring& label, std::wstring& taken) {
     if (label.find(L'&') != std::wstring::npos) return label;
     for (int pass = 0; pass < 2; ++pass)
         for (size_t i = 0; i < label.size(); ++i) {
-            const wchar_t c = checker::Lower(std::wstring(1, label[i]))[0];
+            const wchar_t c = LowerLetter(label[i]);
             const bool wordStart = i == 0 || label[i - 1] == L' ' || label[i - 1] == L'(';
-            if (c < L'a' || c > L'z' || (pass == 0 && !wordStart) || taken.find(c) != std::wstring::npos)
-                continue;
+            if (!c || (pass == 0 && !wordStart) || taken.find(c) != std::wstring::npos) continue;
             taken += c;
             return label.substr(0, i) + L"&" + label.substr(i);
         }
@@ -225,7 +237,7 @@ unsigned ModifierFlags(const std::wstring& letters) {
 
 std::wstring DescribeHotkey(int code, const std::wstring& letters) {
     const std::wstring name = checker::KeyNameOfCode(code);
-    const std::wstring key = name.empty() ? L"key code " + std::to_wstring(code) : name;
+    const std::wstring key = name.empty() ? Text(IDS_CHECK_KEY_CODE, {std::to_wstring(code)}) : name;
     return ModifierFlags(letters) ? checker::DescribeModifiers(letters) + L"+" + key : key;
 }
 
@@ -246,26 +258,26 @@ std::wstring EffectOfSave(const std::vector<KeyWrite>& written, bool readOptions
             });
         if (!known)
             add(now, L"[" + w.section + L"]");
-        else if (known->read == ReadTime::OptionCache || switched)
+        else if (known->read == config::ReadTime::OptionCache || switched)
             add(cached, known->name);
         else
             add(now, known->name);
     }
     auto join = [](const std::vector<std::wstring>& names) {
+        const std::wstring separator = Text(IDS_SETTINGS_LIST_SEPARATOR);
         std::wstring text;
         for (size_t i = 0; i < names.size() && i < 6; ++i)
-            text += (i ? L", " : L"") + names[i];
-        if (names.size() > 6) text += L" and " + std::to_wstring(names.size() - 6) + L" more";
-        return text;
+            text += (i ? separator : L"") + names[i];
+        return names.size() > 6 ? Text(IDS_SETTINGS_AND_MORE, {text, std::to_wstring(names.size() - 6)})
+                                : text;
     };
     std::wstring text;
-    auto say = [&](const std::vector<std::wstring>& names, const wchar_t* when, const wchar_t* after) {
-        if (names.empty()) return;
-        text += (text.empty() ? L"" : L" ") + std::wstring(when) + join(names) + after;
+    auto say = [&](const std::vector<std::wstring>& names, unsigned when) {
+        if (!names.empty()) text += (text.empty() ? L"" : L" ") + Text(when, {join(names)});
     };
-    say(now, L"In effect at once: ", L".");
-    say(nextFile, L"At the next file viewed: ", L".");
-    say(atStart, L"At the file manager's next start: ", L" (or set ReadOptionsEveryTime=1).");
+    say(now, IDS_SETTINGS_EFFECT_NOW);
+    say(nextFile, IDS_SETTINGS_EFFECT_NEXT_FILE);
+    say(atStart, IDS_SETTINGS_EFFECT_NEXT_START);
     return text;
 }
 
@@ -381,14 +393,12 @@ std::optional<TypeFieldProblem> ProblemWithTypeLine(const TypeFields& fields) {
                                       {&fields.type, TypeField::Type},
                                       {&fields.conditions, TypeField::Conditions}})
         if (text->find_first_of(std::wstring(L"\r\n\0", 3)) != std::wstring::npos)
-            return TypeFieldProblem{field, L"A line of [Types] is one line: remove the line breaks."};
+            return TypeFieldProblem{field, Text(IDS_SETTINGS_TYPES_ONE_LINE)};
     const std::wstring masks = checker::Trim(fields.masks);
     if (masks.find(L'=') != std::wstring::npos || (!masks.empty() && (masks[0] == L';' || masks[0] == L'[')))
-        return TypeFieldProblem{TypeField::Masks,
-                                L"Masks hold no \"=\" and do not start with \";\" or \"[\"."};
+        return TypeFieldProblem{TypeField::Masks, Text(IDS_SETTINGS_MASKS_SYNTAX)};
     if (checker::Trim(fields.type).find_first_of(L" \t") != std::wstring::npos)
-        return TypeFieldProblem{TypeField::Type,
-                                L"The type is one word: write the conditions in their own box."};
+        return TypeFieldProblem{TypeField::Type, Text(IDS_SETTINGS_TYPE_ONE_WORD)};
     const config::TypeLine line =
         config::ParseTypeLine(masks, checker::Trim(fields.type) + L" " + checker::Trim(fields.conditions));
     const std::optional<std::wstring> fault = checker::TypeLineFaultText(line);
@@ -405,7 +415,7 @@ std::optional<TypeFieldProblem> ProblemWithTypeLine(const TypeFields& fields) {
     // The checker's reason, as a sentence.
     std::wstring text = *fault;
     if (!text.empty()) text[0] = static_cast<wchar_t>(std::towupper(text[0]));
-    return TypeFieldProblem{field, text + L"."};
+    return TypeFieldProblem{field, Text(IDS_SETTINGS_SENTENCE, {text})};
 }
 
 std::wstring WithWindowsLineEnds(const std::wstring& text) {

@@ -1,6 +1,6 @@
 // The text rules of the settings window: the rows of section [Editor], the key writes an edit makes,
 // what a check report says about a key, mnemonics, hotkey modifiers and what a save takes effect on.
-// No platform call here.
+// No platform call here but the loading of texts.
 #pragma once
 
 #include <optional>
@@ -59,9 +59,14 @@ std::wstring TemplateKeyFor(const std::wstring& keys, int paramsMode, const std:
 std::vector<KeyWrite> WritesForEntry(const EditorRow& before, const EntryFields& after,
                                      const std::wstring& templateKey);
 std::vector<KeyWrite> WritesForRemoval(const EditorRow& row);
-// Why the fields cannot be written as they are; nullopt when they can. others: the other rows, whose
-// application keys may not be taken twice.
-std::optional<std::wstring> ProblemWithEntry(const EntryFields& fields, const std::vector<EditorRow>& others,
+// Why the fields cannot be written as they are, and the field to mend; nullopt when they can. others:
+// the other rows, whose application keys may not be taken twice.
+enum class EntryField { Keys, Application, Template };
+struct EntryProblem {
+    EntryField field;
+    std::wstring text;
+};
+std::optional<EntryProblem> ProblemWithEntry(const EntryFields& fields, const std::vector<EditorRow>& others,
                                              bool needsApplication);
 
 // The problem texts a check report gives for a key of a section ("problem: [Section] key (line N): ").
@@ -72,8 +77,8 @@ std::wstring StartLinesOf(const std::wstring& report);
 // The first item of a key list ("txt,log" gives txt), or the key itself.
 std::wstring FirstItem(const std::wstring& keys);
 
-// label with a mnemonic: the first letter of a word, else any letter, that is not in taken (lower
-// case letters), which then holds it too; unchanged when every letter is taken or it has one.
+// label with a mnemonic: the first letter of a word, else any letter (Latin or Cyrillic), that is not in
+// taken (lower case letters), which then holds it too; unchanged when every letter is taken or it has one.
 std::wstring WithMnemonic(const std::wstring& label, std::wstring& taken);
 
 // Hotkey modifiers as the hotkey control holds them (1 Shift, 2 Ctrl, 4 Alt) and as the plugin reads

@@ -4,10 +4,14 @@
 // After windows.h.
 #include <commdlg.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "settings/layout.h"
 #include "settings/resource.h"
+#include "settings/resources.h"
+#include "settings/texts.h"
 #include "settings/window.h"
 #include "win/paths.h"
 
@@ -21,6 +25,7 @@ struct EntryDialog {
     bool defaultEditor;
     std::vector<EditorRow> others;
     SettingsModel::Preview preview;
+    DialogLayout layout;
 };
 
 EntryFields FieldsOf(HWND dialog) {
@@ -30,12 +35,21 @@ EntryFields FieldsOf(HWND dialog) {
 
 std::wstring WhereText(const EntryDialog& d, const EntryFields& fields) {
     const std::wstring params = checker::Trim(fields.templateText);
-    if (d.defaultEditor)
-        return L"Written to [Options] DefaultEditor and DefaultEditor_params (read with ParamsMode=0).";
-    if (d.preview.templateKey.empty())
-        return L"ParamsMode=0: the template is keyed by the application's path, and it is not found.";
-    return L"Template written as [Editor] " + d.preview.templateKey +
-           (params.empty() ? L" (none)" : L"=" + params);
+    if (d.defaultEditor) return Text(IDS_SETTINGS_WHERE_DEFAULT);
+    if (d.preview.templateKey.empty()) return Text(IDS_SETTINGS_WHERE_NOT_FOUND);
+    return params.empty() ? Text(IDS_SETTINGS_WHERE_TEMPLATE_NONE, {d.preview.templateKey})
+                          : Text(IDS_SETTINGS_WHERE_TEMPLATE, {d.preview.templateKey, params});
+}
+
+// The controls placed for the dialog's size, the line of where the template is written as tall as its
+// text up to three lines (a long template of the user's own is cut after them): the preview under it
+// gives up the room.
+void LayOutEntryDialog(HWND dialog, const EntryDialog& d) {
+    const RECT r = d.layout.Placed(dialog, IDC_WHERE);
+    const TextMeasure measure(dialog);
+    const int need = measure.Height(DialogItemText(dialog, IDC_WHERE), r.right - r.left);
+    const int by = std::min(need, measure.Height(L"1\n2\n3", r.right - r.left)) - (r.bottom - r.top);
+    d.layout.Apply(dialog, by > 0 ? std::vector<Taller>{{IDC_WHERE, by}} : std::vector<Taller>{});
 }
 
 void UpdatePreview(HWND dialog, EntryDialog& d) {
@@ -43,14 +57,16 @@ void UpdatePreview(HWND dialog, EntryDialog& d) {
     const bool noKeys = !d.defaultEditor && !d.before.forApplication && checker::Trim(fields.keys).empty();
     d.preview = d.model.PreviewEntry(d.before, fields, d.defaultEditor);
     const std::wstring first = FirstItem(fields.keys);
-    const std::wstring example = d.defaultEditor ? L"a file with nothing configured, by the first hotkey"
-                                 : first == L":dir"
-                                     ? L"a folder"
-                                     : L"the file example" + (first.empty() ? L"" : L"." + first);
-    const std::wstring text =
-        noKeys ? L"Give the extension keys." : L"For " + example + L":\n" + d.preview.text;
+    const std::wstring example =
+        d.defaultEditor ? Text(IDS_SETTINGS_EXAMPLE_UNCONFIGURED)
+        : first == L":dir"
+            ? Text(IDS_SETTINGS_EXAMPLE_FOLDER)
+            : Text(IDS_SETTINGS_EXAMPLE_FILE, {L"example" + (first.empty() ? L"" : L"." + first)});
+    const std::wstring text = noKeys ? Text(IDS_SETTINGS_GIVE_KEYS_FIRST)
+                                     : Text(IDS_SETTINGS_PREVIEW_FOR, {example, d.preview.text});
     SetDlgItemTextW(dialog, IDC_PREVIEW, WithWindowsLineEnds(text).c_str());
     SetDlgItemTextW(dialog, IDC_WHERE, noKeys ? L"" : WhereText(d, fields).c_str());
+    LayOutEntryDialog(dialog, d);
     EnableWindow(GetDlgItem(dialog, IDC_PARAMS), !d.preview.templateKey.empty() || d.defaultEditor);
 }
 
@@ -58,19 +74,11 @@ void UpdatePreview(HWND dialog, EntryDialog& d) {
 void BrowseForApplication(HWND dialog) {
     std::wstring file(win::kLongPathCapacity, L'\0');
     const std::wstring folder = win::DirectoryOf(DialogItemText(dialog, IDC_APP));
-    if (!AskForFiles(dialog, L"Application",
-                     L"Programs (*.exe;*.com;*.bat;*.cmd)\0*.exe;*.com;*.bat;*.cmd\0All files (*.*)\0*.*\0",
-                     folder, OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, file))
+    if (!AskForFiles(dialog, Text(IDS_SETTINGS_BROWSE_TITLE), Text(IDS_SETTINGS_FILTER_PROGRAMS), folder,
+                     OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, file))
         return;
     file.resize(wcslen(file.c_str()));
     SetDlgItemTextW(dialog, IDC_APP, file.c_str());
-}
-
-int FieldOfProblem(const std::wstring& problem) {
-    if (problem.find(L"application") != std::wstring::npos) return IDC_APP;
-    if (problem.find(L"%1") != std::wstring::npos || problem.find(L"line breaks") != std::wstring::npos)
-        return IDC_PARAMS;
-    return IDC_KEYS;
 }
 
 bool Accept(HWND dialog, EntryDialog& d) {
@@ -78,7 +86,7 @@ bool Accept(HWND dialog, EntryDialog& d) {
     const bool keysNeeded = !d.defaultEditor && !d.before.forApplication;
     const bool applicationNeeded =
         d.defaultEditor || !d.before.appKey.empty() || d.before.templateKey.empty();
-    std::optional<std::wstring> problem;
+    std::optional<EntryProblem> problem;
     if (keysNeeded) {
         problem = ProblemWithEntry(fields, d.others, applicationNeeded);
     } else {
@@ -87,10 +95,13 @@ bool Accept(HWND dialog, EntryDialog& d) {
         problem = ProblemWithEntry(checked, {}, applicationNeeded);
     }
     if (problem) {
-        MessageBoxW(dialog, problem->c_str(), L"Tolvanier settings", MB_OK | MB_ICONWARNING);
-        const HWND field = GetDlgItem(dialog, FieldOfProblem(*problem));
-        SetFocus(field);
-        SendMessageW(field, EM_SETSEL, 0, -1);
+        MessageBoxW(dialog, problem->text.c_str(), Text(IDS_SETTINGS_CAPTION).c_str(),
+                    MB_OK | MB_ICONWARNING);
+        const int id = problem->field == EntryField::Application ? IDC_APP
+                       : problem->field == EntryField::Template  ? IDC_PARAMS
+                                                                 : IDC_KEYS;
+        // Through the dialog manager, which selects the text of an edit box it focuses.
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
         return false;
     }
     UpdatePreview(dialog, d);
@@ -100,12 +111,13 @@ bool Accept(HWND dialog, EntryDialog& d) {
 
 void InitEntryDialog(HWND dialog, EntryDialog& d) {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&d));
+    d.layout.Record(dialog, IDD_ENTRY);
     if (d.defaultEditor) {
-        SetWindowTextW(dialog, L"Default editor");
-        SetDlgItemTextW(dialog, IDC_KEYS, L"(every extension with nothing configured)");
+        SetWindowTextW(dialog, Text(IDS_SETTINGS_DEFAULT_EDITOR_CAPTION).c_str());
+        SetDlgItemTextW(dialog, IDC_KEYS, Text(IDS_SETTINGS_EVERY_UNCONFIGURED).c_str());
         EnableWindow(GetDlgItem(dialog, IDC_KEYS), FALSE);
     } else if (d.before.forApplication) {
-        SetWindowTextW(dialog, L"Template of an application");
+        SetWindowTextW(dialog, Text(IDS_SETTINGS_APPLICATION_TEMPLATE_CAPTION).c_str());
         SetDlgItemTextW(dialog, IDC_APP, d.before.keys.c_str());
         EnableWindow(GetDlgItem(dialog, IDC_KEYS), FALSE);
         EnableWindow(GetDlgItem(dialog, IDC_APP), FALSE);
@@ -144,20 +156,24 @@ INT_PTR CALLBACK EntryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             return TRUE;
         }
         return FALSE;
+    case WM_SIZE:
+        if (d) LayOutEntryDialog(dialog, *d);
+        return TRUE;
     }
-    return d && OnPreviewTimerOrDensity(dialog, message, wParam, lParam, [&] { UpdatePreview(dialog, *d); });
+    return d &&
+           (OnLayoutMessage(dialog, message, lParam, d->layout) ||
+            OnPreviewTimerOrDensity(dialog, message, wParam, lParam, [&] { UpdatePreview(dialog, *d); }));
 }
 
 } // namespace
 
 bool EditEntry(HINSTANCE instance, HWND owner, SettingsModel& model, const EditorRow* row,
                bool defaultEditor) {
-    EntryDialog d{instance, model, row ? *row : EditorRow{}, defaultEditor, {}, {}};
+    EntryDialog d{instance, model, row ? *row : EditorRow{}, defaultEditor, {}, {}, {}};
     if (defaultEditor) d.before = model.DefaultEditorRow();
     for (const EditorRow& other : model.Rows())
         if (!row || other.line != row->line) d.others.push_back(other);
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_ENTRY), owner, EntryDialogProc,
-                           reinterpret_cast<LPARAM>(&d)) == IDOK;
+    return RunDialog(instance, IDD_ENTRY, owner, EntryDialogProc, reinterpret_cast<LPARAM>(&d)) == IDOK;
 }
 
 } // namespace settings

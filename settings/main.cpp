@@ -6,16 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "config/languages.h"
+#include "config/ini.h"
+#include "config/options.h"
 #include "settings/model.h"
+#include "settings/texts.h"
 #include "settings/window.h"
 #include "win/paths.h"
 
 namespace {
-
-const wchar_t kUsage[] =
-    L"TolvanierSettings.exe [--ini FILE]\n\n"
-    L"Edits the settings of the Tolvanier plugin beside this program (the file its checker names), or "
-    L"FILE.";
 
 std::vector<std::wstring> Arguments() {
     std::vector<std::wstring> args;
@@ -37,19 +36,27 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
         if (args.size() == 2 && args[0] == L"--ini" && !args[1].empty()) {
             ini = args[1];
         } else if (!args.empty()) {
-            MessageBoxW(nullptr, kUsage, L"Tolvanier settings", MB_OK | MB_ICONINFORMATION);
+            MessageBoxW(nullptr, settings::Text(IDS_SETTINGS_USAGE).c_str(),
+                        settings::Text(IDS_SETTINGS_CAPTION).c_str(), MB_OK | MB_ICONINFORMATION);
             return args[0] == L"--help" || args[0] == L"-h" || args[0] == L"/?" ? 0 : 2;
         }
         const std::wstring folder = win::DirectoryOf(win::ModuleFileName(nullptr));
         settings::SettingsModel model(folder);
-        std::wstring error;
-        if (!model.Open(settings::LocateSettings(ini, folder), error)) {
-            MessageBoxW(nullptr, error.c_str(), L"Tolvanier settings", MB_OK | MB_ICONERROR);
-            return 2;
-        }
+        model.Open(settings::LocateSettings(ini, folder)); // a file it cannot read is said in the window
+        // The language the file chooses, for the rest of the run (Windows' own parts too: the buttons of
+        // message boxes, the Open dialog).
+        const config::Language language = config::ChosenLanguage(config::ReadOptionText(
+            model.File().path.c_str(), L"Options", L"Language", config::kIniValueCapacity));
+        config::SetTextLanguage(language);
+        SetThreadUILanguage(config::ThreadLanguageOf(language));
         return settings::RunSettingsWindow(instance, model, show);
     } catch (...) {
-        MessageBoxW(nullptr, L"Out of memory.", L"Tolvanier settings", MB_OK | MB_ICONERROR);
+        try {
+            MessageBoxW(nullptr, settings::Text(IDS_SETTINGS_OUT_OF_MEMORY).c_str(),
+                        settings::Text(IDS_SETTINGS_CAPTION).c_str(), MB_OK | MB_ICONERROR);
+        } catch (...) {
+            // Not even room for the message.
+        }
         return 2;
     }
 }

@@ -13,6 +13,7 @@
 #include "config/file_types.h"
 #include "config/ini.h"
 #include "plugin/startup.h"
+#include "settings/texts.h"
 #include "shared/state.h"
 #include "win/errors.h"
 #include "win/handles.h"
@@ -74,14 +75,10 @@ bool ApplyWrites(const std::wstring& path, const std::vector<KeyWrite>& writes, 
     return true;
 }
 
-bool ReadWhole(const std::wstring& path, bool& exists, std::string& bytes, std::wstring& error) {
+bool ReadWhole(const std::wstring& path, bool& exists, std::string& bytes, DWORD& error) {
     bytes.clear();
     exists = win::IsExistingFile(path);
-    if (!exists) return true;
-    DWORD code = 0;
-    if (checker::ReadIniBytes(path, bytes, code)) return true;
-    error = L"cannot read " + path + L": " + win::SystemErrorText(code);
-    return false;
+    return !exists || checker::ReadIniBytes(path, bytes, error);
 }
 
 void RemoveFolder(const std::wstring& folder) {
@@ -128,10 +125,10 @@ const KnownKey& OptionKey(const wchar_t* name) {
 } // namespace
 
 SettingsFile LocateSettings(const std::wstring& given, const std::wstring& programFolder) {
-    if (!given.empty()) return {win::FullPathOf(given).value_or(given), L"given with --ini", true};
+    if (!given.empty()) return {win::FullPathOf(given).value_or(given), true};
     const bool hostIniSet = checker::TakeHostIniFromEnvironment();
     const SettingsLocation at = LocateSettingsFile(programFolder, TCIniName, true);
-    return {at.path, checker::WhySettingsThere(at.place, hostIniSet), false};
+    return {at.path, false, at.place, hostIniSet};
 }
 
 SettingsModel::SettingsModel(std::wstring programFolder) : programFolder_(std::move(programFolder)) {
@@ -140,61 +137,66 @@ SettingsModel::SettingsModel(std::wstring programFolder) : programFolder_(std::m
     const std::wstring temp = win::TemporaryPath();
     const std::wstring& folder = !temp.empty() && temp.size() <= MAX_PATH ? temp : programFolder_;
     scratch_ = folder + L"TolvanierSettings-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-    CreateDirectoryW(scratch_.c_str(), nullptr);
+    if (!CreateDirectoryW(scratch_.c_str(), nullptr) && !win::IsExistingFolder(scratch_))
+        scratchFailure_ = ModelFailure{ModelFailure::Step::MakeFolder, scratch_, GetLastError()};
 }
 
 SettingsModel::~SettingsModel() {
     RemoveFolder(scratch_);
 }
 
-bool SettingsModel::Open(const SettingsFile& file, std::wstring& error) {
+bool SettingsModel::Open(const SettingsFile& file) {
     file_ = file;
     changes_.clear();
     typesBody_.reset();
-    return Reload(false, error);
+    return Reload(false);
 }
 
-bool SettingsModel::Reload(bool keepChanges, std::wstring& error) {
+bool SettingsModel::Reload(bool keepChanges) {
     if (!keepChanges) {
         changes_.clear();
         typesBody_.reset();
     }
-    const bool ok = ReadWhole(file_.path, exists_, bytes_, error);
-    if (!ok) bytes_.clear();
-    decoded_ = checker::DecodeIniFile(bytes_);
+    bool exists = false;
+    std::string bytes;
+    DWORD error = 0;
+    if (ReadWhole(file_.path, exists, bytes, error)) {
+        readFailure_.reset();
+        exists_ = exists;
+        bytes_ = std::move(bytes);
+        decoded_ = checker::DecodeIniFile(bytes_);
+    } else {
+        readFailure_ = ModelFailure{ModelFailure::Step::ReadFile, file_.path, error};
+    }
     Rebuild();
-    return ok;
+    return !readFailure_;
 }
 
 std::wstring SettingsModel::HeaderLine() const {
-    if (!exists_) return L"settings: none yet; saving makes " + file_.path + L" (" + file_.why + L")";
-    return L"settings: " + file_.path + L" (" + file_.why + L"; " + checker::EncodingName(decoded_.encoding) +
-           L")";
+    // Said in the language shown, which the file itself may choose: not when the file was located.
+    const std::wstring why = file_.given ? settings::Text(IDS_CHECK_GIVEN_WITH_INI)
+                                         : checker::WhySettingsThere(file_.place, file_.hostIniSet);
+    if (!exists_) return settings::Text(IDS_SETTINGS_HEADER_NONE, {file_.path, why});
+    return settings::Text(IDS_SETTINGS_HEADER, {file_.path, why, checker::EncodingName(decoded_.encoding)});
 }
 
 std::wstring SettingsModel::ConversionReason() const {
     using checker::IniEncoding;
     if (!exists_ || decoded_.encoding == IniEncoding::Utf16Le) return L"";
-    const std::wstring saved =
-        std::wstring(L"The file is saved as ") + checker::EncodingName(decoded_.encoding);
+    const std::wstring encoding = checker::EncodingName(decoded_.encoding);
     if (decoded_.encoding == IniEncoding::Utf16Be || decoded_.encoding == IniEncoding::Utf16NoBom)
-        return saved + L", which Windows does not read as the plugin needs.";
+        return settings::Text(IDS_SETTINGS_SAVED_AS_BAD_UTF16, {encoding});
     if (const std::optional<std::wstring> hidden =
             checker::SectionHiddenByMark(decoded_, checker::ParseIni(decoded_.text)))
-        return saved + L": Windows takes the mark for text on the first line, does not see the section [" +
-               *hidden + L"] there, and the plugin never reads its keys.";
-    if (HoldsNonAscii(decoded_.text))
-        return saved + L" and holds non-ASCII text: Windows reads it in the ANSI code page, where such "
-                       L"characters hold only while the code page stays (and UTF-8 turns into others).";
+        return settings::Text(IDS_SETTINGS_SAVED_AS_HIDDEN, {encoding, *hidden});
+    if (HoldsNonAscii(decoded_.text)) return settings::Text(IDS_SETTINGS_SAVED_AS_NON_ASCII, {encoding});
     bool nonAscii = false;
     for (const KeyWrite& w : changes_)
         nonAscii = nonAscii || HoldsNonAscii(w.key) || HoldsNonAscii(w.value.value_or(L""));
     if (typesBody_)
         for (const std::wstring& line : *typesBody_)
             nonAscii = nonAscii || HoldsNonAscii(line);
-    if (nonAscii)
-        return saved + L", and the changes hold non-ASCII text, which Windows keeps unchanged only in a "
-                       L"UTF-16 file.";
+    if (nonAscii) return settings::Text(IDS_SETTINGS_SAVED_AS_CHANGES_NON_ASCII, {encoding});
     return L"";
 }
 
@@ -228,16 +230,15 @@ void SettingsModel::Rebuild() {
     basePath_ = ScratchFile(L"base", generation_);
     viewPath_ = ScratchFile(L"view", generation_);
     const std::string base = BaseBytes();
-    DWORD error = 0;
-    size_t done = 0;
-    WriteBytes(basePath_, base, CREATE_ALWAYS, error);
-    WriteBytes(viewPath_, WithTypes(base), CREATE_ALWAYS, error);
-    ApplyWrites(viewPath_, changes_, done, error);
+    // Without the folder, writing says nothing new: its failure stays the one to say.
+    const bool folder = !scratchFailure_ || scratchFailure_->step != ModelFailure::Step::MakeFolder;
+    if (folder && WriteScratch(basePath_, base, {}) && WriteScratch(viewPath_, WithTypes(base), changes_))
+        scratchFailure_.reset();
     DeleteFileW(oldBase.c_str());
     DeleteFileW(oldView.c_str());
     bool exists = false;
-    std::wstring ignored;
-    ReadWhole(viewPath_, exists, viewBytes_, ignored);
+    DWORD error = 0;
+    ReadWhole(viewPath_, exists, viewBytes_, error);
     base_ = checker::ParseIni(checker::DecodeIniFile(base).text);
     config::IniForgetReads();
     rowsStale_ = true;
@@ -245,6 +246,15 @@ void SettingsModel::Rebuild() {
     defaultEditorRow_.reset();
     types_.reset();
     typeRows_.reset();
+}
+
+bool SettingsModel::WriteScratch(const std::wstring& path, const std::string& bytes,
+                                 const std::vector<KeyWrite>& writes) {
+    DWORD error = 0;
+    size_t done = 0;
+    if (WriteBytes(path, bytes, CREATE_ALWAYS, error) && ApplyWrites(path, writes, done, error)) return true;
+    scratchFailure_ = ModelFailure{ModelFailure::Step::WriteScratch, path, error};
+    return false;
 }
 
 // The list and the default editor both take their status from it: one run of the checker per state.
@@ -260,7 +270,7 @@ const std::wstring& SettingsModel::ViewReport() {
 }
 
 std::wstring SettingsModel::Text(const KnownKey& key) const {
-    const unsigned capacity = key.kind == checker::ValueKind::Template ? kTemplateCapacity : kValueCapacity;
+    const unsigned capacity = key.kind == config::ValueKind::Template ? kTemplateCapacity : kValueCapacity;
     return config::IniReadString(viewPath_.c_str(), key.section, key.name, key.defaultText, capacity);
 }
 
@@ -274,7 +284,7 @@ int SettingsModel::Number(const KnownKey& key) const {
 bool SettingsModel::IsNoChange(const KeyWrite& w) const {
     if (const KnownKey* known = FindKnownKey(w.section, w.key); known && !w.recreate) {
         const std::wstring value = w.value.value_or(known->defaultText);
-        if (known->kind == checker::ValueKind::Flag || known->kind == checker::ValueKind::Ranged) {
+        if (known->kind == config::ValueKind::Flag || known->kind == config::ValueKind::Ranged) {
             const int was =
                 config::IniReadInt(basePath_.c_str(), known->section, known->name,
                                    static_cast<int>(std::wcstol(known->defaultText, nullptr, 10)));
@@ -318,19 +328,17 @@ void SettingsModel::FillStatus(EditorRow& row, const std::wstring& report, int p
     }
     if (row.appKey.empty()) {
         if (row.forApplication)
-            row.status = paramsMode == 0 ? L"template of the application " + row.keys
-                                         : L"template of an application: used with ParamsMode=0 only";
+            row.status = paramsMode == 0 ? settings::Text(IDS_SETTINGS_TEMPLATE_OF_APPLICATION, {row.keys})
+                                         : settings::Text(IDS_SETTINGS_TEMPLATE_MODE_0_ONLY);
         else
-            row.status = paramsMode == 0
-                             ? L"template of " + row.keys + L": used with ParamsMode=1 only"
-                             : L"template of " + row.keys +
-                                   L"; the application comes from another line or the default editor";
+            row.status = settings::Text(paramsMode == 0 ? IDS_SETTINGS_TEMPLATE_MODE_1_ONLY
+                                                        : IDS_SETTINGS_TEMPLATE_OF_KEYS,
+                                        {row.keys});
         return;
     }
     if (!row.status.empty()) return;
-    row.status = Number(OptionKey(L"UseTCExtensions")) != 0
-                     ? L"not used: UseTCExtensions=1 takes applications from the file manager's [Extensions]"
-                     : L"not used: each of its extensions is served by a line before it or of its own";
+    row.status = settings::Text(Number(OptionKey(L"UseTCExtensions")) != 0 ? IDS_SETTINGS_NOT_USED_HOST
+                                                                           : IDS_SETTINGS_NOT_USED_SHADOWED);
 }
 
 const std::vector<EditorRow>& SettingsModel::Rows() {
@@ -402,14 +410,14 @@ std::wstring SettingsModel::ExampleFile(const std::wstring& key, std::wstring& w
     }
     if (key.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos ||
         std::any_of(key.begin(), key.end(), [](wchar_t c) { return c < 32; }) || key.size() > 100) {
-        why = L"no file can have the extension key " + checker::Quote(key) + L", so there is no example";
+        why = settings::Text(IDS_SETTINGS_NO_EXAMPLE, {checker::Quote(key)});
         return L"";
     }
     const std::wstring path = folder + L"example" + (key.empty() ? L"" : L"." + key);
     const win::UniqueFile file(
         CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
-        why = L"the example file " + path + L" cannot be made: " + win::SystemErrorText(GetLastError());
+        why = settings::Text(IDS_SETTINGS_EXAMPLE_NOT_MADE, {path, win::SystemErrorText(GetLastError())});
     return file ? path : L"";
 }
 
@@ -417,11 +425,14 @@ SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, cons
                                                    bool defaultEditor) {
     Preview preview;
     const std::wstring previewPath = ScratchFile(L"preview", ++generation_);
-    DWORD error = 0;
-    size_t done = 0;
+    std::wstring why; // why there is no example to show
     auto writePreview = [&](const std::vector<KeyWrite>& writes) {
-        WriteBytes(previewPath, viewBytes_, CREATE_ALWAYS, error);
-        ApplyWrites(previewPath, writes, done, error);
+        DWORD error = 0;
+        size_t done = 0;
+        if (!WriteBytes(previewPath, viewBytes_, CREATE_ALWAYS, error) ||
+            !ApplyWrites(previewPath, writes, done, error))
+            why =
+                settings::Text(IDS_SETTINGS_SCRATCH_NOT_WRITTEN, {previewPath, win::SystemErrorText(error)});
         config::IniForgetReads();
     };
     std::wstring exampleKey = checker::Lower(FirstItem(after.keys));
@@ -455,8 +466,7 @@ SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, cons
         writePreview(preview.writes);
     }
 
-    std::wstring why;
-    const std::wstring example = ExampleFile(exampleKey, why);
+    const std::wstring example = why.empty() ? ExampleFile(exampleKey, why) : L"";
     std::wstring text;
     if (!example.empty()) {
         checker::Arguments args;
@@ -481,7 +491,7 @@ SettingsModel::Preview SettingsModel::PreviewEntry(const EditorRow& before, cons
 bool SettingsModel::ChangedOnDisk() const {
     bool exists = false;
     std::string now;
-    std::wstring error;
+    DWORD error = 0;
     if (!ReadWhole(file_.path, exists, now, error)) return true;
     return exists != exists_ || now != bytes_;
 }
@@ -489,7 +499,7 @@ bool SettingsModel::ChangedOnDisk() const {
 SettingsModel::SaveResult SettingsModel::Save(bool convert) {
     SaveResult result;
     if (ChangedOnDisk()) {
-        result.error = L"Another program changed " + file_.path + L" since it was read.";
+        result.error = settings::Text(IDS_SETTINGS_CHANGED_SINCE_READ, {file_.path});
         return result;
     }
     const std::wstring conversion = ConversionReason();
@@ -500,7 +510,7 @@ SettingsModel::SaveResult SettingsModel::Save(bool convert) {
     // What was on and off before, for what takes effect when.
     std::vector<std::wstring> switched;
     for (const KnownKey& k : KnownKeys()) {
-        if (k.kind != checker::ValueKind::KeyCode) continue;
+        if (k.kind != config::ValueKind::KeyCode) continue;
         const bool was = !config::IniReadString(basePath_.c_str(), k.section, k.name, L"", 5).empty();
         if (was != !Text(k).empty()) switched.push_back(k.name);
     }
@@ -510,12 +520,13 @@ SettingsModel::SaveResult SettingsModel::Save(bool convert) {
     // it as it was; then the keys, one by one.
     const std::string whole = WithTypes(BaseBytes());
     if (!exists_ && !WriteBytes(file_.path, whole, CREATE_NEW, error)) {
-        result.error = L"cannot make " + file_.path + L": " + win::SystemErrorText(error);
+        result.error = settings::Text(IDS_SETTINGS_CANNOT_MAKE, {file_.path, win::SystemErrorText(error)});
         return result;
     }
     if (exists_ && whole != bytes_ && !ReplaceWithBytes(file_.path, whole, error)) {
-        result.error = (conversion.empty() ? L"cannot write " : L"cannot convert ") + file_.path + L": " +
-                       win::SystemErrorText(error);
+        result.error =
+            settings::Text(conversion.empty() ? IDS_SETTINGS_CANNOT_WRITE : IDS_SETTINGS_CANNOT_CONVERT,
+                           {file_.path, win::SystemErrorText(error)});
         return result;
     }
     result.converted = !conversion.empty();
@@ -526,11 +537,11 @@ SettingsModel::SaveResult SettingsModel::Save(bool convert) {
     std::vector<KeyWrite> written(changes_.begin(), changes_.begin() + static_cast<std::ptrdiff_t>(done));
     if (typesWritten) written.push_back({L"Types", L"", std::nullopt});
     std::vector<KeyWrite> left(changes_.begin() + static_cast<std::ptrdiff_t>(done), changes_.end());
-    if (!ok) result.error = L"cannot write " + file_.path + L": " + win::SystemErrorText(error);
+    if (!ok)
+        result.error = settings::Text(IDS_SETTINGS_CANNOT_WRITE, {file_.path, win::SystemErrorText(error)});
     result.saved = ok;
     result.effect = EffectOfSave(written, readEveryTime, switched);
-    std::wstring ignored;
-    Reload(false, ignored);
+    Reload(false);
     changes_ = left;
     if (!left.empty()) Rebuild();
     return result;
@@ -571,14 +582,12 @@ const std::vector<SettingsModel::TypeRow>& SettingsModel::TypeRows() {
             row.status = app->found ? app->appPath : checker::OneLine(app->message);
             row.problem = !app->found;
         } else {
-            row.status = L"[Editor] names no application for " + line.type +
-                         L": the files it takes go on by their extension";
+            row.status = settings::Text(IDS_SETTINGS_TYPE_NO_APPLICATION, {line.type});
         }
         rows.push_back(std::move(row));
     }
     for (const auto& [later, earlier] : config::ShadowedTypeLines(lines)) {
-        rows[later].status = L"never matches: line " + std::to_wstring(earlier + 1) +
-                             L" above has the same masks and no condition, and takes its files first";
+        rows[later].status = settings::Text(IDS_SETTINGS_TYPE_NEVER_MATCHES, {std::to_wstring(earlier + 1)});
         rows[later].problem = true;
     }
     return typeRows_.emplace(std::move(rows));
@@ -629,7 +638,7 @@ std::wstring SettingsModel::PreviewTypeLine(const TypeFields& fields, const std:
         const bool path = example.find(L'\\') != std::wstring::npos, folder = example.back() == L'\\';
         const config::TypeSubject subject =
             config::SubjectOf(path ? example : L"C:\\Docs\\" + example, folder);
-        const std::wstring name = folder ? L"the folder " + example : example;
+        const std::wstring name = folder ? settings::Text(IDS_SETTINGS_THE_FOLDER, {example}) : example;
         if (!config::MasksMatch(line, subject)) {
             add(left, name);
             continue;
@@ -641,31 +650,33 @@ std::wstring SettingsModel::PreviewTypeLine(const TypeFields& fields, const std:
         if (before == above.end())
             add(taken, name);
         else
-            add(first, name + L" (line " + std::to_wstring(before - above.begin() + 1) + L")");
+            add(first,
+                settings::Text(IDS_SETTINGS_ON_LINE, {name, std::to_wstring(before - above.begin() + 1)}));
     }
+    const std::wstring none = settings::Text(IDS_SETTINGS_NONE);
     std::wstring text =
-        L"Of the examples, it takes: " + (taken.empty() ? L"none" : taken) +
-        (line.conditions.empty() || taken.empty() ? L"" : L" (if the file meets its conditions)");
-    if (!first.empty()) text += L"\nA line above takes first: " + first;
-    text += L"\nIt does not take: " + (left.empty() ? L"none" : left);
-    if (files.empty()) text += L"\nDrop files here, or choose Try files..., to see whether it takes them.";
+        settings::Text(line.conditions.empty() || taken.empty() ? IDS_SETTINGS_TAKES : IDS_SETTINGS_TAKES_IF,
+                       {taken.empty() ? none : taken});
+    if (!first.empty()) text += L"\n" + settings::Text(IDS_SETTINGS_TAKEN_FIRST_ABOVE, {first});
+    text += L"\n" + settings::Text(IDS_SETTINGS_DOES_NOT_TAKE, {left.empty() ? none : left});
+    if (files.empty()) text += L"\n" + settings::Text(IDS_SETTINGS_DROP_FILES);
     for (const std::wstring& file : files) {
         const uint8_t kind = FileExists(file);
         std::wstring result;
         if (kind == 0) {
-            result = L"does not exist";
+            result = settings::Text(IDS_SETTINGS_NO_SUCH_FILE);
         } else if (!config::MasksMatch(line, config::SubjectOf(file, kind == 16))) {
-            result = L"not taken: its masks do not take it";
+            result = settings::Text(IDS_SETTINGS_MASKS_DO_NOT_TAKE);
         } else {
             config::FileFacts facts(file);
             const config::TypeSubject subject = config::SubjectOf(file, kind == 16);
             const std::optional<size_t> before = config::FirstTakingLine(above, subject, facts);
-            result = before ? L"taken first by line " + std::to_wstring(*before + 1) + L" above"
-                     : config::ConditionsHold(line, kind == 16, facts) ? L"taken"
-                     : kind == 16 ? L"not taken: a folder meets no condition"
-                                  : L"not taken: its conditions do not hold";
+            result = before ? settings::Text(IDS_SETTINGS_TAKEN_FIRST_BY, {std::to_wstring(*before + 1)})
+                     : config::ConditionsHold(line, kind == 16, facts) ? settings::Text(IDS_SETTINGS_TAKEN)
+                     : kind == 16 ? settings::Text(IDS_SETTINGS_FOLDER_NO_CONDITION)
+                                  : settings::Text(IDS_SETTINGS_CONDITIONS_FAIL);
         }
-        text += L"\n" + file + L": " + result;
+        text += L"\n" + settings::Text(IDS_SETTINGS_FILE_RESULT, {file, result});
     }
     return text;
 }

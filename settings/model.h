@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "checker/ini_check.h"
+#include "plugin/startup.h"
 #include "settings/entries.h"
 #include "settings/keys.h"
 
@@ -16,12 +17,26 @@ namespace settings {
 
 struct SettingsFile {
     std::wstring path;
-    std::wstring why; // as the checker's first line says it
     bool given = false;
+    // Where the plugin's search found it, and whether the host's settings file was named to the program.
+    SettingsPlace place = SettingsPlace::BesideModule;
+    bool hostIniSet = false;
 };
 // The file given with --ini, else the one the plugin beside programFolder reads, made from the sample
 // where the plugin would make it.
 SettingsFile LocateSettings(const std::wstring& given, const std::wstring& programFolder);
+
+// A step the model could not take, for the window to say. While there is one, the view does not hold
+// the file's values: the window shows none of them.
+struct ModelFailure {
+    enum class Step {
+        ReadFile,    // the settings file (Save is off until it is read)
+        MakeFolder,  // the folder of the scratch copies
+        WriteScratch // a scratch copy of the file with the changes (Save still writes the changes)
+    } step;
+    std::wstring path;
+    unsigned long error = 0; // the system's error code
+};
 
 class SettingsModel {
   public:
@@ -31,10 +46,15 @@ class SettingsModel {
     SettingsModel(const SettingsModel&) = delete;
     SettingsModel& operator=(const SettingsModel&) = delete;
 
-    // A file that does not exist yet is no error: saving makes it, as UTF-16 LE.
-    bool Open(const SettingsFile& file, std::wstring& error);
-    // Reads the file again; keepChanges: the unsaved changes stay, on top of what it holds now.
-    bool Reload(bool keepChanges, std::wstring& error);
+    // A file that does not exist yet is no error: saving makes it, as UTF-16 LE. False when the file
+    // cannot be read (Failure says why).
+    bool Open(const SettingsFile& file);
+    // Reads the file again; keepChanges: the unsaved changes stay, on top of what it holds now. A file
+    // that cannot be read leaves what was read before, with a failure.
+    bool Reload(bool keepChanges);
+    // The file's failure first, else the scratch copies'; nullopt when the view holds the file.
+    std::optional<ModelFailure> Failure() const { return readFailure_ ? readFailure_ : scratchFailure_; }
+    const std::wstring& ScratchFolder() const { return scratch_; }
 
     const SettingsFile& File() const { return file_; }
     bool Exists() const { return exists_; }
@@ -51,7 +71,7 @@ class SettingsModel {
     void Set(const KnownKey& key, const std::wstring& value);
     void Apply(const std::vector<KeyWrite>& writes);
     const std::vector<KeyWrite>& Changes() const { return changes_; }
-    bool CanSave() const { return ChangeCount() > 0 || !ConversionReason().empty(); }
+    bool CanSave() const { return !readFailure_ && (ChangeCount() > 0 || !ConversionReason().empty()); }
 
     // The rows of [Editor] with their status: the path found, or what the checker reports for them.
     const std::vector<EditorRow>& Rows();
@@ -102,6 +122,8 @@ class SettingsModel {
 
   private:
     void Rebuild();
+    bool WriteScratch(const std::wstring& path, const std::string& bytes,
+                      const std::vector<KeyWrite>& writes);
     const std::wstring& ViewReport();
     std::wstring ScratchFile(const wchar_t* stem, unsigned n) const;
     std::wstring ExampleFile(const std::wstring& key, std::wstring& why) const;
@@ -131,6 +153,7 @@ class SettingsModel {
     std::optional<std::vector<std::wstring>> typesBody_;
     std::optional<TypesSection> types_;
     std::optional<std::vector<TypeRow>> typeRows_;
+    std::optional<ModelFailure> readFailure_, scratchFailure_;
 };
 
 } // namespace settings

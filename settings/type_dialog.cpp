@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "settings/layout.h"
 #include "settings/resource.h"
+#include "settings/resources.h"
+#include "settings/texts.h"
 #include "settings/window.h"
 
 namespace settings {
@@ -16,6 +19,7 @@ struct TypeDialog {
     int index;
     TypeFields before;
     std::vector<std::wstring> files; // picked or dropped, to try the line on
+    DialogLayout layout;
 };
 
 TypeFields FieldsOf(HWND dialog) {
@@ -36,7 +40,8 @@ void AddFiles(HWND dialog, TypeDialog& d, const std::vector<std::wstring>& files
 bool Accept(HWND dialog, TypeDialog& d) {
     const TypeFields fields = FieldsOf(dialog);
     if (const std::optional<TypeFieldProblem> problem = ProblemWithTypeLine(fields)) {
-        MessageBoxW(dialog, problem->text.c_str(), L"Tolvanier settings", MB_OK | MB_ICONWARNING);
+        MessageBoxW(dialog, problem->text.c_str(), Text(IDS_SETTINGS_CAPTION).c_str(),
+                    MB_OK | MB_ICONWARNING);
         const int id = problem->field == TypeField::Masks  ? IDC_MASKS
                        : problem->field == TypeField::Type ? IDC_TYPE
                                                            : IDC_CONDITIONS;
@@ -56,7 +61,8 @@ bool Accept(HWND dialog, TypeDialog& d) {
 
 void InitTypeDialog(HWND dialog, TypeDialog& d) {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&d));
-    if (d.index < 0) SetWindowTextW(dialog, L"New type");
+    d.layout.Record(dialog, IDD_TYPE);
+    if (d.index < 0) SetWindowTextW(dialog, Text(IDS_SETTINGS_NEW_TYPE_CAPTION).c_str());
     SetDlgItemTextW(dialog, IDC_MASKS, d.before.masks.c_str());
     SetDlgItemTextW(dialog, IDC_TYPE, d.before.type.c_str());
     SetDlgItemTextW(dialog, IDC_CONDITIONS, d.before.conditions.c_str());
@@ -91,18 +97,19 @@ INT_PTR CALLBACK TypeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         if (d) AddFiles(dialog, *d, DroppedFiles(reinterpret_cast<HDROP>(wParam)));
         return TRUE;
     }
-    return d && OnPreviewTimerOrDensity(dialog, message, wParam, lParam, [&] { UpdatePreview(dialog, *d); });
+    return d &&
+           (OnLayoutMessage(dialog, message, lParam, d->layout) ||
+            OnPreviewTimerOrDensity(dialog, message, wParam, lParam, [&] { UpdatePreview(dialog, *d); }));
 }
 
 } // namespace
 
 bool EditTypeLine(HINSTANCE instance, HWND owner, SettingsModel& model, int index) {
-    TypeDialog d{model, index, {}, {}};
+    TypeDialog d{model, index, {}, {}, {}};
     const TypesSection& section = model.Types();
     if (index >= 0 && static_cast<size_t>(index) < section.lines.size())
         d.before = FieldsOfTypeLine(section.lines[static_cast<size_t>(index)].text);
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_TYPE), owner, TypeDialogProc,
-                           reinterpret_cast<LPARAM>(&d)) == IDOK;
+    return RunDialog(instance, IDD_TYPE, owner, TypeDialogProc, reinterpret_cast<LPARAM>(&d)) == IDOK;
 }
 
 } // namespace settings

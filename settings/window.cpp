@@ -13,11 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "config/languages.h"
 #include "config/params.h"
 #include "config/program_search.h"
 #include "host/copydata.h"
 #include "plugin/changed_copies.h"
+#include "settings/key_page.h"
+#include "settings/layout.h"
 #include "settings/resource.h"
+#include "settings/resources.h"
+#include "settings/texts.h"
+#include "win/errors.h"
 #include "win/paths.h"
 
 namespace settings {
@@ -27,29 +33,23 @@ enum class PageKind { Applications, Types, WhereItActs, Options, Hotkeys, Check 
 
 struct PageInfo {
     PageKind kind;
-    const wchar_t* title;
+    unsigned title;
     int dialog;
 };
 
 const PageInfo kPages[] = {
-    {PageKind::Applications, L"Applications", IDD_PAGE_APPS},
-    {PageKind::Types, L"Types", IDD_PAGE_TYPES},
-    {PageKind::WhereItActs, L"Where it acts", IDD_PAGE_GENERATED},
-    {PageKind::Options, L"Options", IDD_PAGE_GENERATED},
-    {PageKind::Hotkeys, L"Hotkeys", IDD_PAGE_GENERATED},
-    {PageKind::Check, L"Check", IDD_PAGE_CHECK},
+    {PageKind::Applications, IDS_SETTINGS_PAGE_APPLICATIONS, IDD_PAGE_APPS},
+    {PageKind::Types, IDS_SETTINGS_PAGE_TYPES, IDD_PAGE_TYPES},
+    {PageKind::WhereItActs, IDS_SETTINGS_PAGE_WHERE, IDD_PAGE_GENERATED},
+    {PageKind::Options, IDS_SETTINGS_PAGE_OPTIONS, IDD_PAGE_GENERATED},
+    {PageKind::Hotkeys, IDS_SETTINGS_PAGE_HOTKEYS, IDD_PAGE_GENERATED},
+    {PageKind::Check, IDS_SETTINGS_PAGE_CHECK, IDD_PAGE_CHECK},
 };
 constexpr int kPageCount = static_cast<int>(std::size(kPages));
 
 // The edit dialogs' previews wait for typing to pause: each one runs the checker over the settings.
 constexpr UINT_PTR kPreviewTimer = 1;
 constexpr UINT kPreviewDelayMs = 300;
-
-// Mnemonics of the main window's own buttons, which every page shares.
-const wchar_t kWindowMnemonics[] = L"sl";
-
-// Parts of a control made from the key table: IDC_GENERATED + 4 * index + part.
-enum Part { kMain = 0, kSecond = 1, kOff = 2, kState = 3 };
 
 struct Window {
     Window(HINSTANCE i, SettingsModel& m) : instance(i), model(m) {}
@@ -64,56 +64,12 @@ struct Window {
     bool changedElsewhere = false;
     int selectedRow = -1;  // of the applications list, while another page is shown
     int selectedType = -1; // of the types list, likewise
+    DialogLayout layout, pageLayout;
+    std::vector<Taller> taller; // the note and the status line, while their texts need more lines
+    SIZE pageUnits{};           // what the largest page needs, in dialog units; made once
 };
 
-int GeneratedId(size_t index, Part part) {
-    return IDC_GENERATED + 4 * static_cast<int>(index) + part;
-}
-
-// The table index and part of a generated control's id; false for any other id.
-bool GeneratedOf(int id, size_t& index, Part& part) {
-    if (id < IDC_GENERATED || id >= IDC_GENERATED + 4 * static_cast<int>(KnownKeys().size())) return false;
-    index = static_cast<size_t>((id - IDC_GENERATED) / 4);
-    part = static_cast<Part>((id - IDC_GENERATED) % 4);
-    return true;
-}
-
-RECT DialogUnits(HWND dialog, int x, int y, int w, int h) {
-    RECT r{x, y, x + w, y + h};
-    MapDialogRect(dialog, &r);
-    return r;
-}
-
-// Without the copy of the old contents: a control moved while its old place is not painted yet would
-// show that place (seen under Wine: the status line blank after the window grew).
-void Place(HWND dialog, int id, const RECT& r) {
-    SetWindowPos(GetDlgItem(dialog, id), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
-}
-
-// The client size of a dialog in dialog units.
-SIZE ClientUnits(HWND dialog) {
-    RECT client;
-    GetClientRect(dialog, &client);
-    const RECT unit = DialogUnits(dialog, 0, 0, 400, 800);
-    return {client.right * 400 / (unit.right > 0 ? unit.right : 1),
-            client.bottom * 800 / (unit.bottom > 0 ? unit.bottom : 1)};
-}
-
-HWND MakeControl(HWND page, const wchar_t* cls, const std::wstring& text, DWORD style, int id,
-                 const RECT& r) {
-    const HWND control =
-        CreateWindowExW(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
-                        r.bottom - r.top, page, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(page, GWLP_HINSTANCE)), nullptr);
-    SendMessageW(control, WM_SETFONT, SendMessageW(page, WM_GETFONT, 0, 0), FALSE);
-    return control;
-}
-
 // ---- The applications page.
-
-// The status line under the list, which shows the selected row's status whole, in dialog units.
-constexpr int kStatusLineHeight = 27;
 
 const EditorRow* SelectedRow(Window& w) {
     const int selected = ListView_GetNextItem(GetDlgItem(w.page, IDC_APPLIST), -1, LVNI_SELECTED);
@@ -127,7 +83,7 @@ void OnSelectionChanged(Window& w) {
     EnableWindow(GetDlgItem(w.page, IDC_EDIT), row != nullptr);
     EnableWindow(GetDlgItem(w.page, IDC_REMOVE), row != nullptr);
     const std::wstring text =
-        row ? row->keys + L": " + row->status : L"Select a line to read its whole status here.";
+        row ? Text(IDS_SETTINGS_ROW_STATUS, {row->keys, row->status}) : Text(IDS_SETTINGS_SELECT_LINE);
     SetDlgItemTextW(w.page, IDC_APP_STATUS, text.c_str());
 }
 
@@ -144,15 +100,16 @@ void FitStatusColumn(HWND page, int listId) {
     ListView_SetColumnWidth(list, 3, std::max<int>(rest, DialogUnits(page, 0, 0, 100, 1).right));
 }
 
-// A report-style list of these columns (widths in dialog units), whole rows selected.
-void InitList(HWND page, int listId, std::initializer_list<std::pair<const wchar_t*, int>> columns) {
+// A report-style list of these columns (titles, widths in dialog units), whole rows selected.
+void InitList(HWND page, int listId, std::initializer_list<std::pair<unsigned, int>> columns) {
     const HWND list = GetDlgItem(page, listId);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
     int i = 0;
     for (const auto& [title, width] : columns) {
+        std::wstring text = Text(title);
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<wchar_t*>(title);
+        column.pszText = text.data();
         column.cx = DialogUnits(page, 0, 0, width, 1).right;
         ListView_InsertColumn(list, i++, &column);
     }
@@ -187,40 +144,26 @@ void FillApplications(Window& w) {
     OnSelectionChanged(w);
 
     const EditorRow editor = w.model.DefaultEditorRow();
-    const std::wstring params = editor.templateText.empty() ? L"" : L", template " + editor.templateText;
-    SetDlgItemTextW(w.page, IDC_DEFAULT_TEXT, (L"DefaultEditor=" + editor.application + params).c_str());
-    SetDlgItemTextW(w.page, IDC_DEFAULT_STATUS,
-                    ((editor.problem ? L"" : L"found: ") + editor.status).c_str());
+    SetDlgItemTextW(w.page, IDC_DEFAULT_TEXT,
+                    (editor.templateText.empty() ? Text(IDS_SETTINGS_DEFAULT_EDITOR, {editor.application})
+                                                 : Text(IDS_SETTINGS_DEFAULT_EDITOR_TEMPLATE,
+                                                        {editor.application, editor.templateText}))
+                        .c_str());
+    SetDlgItemTextW(
+        w.page, IDC_DEFAULT_STATUS,
+        (editor.problem ? editor.status : Text(IDS_SETTINGS_DEFAULT_FOUND, {editor.status})).c_str());
     const KnownKey* fromHost = FindKnownKey(L"Options", L"UseTCExtensions");
     SetDlgItemTextW(w.page, IDC_APPS_NOTE,
-                    fromHost && w.model.Number(*fromHost)
-                        ? L"UseTCExtensions=1: applications come from the file manager's [Extensions], "
-                          L"templates from here"
-                        : L"");
+                    fromHost && w.model.Number(*fromHost) ? Text(IDS_SETTINGS_FROM_HOST).c_str() : L"");
 }
 
 void InitApplications(Window& w) {
     InitList(w.page, IDC_APPLIST,
-             {{L"Keys", 64}, {L"Application", 130}, {L"Template", 70}, {L"Status", 140}});
+             {{IDS_SETTINGS_COLUMN_KEYS, 64},
+              {IDS_SETTINGS_COLUMN_APPLICATION, 130},
+              {IDS_SETTINGS_COLUMN_TEMPLATE, 70},
+              {IDS_SETTINGS_COLUMN_STATUS, 140}});
     FillApplications(w);
-}
-
-void LayoutApplications(HWND page) {
-    const SIZE s = ClientUnits(page);
-    const int groupTop = s.cy - 4 - 50, buttonsTop = groupTop - 6 - 14;
-    const int statusTop = buttonsTop - 4 - kStatusLineHeight;
-    Place(page, IDC_APPS_LABEL, DialogUnits(page, 4, 4, s.cx - 8, 9));
-    Place(page, IDC_APPLIST, DialogUnits(page, 4, 15, s.cx - 8, statusTop - 3 - 15));
-    Place(page, IDC_APP_STATUS, DialogUnits(page, 4, statusTop, s.cx - 8, kStatusLineHeight));
-    Place(page, IDC_ADD, DialogUnits(page, 4, buttonsTop, 50, 14));
-    Place(page, IDC_EDIT, DialogUnits(page, 58, buttonsTop, 50, 14));
-    Place(page, IDC_REMOVE, DialogUnits(page, 112, buttonsTop, 50, 14));
-    Place(page, IDC_APPS_NOTE, DialogUnits(page, 168, buttonsTop + 3, s.cx - 172, 9));
-    Place(page, IDC_DEFAULT_GROUP, DialogUnits(page, 4, groupTop, s.cx - 8, 50));
-    Place(page, IDC_DEFAULT_TEXT, DialogUnits(page, 10, groupTop + 13, s.cx - 102, 9));
-    Place(page, IDC_DEFAULT_STATUS, DialogUnits(page, 10, groupTop + 24, s.cx - 102, 20));
-    Place(page, IDC_DEFAULT_EDIT, DialogUnits(page, s.cx - 86, groupTop + 11, 76, 14));
-    FitStatusColumn(page, IDC_APPLIST);
 }
 
 // ---- The types page: the lines of [Types] in their order.
@@ -239,10 +182,11 @@ void OnTypeSelectionChanged(Window& w) {
     EnableWindow(GetDlgItem(w.page, IDC_TYPE_REMOVE), row);
     EnableWindow(GetDlgItem(w.page, IDC_TYPE_UP), row && selected > 0);
     EnableWindow(GetDlgItem(w.page, IDC_TYPE_DOWN), row && static_cast<size_t>(selected) + 1 < rows.size());
-    const std::wstring text = row ? L"Line " + std::to_wstring(selected + 1) + L", " +
-                                        TypeLineText(rows[static_cast<size_t>(selected)].fields) + L": " +
-                                        rows[static_cast<size_t>(selected)].status
-                                  : L"Select a line to read its whole status here.";
+    const std::wstring text =
+        row ? Text(IDS_SETTINGS_TYPE_STATUS,
+                   {std::to_wstring(selected + 1), TypeLineText(rows[static_cast<size_t>(selected)].fields),
+                    rows[static_cast<size_t>(selected)].status})
+            : Text(IDS_SETTINGS_SELECT_LINE);
     SetDlgItemTextW(w.page, IDC_TYPE_STATUS, text.c_str());
     // A button just disabled (Move up at the top, Remove of the last line) gives the focus to the list.
     if (focus && GetParent(focus) == w.page && !IsWindowEnabled(focus))
@@ -271,48 +215,36 @@ void FillTypes(Window& w, int select = -2) {
 }
 
 void InitTypes(Window& w) {
-    InitList(w.page, IDC_TYPELIST, {{L"Masks", 110}, {L"Type", 50}, {L"Conditions", 60}, {L"Status", 140}});
+    InitList(w.page, IDC_TYPELIST,
+             {{IDS_SETTINGS_COLUMN_MASKS, 110},
+              {IDS_SETTINGS_COLUMN_TYPE, 50},
+              {IDS_SETTINGS_COLUMN_CONDITIONS, 60},
+              {IDS_SETTINGS_COLUMN_STATUS, 140}});
     FillTypes(w);
-}
-
-void LayoutTypes(HWND page) {
-    const SIZE s = ClientUnits(page);
-    const int noteTop = s.cy - 4 - 17, buttonsTop = noteTop - 4 - 14;
-    const int statusTop = buttonsTop - 4 - kStatusLineHeight;
-    Place(page, IDC_TYPES_LABEL, DialogUnits(page, 4, 4, s.cx - 8, 9));
-    Place(page, IDC_TYPELIST, DialogUnits(page, 4, 15, s.cx - 8, statusTop - 3 - 15));
-    Place(page, IDC_TYPE_STATUS, DialogUnits(page, 4, statusTop, s.cx - 8, kStatusLineHeight));
-    const int buttons[] = {IDC_TYPE_ADD, IDC_TYPE_EDIT, IDC_TYPE_REMOVE, IDC_TYPE_UP, IDC_TYPE_DOWN};
-    for (int i = 0; i < 5; ++i)
-        Place(page, buttons[i], DialogUnits(page, 4 + 54 * i + (i >= 3 ? 4 : 0), buttonsTop, 50, 14));
-    Place(page, IDC_TYPES_NOTE, DialogUnits(page, 4, noteTop, s.cx - 8, 17));
-    FitStatusColumn(page, IDC_TYPELIST);
 }
 
 // ---- The pages made from the key table.
 
-PageKind KindOf(Page page) {
-    switch (page) {
-    case Page::WhereItActs: return PageKind::WhereItActs;
-    case Page::Options: return PageKind::Options;
-    case Page::Hotkeys: return PageKind::Hotkeys;
-    case Page::Applications: break;
+// The keys' page a page of the window shows; Applications (made from no key) for the others.
+config::OptionPage PageOf(PageKind kind) {
+    switch (kind) {
+    case PageKind::WhereItActs: return config::OptionPage::WhereItActs;
+    case PageKind::Options: return config::OptionPage::Options;
+    case PageKind::Hotkeys: return config::OptionPage::Hotkeys;
+    default: return config::OptionPage::None;
     }
-    return PageKind::Applications;
 }
 
 std::wstring HotkeyState(Window& w, const KnownKey& key) {
     const KnownKey* mod = FindKnownKey(key.section, ModifierKeyOf(key.name));
     const std::wstring code = w.model.Text(key);
     const std::wstring letters = mod ? w.model.Text(*mod) : L"";
-    std::wstring state = std::wstring(key.explanation) + L". ";
-    if (code.empty()) return state + L"Off (" + key.name + L" is empty).";
+    const std::wstring explanation = ExplanationOf(key);
+    if (code.empty()) return Text(IDS_SETTINGS_HOTKEY_OFF, {explanation, key.name});
     const int n = w.model.Number(key);
-    if (n <= 0 || n > 254)
-        return state + L"On, but " + checker::Quote(code) +
-               L" is no key code: it never fires. Press a key here.";
-    return state + L"Now " + DescribeHotkey(n, letters) + L" (" + key.name + L"=" + code + L", " +
-           ModifierKeyOf(key.name) + L"=" + letters + L").";
+    if (n <= 0 || n > 254) return Text(IDS_SETTINGS_HOTKEY_NO_CODE, {explanation, checker::Quote(code)});
+    return Text(IDS_SETTINGS_HOTKEY_NOW,
+                {explanation, DescribeHotkey(n, letters), key.name, code, ModifierKeyOf(key.name), letters});
 }
 
 // Keys the hotkey control shows as extended ones (without the flag, Insert shows as Num 0).
@@ -333,63 +265,78 @@ bool fillingText = false;
 // Where the plugin keeps changed copies with the folder written so (the only text key of these pages).
 std::wstring ChangedCopiesState(const std::wstring& written) {
     const std::wstring byDefault = DefaultChangedCopiesFolder();
-    if (written.empty()) return L"Empty: " + byDefault;
+    if (written.empty()) return Text(IDS_SETTINGS_FOLDER_EMPTY, {byDefault});
     const std::wstring expanded = config::ExpandEnvironment(written);
-    if (!config::IsAbsolutePath(expanded)) return L"No full path: the plugin takes " + byDefault;
-    return expanded == written ? std::wstring() : L"That is " + expanded;
+    if (!config::IsAbsolutePath(expanded)) return Text(IDS_SETTINGS_FOLDER_NOT_FULL, {byDefault});
+    return expanded == written ? std::wstring() : Text(IDS_SETTINGS_FOLDER_THAT_IS, {expanded});
+}
+
+// An item of a drop-down with its data; its place.
+int AddItem(HWND combo, const std::wstring& text, LPARAM data) {
+    const LRESULT at = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(combo, CB_SETITEMDATA, at, data);
+    return static_cast<int>(at);
 }
 
 void FillGenerated(Window& w) {
     const PageKind kind = kPages[w.pageIndex].kind;
     for (size_t i = 0; i < KnownKeys().size(); ++i) {
         const KnownKey& key = KnownKeys()[i];
-        if (KindOf(key.page) != kind) continue;
+        if (key.page != PageOf(kind)) continue;
         switch (key.kind) {
-        case checker::ValueKind::Flag:
-            CheckDlgButton(w.page, GeneratedId(i, kMain), w.model.Number(key) ? BST_CHECKED : BST_UNCHECKED);
+        case config::ValueKind::Flag:
+            CheckDlgButton(w.page, KeyControlId(i, kMain), w.model.Number(key) ? BST_CHECKED : BST_UNCHECKED);
             break;
-        case checker::ValueKind::Ranged: {
-            const HWND combo = GetDlgItem(w.page, GeneratedId(i, kSecond));
-            const int value = w.model.Number(key);
+        case config::ValueKind::Ranged:
+        case config::ValueKind::Language: {
+            // The item of the value, or one saying what the plugin does with a value it does not know.
+            const HWND combo = GetDlgItem(w.page, KeyControlId(i, kSecond));
+            const std::wstring value = checker::Trim(w.model.Text(key));
+            const std::vector<config::Language> languages = config::PresentLanguages();
             SendMessageW(combo, CB_RESETCONTENT, 0, 0);
             int current = -1;
-            for (const Meaning& m : key.meanings) {
-                const LRESULT at =
-                    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m.text.c_str()));
-                SendMessageW(combo, CB_SETITEMDATA, at, m.value);
-                if (m.value == value) current = static_cast<int>(at);
+            for (const DropDownItem& item : ItemsOf(key)) {
+                const int at = AddItem(combo, item.text, item.data);
+                const bool selected =
+                    key.kind == config::ValueKind::Ranged
+                        ? item.data == w.model.Number(key)
+                        : (item.data == 0 ? value.empty()
+                                          : checker::SameName(
+                                                languages[static_cast<size_t>(item.data - 1)].code, value));
+                if (selected) current = at;
             }
-            if (current < 0) {
-                const std::wstring other = std::to_wstring(value) + L": " + key.otherValues;
-                current = static_cast<int>(
-                    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(other.c_str())));
-                SendMessageW(combo, CB_SETITEMDATA, current, value);
-            }
+            if (current < 0)
+                current = key.kind == config::ValueKind::Ranged
+                              ? AddItem(combo,
+                                        Text(IDS_SETTINGS_MEANING,
+                                             {std::to_wstring(w.model.Number(key)), Text(key.outside)}),
+                                        w.model.Number(key))
+                              : AddItem(combo, Text(IDS_SETTINGS_LANGUAGE_UNKNOWN, {value}), -1);
             SendMessageW(combo, CB_SETCURSEL, current, 0);
             break;
         }
-        case checker::ValueKind::KeyCode: {
+        case config::ValueKind::KeyCode: {
             const KnownKey* mod = FindKnownKey(key.section, ModifierKeyOf(key.name));
             const int vk = w.model.Text(key).empty() ? 0 : w.model.Number(key);
             unsigned flags = mod ? ModifierFlags(w.model.Text(*mod)) : 0;
             if (IsExtendedKey(vk)) flags |= HOTKEYF_EXT;
-            SendDlgItemMessageW(w.page, GeneratedId(i, kSecond), HKM_SETHOTKEY,
+            SendDlgItemMessageW(w.page, KeyControlId(i, kSecond), HKM_SETHOTKEY,
                                 vk > 0 && vk < 256 ? MAKEWORD(vk, flags) : 0, 0);
-            CheckDlgButton(w.page, GeneratedId(i, kOff),
+            CheckDlgButton(w.page, KeyControlId(i, kOff),
                            w.model.Text(key).empty() ? BST_CHECKED : BST_UNCHECKED);
-            SetDlgItemTextW(w.page, GeneratedId(i, kState), HotkeyState(w, key).c_str());
+            SetDlgItemTextW(w.page, KeyControlId(i, kState), HotkeyState(w, key).c_str());
             break;
         }
-        case checker::ValueKind::Text: {
+        case config::ValueKind::Text: {
             // Not while the user types in it: the value as the plugin reads it is trimmed.
-            const HWND edit = GetDlgItem(w.page, GeneratedId(i, kSecond));
+            const HWND edit = GetDlgItem(w.page, KeyControlId(i, kSecond));
             const std::wstring value = w.model.Text(key);
             if (GetFocus() != edit && WindowText(edit) != value) {
                 fillingText = true;
                 SetWindowTextW(edit, value.c_str());
                 fillingText = false;
             }
-            SetDlgItemTextW(w.page, GeneratedId(i, kState), ChangedCopiesState(value).c_str());
+            SetDlgItemTextW(w.page, KeyControlId(i, kState), ChangedCopiesState(value).c_str());
             break;
         }
         default: break;
@@ -397,120 +344,47 @@ void FillGenerated(Window& w) {
     }
 }
 
-// A control of a page made from the key table, placed in dialog units.
-struct GeneratedControl {
-    const wchar_t* cls;
-    std::wstring text;
-    DWORD style;
-    int id;
-    RECT units;
-};
-
-struct GeneratedPage {
-    std::vector<GeneratedControl> controls;
-    SIZE units{}; // what the page needs
-};
-
-// The controls of a page in the table's order, which is the order of Tab; a group box comes before
-// what it holds. Laid out once: these pages are as tall as their keys, and the window never gets
-// smaller than the tallest (MinimumTrackSize).
-GeneratedPage LayOutGenerated(PageKind kind) {
-    GeneratedPage page;
-    std::wstring taken = kWindowMnemonics;
-    int y = 4;
-    const wchar_t* group = nullptr;
-    size_t groupBox = SIZE_MAX;
-    auto add = [&](const wchar_t* cls, const std::wstring& text, DWORD style, int id, int x, int top,
-                   int width, int height) {
-        page.controls.push_back({cls, text, style, id, {x, top, x + width, top + height}});
-    };
-    auto closeGroup = [&]() {
-        if (groupBox == SIZE_MAX) return;
-        page.controls[groupBox].units.bottom = y + 2;
-        groupBox = SIZE_MAX;
-        y += 8;
-    };
-    for (size_t i = 0; i < KnownKeys().size(); ++i) {
-        const KnownKey& key = KnownKeys()[i];
-        if (KindOf(key.page) != kind || key.kind == checker::ValueKind::Modifiers) continue;
-        if (!group || std::wstring(group) != key.group) {
-            closeGroup();
-            group = key.group;
-            if (kind != PageKind::Hotkeys) {
-                groupBox = page.controls.size();
-                add(WC_BUTTON, group, BS_GROUPBOX, -1, 4, y, 412, 20);
-                y += 12;
-            }
-        }
-        const std::wstring name = key.name;
-        switch (key.kind) {
-        case checker::ValueKind::Flag:
-            add(WC_BUTTON, WithMnemonic(key.explanation, taken), BS_AUTOCHECKBOX | WS_TABSTOP,
-                GeneratedId(i, kMain), 12, y, 300, 10);
-            add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState), 318, y + 1, 94, 9);
-            y += 12;
-            break;
-        case checker::ValueKind::Ranged:
-            add(WC_STATIC, WithMnemonic(key.explanation, taken) + L":", 0, GeneratedId(i, kMain), 12, y + 2,
-                110, 9);
-            add(WC_COMBOBOX, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, GeneratedId(i, kSecond), 124, y,
-                188, 80);
-            add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kState), 318, y + 2, 94, 9);
-            y += 16;
-            break;
-        case checker::ValueKind::Text:
-            add(WC_STATIC, WithMnemonic(key.explanation, taken) + L":", 0, GeneratedId(i, kMain), 12, y + 2,
-                110, 9);
-            add(WC_EDIT, L"", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, GeneratedId(i, kSecond), 124, y, 188,
-                12);
-            add(WC_STATIC, name, SS_NOPREFIX, GeneratedId(i, kOff), 318, y + 2, 94, 9);
-            add(WC_STATIC, L"", SS_NOPREFIX | SS_PATHELLIPSIS, GeneratedId(i, kState), 124, y + 14, 288, 9);
-            y += 26;
-            break;
-        case checker::ValueKind::KeyCode:
-            add(WC_STATIC, WithMnemonic(key.group, taken) + L":", 0, GeneratedId(i, kMain), 4, y + 2, 96, 9);
-            add(HOTKEY_CLASSW, L"", WS_BORDER | WS_TABSTOP, GeneratedId(i, kSecond), 102, y, 110, 12);
-            add(WC_BUTTON, L"Off", BS_AUTOCHECKBOX | WS_TABSTOP, GeneratedId(i, kOff), 218, y + 1, 40, 10);
-            add(WC_STATIC, L"", SS_NOPREFIX, GeneratedId(i, kState), 102, y + 15, 310, 18);
-            y += 38;
-            break;
-        default: break;
-        }
+// What the largest page needs, in dialog units: a page of the resource script its template's size, a
+// page made from the key table its layout's.
+SIZE PageUnits(Window& w) {
+    if (w.pageUnits.cx > 0) return w.pageUnits;
+    SIZE least{};
+    for (const PageInfo& page : kPages) {
+        const SIZE need = page.dialog == IDD_PAGE_GENERATED
+                              ? LayOutKeyPage(PageOf(page.kind), TextMeasure(w.dialog)).units
+                              : TemplateUnits(DialogTemplate(w.instance, page.dialog));
+        least.cx = std::max(least.cx, need.cx);
+        least.cy = std::max(least.cy, need.cy);
     }
-    closeGroup();
-    const wchar_t* note =
-        kind == PageKind::Hotkeys
-            ? L"Click a box and press the keys, or tick Off. The hotkeys work while a viewer window is "
-              L"active. A new key takes effect at once; a hotkey switched on or off at the file manager's "
-              L"next start, or at the next file viewed with ReadOptionsEveryTime=1."
-            : L"These options take effect at the file manager's next start, or at the next file viewed with "
-              L"ReadOptionsEveryTime=1.";
-    add(WC_STATIC, note, SS_NOPREFIX, -1, 4, y, 412, 18);
-    page.units = {4 + 412 + 4, y + 18 + 4};
-    return page;
+    return w.pageUnits = least;
 }
 
 void InitGenerated(Window& w) {
-    for (const GeneratedControl& c : LayOutGenerated(kPages[w.pageIndex].kind).controls) {
-        const RECT& u = c.units;
-        MakeControl(w.page, c.cls, c.text, c.style, c.id,
-                    DialogUnits(w.page, u.left, u.top, u.right - u.left, u.bottom - u.top));
-    }
+    // As wide as the widest page, which the window is at least: its group boxes span the page.
+    MakeKeyPage(w.page, PageOf(kPages[w.pageIndex].kind), PageUnits(w).cx);
     FillGenerated(w);
 }
 
 void OnGeneratedCommand(Window& w, int id, int code) {
     size_t index = 0;
     Part part = kMain;
-    if (!GeneratedOf(id, index, part)) return;
+    if (!KeyControlOf(id, index, part)) return;
     const KnownKey& key = KnownKeys()[index];
-    if (key.kind == checker::ValueKind::Flag && part == kMain && code == BN_CLICKED) {
+    if (key.kind == config::ValueKind::Flag && part == kMain && code == BN_CLICKED) {
         w.model.Set(key, IsDlgButtonChecked(w.page, id) == BST_CHECKED ? L"1" : L"0");
-    } else if (key.kind == checker::ValueKind::Ranged && part == kSecond && code == CBN_SELCHANGE) {
+    } else if (key.kind == config::ValueKind::Ranged && part == kSecond && code == CBN_SELCHANGE) {
         const HWND combo = GetDlgItem(w.page, id);
         const LRESULT at = SendMessageW(combo, CB_GETCURSEL, 0, 0);
         if (at != CB_ERR) w.model.Set(key, std::to_wstring(SendMessageW(combo, CB_GETITEMDATA, at, 0)));
-    } else if (key.kind == checker::ValueKind::KeyCode && part == kSecond && code == EN_CHANGE) {
+    } else if (key.kind == config::ValueKind::Language && part == kSecond && code == CBN_SELCHANGE) {
+        const HWND combo = GetDlgItem(w.page, id);
+        const LRESULT at = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        const LRESULT n = at == CB_ERR ? -1 : SendMessageW(combo, CB_GETITEMDATA, at, 0);
+        const std::vector<config::Language> languages = config::PresentLanguages();
+        if (n == 0) w.model.Set(key, L"");
+        if (n > 0 && static_cast<size_t>(n) <= languages.size())
+            w.model.Set(key, languages[static_cast<size_t>(n - 1)].code);
+    } else if (key.kind == config::ValueKind::KeyCode && part == kSecond && code == EN_CHANGE) {
         const LRESULT hotkey = SendDlgItemMessageW(w.page, id, HKM_GETHOTKEY, 0, 0);
         const int vk = LOBYTE(LOWORD(hotkey));
         const unsigned flags = HIBYTE(LOWORD(hotkey)) & (kShift | kCtrl | kAlt);
@@ -519,11 +393,11 @@ void OnGeneratedCommand(Window& w, int id, int code) {
         const KnownKey* mod = FindKnownKey(key.section, ModifierKeyOf(key.name));
         w.model.Set(key, vk ? std::to_wstring(vk) : L"");
         if (vk && mod) w.model.Set(*mod, ModifierLetters(flags));
-    } else if (key.kind == checker::ValueKind::Text && part == kSecond && code == EN_CHANGE) {
+    } else if (key.kind == config::ValueKind::Text && part == kSecond && code == EN_CHANGE) {
         if (fillingText) return;
         w.model.Set(key, WindowText(GetDlgItem(w.page, id)));
-    } else if (key.kind == checker::ValueKind::KeyCode && part == kOff && code == BN_CLICKED) {
-        const HWND box = GetDlgItem(w.page, GeneratedId(index, kSecond));
+    } else if (key.kind == config::ValueKind::KeyCode && part == kOff && code == BN_CLICKED) {
+        const HWND box = GetDlgItem(w.page, KeyControlId(index, kSecond));
         if (IsDlgButtonChecked(w.page, id) != BST_CHECKED) {
             // On again: the hotkey needs its key first.
             SendMessageW(w.page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
@@ -543,38 +417,134 @@ void FillCheck(Window& w) {
     SetDlgItemTextW(w.page, IDC_REPORT, WithWindowsLineEnds(w.report).c_str());
 }
 
-void LayoutCheck(HWND page) {
-    const SIZE s = ClientUnits(page);
-    Place(page, IDC_CHECK_LABEL, DialogUnits(page, 4, 4, s.cx - 8, 9));
-    Place(page, IDC_REPORT, DialogUnits(page, 4, 15, s.cx - 8, s.cy - 15 - 4 - 14 - 5));
-    for (int i = 0; i < 3; ++i)
-        Place(page, IDC_TRY + i, DialogUnits(page, 4 + 64 * i, s.cy - 4 - 14, 60, 14));
+// ---- The window.
+
+// What the model could not do, and what that means for what the window shows and saves.
+std::wstring FailureText(const ModelFailure& failure) {
+    const std::wstring error = win::SystemErrorText(failure.error);
+    switch (failure.step) {
+    case ModelFailure::Step::ReadFile: return Text(IDS_SETTINGS_CANNOT_READ, {error});
+    case ModelFailure::Step::MakeFolder: return Text(IDS_SETTINGS_CANNOT_MAKE_SCRATCH, {failure.path, error});
+    case ModelFailure::Step::WriteScratch: break;
+    }
+    return Text(IDS_SETTINGS_CANNOT_WRITE_SCRATCH, {win::DirectoryOf(failure.path), error});
 }
 
-// ---- The window.
+// The note above the tabs and the status line below them as tall as their texts at the window's width
+// now: a long note pushes the tabs down, a long status line pushes their bottom up.
+std::vector<Taller> TallerLines(Window& w) {
+    std::vector<Taller> taller;
+    if (!w.layout.Recorded()) return taller;
+    const TextMeasure measure(w.dialog);
+    for (const int id : {IDC_NOTE, IDC_STATUS}) {
+        const RECT r = w.layout.Placed(w.dialog, id);
+        const int by =
+            measure.Height(WindowText(GetDlgItem(w.dialog, id)), r.right - r.left) - (r.bottom - r.top);
+        if (by > 0) taller.push_back({id, by});
+    }
+    return taller;
+}
+
+void LayoutWindow(Window& w) {
+    const HWND d = w.dialog;
+    w.taller = TallerLines(w);
+    w.layout.Apply(d, w.taller);
+    if (!w.page) return;
+    const HWND tabs = GetDlgItem(d, IDC_TABS);
+    RECT r;
+    GetWindowRect(tabs, &r);
+    MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&r), 2);
+    TabCtrl_AdjustRect(tabs, FALSE, &r);
+    // Above the tab control in the z-order, which clips it: the page's controls come first with Tab.
+    SetWindowPos(w.page, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOACTIVATE | SWP_NOCOPYBITS);
+}
+
+// The least window size at which no page's controls overlap or are cut: as the main template designed
+// it, with the tab control grown for the largest page. Zero before the window's layout is recorded.
+SIZE MinimumTrackSize(Window& w) {
+    const HWND dialog = w.dialog, tabs = GetDlgItem(dialog, IDC_TABS);
+    if (!tabs || !w.layout.Recorded()) return {};
+    const SIZE page = PageUnits(w);
+    RECT need = DialogUnits(dialog, 0, 0, page.cx, page.cy);
+    TabCtrl_AdjustRect(tabs, TRUE, &need); // the tab control around that page
+    const RECT designedTabs = w.layout.DesignedRect(dialog, IDC_TABS);
+    RECT window = w.layout.Designed(dialog);
+    window.right += std::max<LONG>(0, (need.right - need.left) - (designedTabs.right - designedTabs.left));
+    window.bottom += std::max<LONG>(0, (need.bottom - need.top) - (designedTabs.bottom - designedTabs.top));
+    for (const Taller& t : w.taller)
+        window.bottom += t.by; // taken from the tabs
+    AdjustWindowRectEx(&window, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
+    return {window.right - window.left, window.bottom - window.top};
+}
+
+RECT WorkAreaOf(HWND window) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+    return monitor.rcWork;
+}
+
+// The least size, but never larger than the screen's work area: on a small screen at a high density a
+// page is cut rather than the window's buttons.
+SIZE LeastSizeOnScreen(Window& w) {
+    const SIZE least = MinimumTrackSize(w);
+    const RECT work = WorkAreaOf(w.dialog);
+    return {std::min<LONG>(least.cx, work.right - work.left),
+            std::min<LONG>(least.cy, work.bottom - work.top)};
+}
+
+// The window grown to its least size where it is smaller, and moved back onto the screen's work area.
+void KeepLeastSize(Window& w) {
+    const SIZE least = LeastSizeOnScreen(w);
+    const RECT work = WorkAreaOf(w.dialog);
+    RECT r;
+    GetWindowRect(w.dialog, &r);
+    const int cx = std::max<int>(r.right - r.left, least.cx), cy = std::max<int>(r.bottom - r.top, least.cy);
+    if (cx == r.right - r.left && cy == r.bottom - r.top) return;
+    SetWindowPos(w.dialog, nullptr, std::max<int>(work.left, std::min<int>(r.left, work.right - cx)),
+                 std::max<int>(work.top, std::min<int>(r.top, work.bottom - cy)), cx, cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The page shows the file's values, or nothing while the model cannot hold them.
+void ShowPageIfReadable(Window& w) {
+    if (w.page) ShowWindow(w.page, w.model.Failure() ? SW_HIDE : SW_SHOW);
+}
 
 void RefreshWindow(Window& w) {
     SetDlgItemTextW(w.dialog, IDC_HEADER, w.model.HeaderLine().c_str());
     std::wstring note;
+    const std::optional<ModelFailure> failure = w.model.Failure();
     const std::wstring conversion = w.model.ConversionReason();
-    if (w.changedElsewhere)
-        note = L"Another program changed the file since it was read: Reload reads it again.";
+    if (failure && failure->step == ModelFailure::Step::ReadFile)
+        note.clear(); // whether it changed is not known
+    else if (w.changedElsewhere)
+        note = Text(IDS_SETTINGS_NOTE_CHANGED);
     else if (!conversion.empty())
-        note = L"Saving converts it to UTF-16 LE first. " + conversion;
+        note = Text(IDS_SETTINGS_NOTE_CONVERTS, {conversion});
     else if (!w.model.Exists())
-        note = L"Saving makes the file, as UTF-16 LE with a byte-order mark.";
+        note = Text(IDS_SETTINGS_NOTE_MAKES);
     SetDlgItemTextW(w.dialog, IDC_NOTE, note.c_str());
     const size_t changes = w.model.ChangeCount();
     std::wstring status;
-    if (!w.saved.empty() && changes == w.changesAtSave)
+    if (failure)
+        status = FailureText(*failure);
+    else if (!w.saved.empty() && changes == w.changesAtSave)
         status = w.saved;
     else if (changes == 0)
-        status = L"No unsaved changes.";
+        status = Text(IDS_SETTINGS_NO_CHANGES);
     else
-        status = std::to_wstring(changes) + (changes == 1 ? L" unsaved change" : L" unsaved changes") +
-                 L": nothing is written until you save.";
+        status = changes == 1 ? Text(IDS_SETTINGS_ONE_CHANGE)
+                              : Text(IDS_SETTINGS_CHANGES, {std::to_wstring(changes)});
     SetDlgItemTextW(w.dialog, IDC_STATUS, status.c_str());
     EnableWindow(GetDlgItem(w.dialog, IDC_SAVE), w.model.CanSave());
+    ShowPageIfReadable(w);
+    if (TallerLines(w) != w.taller) {
+        LayoutWindow(w);
+        KeepLeastSize(w);
+    }
 }
 
 void RefreshPage(Window& w) {
@@ -592,74 +562,6 @@ void Refresh(Window& w) {
     RefreshPage(w);
 }
 
-void LayoutWindow(Window& w) {
-    const HWND d = w.dialog;
-    const SIZE s = ClientUnits(d);
-    const int buttonsTop = s.cy - 7 - 14;
-    Place(d, IDC_HEADER, DialogUnits(d, 7, 6, s.cx - 14, 10));
-    Place(d, IDC_NOTE, DialogUnits(d, 7, 17, s.cx - 14, 10));
-    Place(d, IDC_TABS, DialogUnits(d, 7, 30, s.cx - 14, buttonsTop - 12 - 30));
-    Place(d, IDC_STATUS, DialogUnits(d, 7, buttonsTop - 7, s.cx - 14 - 168, 26));
-    Place(d, IDC_SAVE, DialogUnits(d, s.cx - 7 - 158, buttonsTop, 50, 14));
-    Place(d, IDC_RELOAD, DialogUnits(d, s.cx - 7 - 104, buttonsTop, 50, 14));
-    Place(d, IDCANCEL, DialogUnits(d, s.cx - 7 - 50, buttonsTop, 50, 14));
-    if (!w.page) return;
-    const HWND tabs = GetDlgItem(d, IDC_TABS);
-    RECT r;
-    GetWindowRect(tabs, &r);
-    MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&r), 2);
-    TabCtrl_AdjustRect(tabs, FALSE, &r);
-    // Above the tab control in the z-order, which clips it: the page's controls come first with Tab.
-    SetWindowPos(w.page, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                 SWP_NOACTIVATE | SWP_NOCOPYBITS);
-}
-
-// Pages whose lists grow with the window need room for a few lines of them, in dialog units.
-constexpr SIZE kApplicationsLeast = {300, 15 + 30 + 3 + kStatusLineHeight + 4 + 14 + 6 + 50 + 4};
-constexpr SIZE kCheckLeast = {4 + 3 * 64, 15 + 40 + 5 + 14 + 4};
-constexpr SIZE kTypesLeast = {4 + 5 * 54 + 4, 15 + 30 + 3 + kStatusLineHeight + 4 + 14 + 4 + 17 + 4};
-
-// The least window size at which no page's controls overlap or are cut: the pages made from the key
-// table are as large as their layout, the others as large as their least. Zero before the tabs exist.
-SIZE MinimumTrackSize(HWND dialog) {
-    const HWND tabs = GetDlgItem(dialog, IDC_TABS);
-    if (!tabs) return {};
-    // Asked at every step of a drag: the layouts come from the fixed key table, so they are made once.
-    static const SIZE page = [] {
-        SIZE least = kApplicationsLeast;
-        for (const SIZE need :
-             {kCheckLeast, kTypesLeast, LayOutGenerated(PageKind::WhereItActs).units,
-              LayOutGenerated(PageKind::Options).units, LayOutGenerated(PageKind::Hotkeys).units}) {
-            least.cx = std::max(least.cx, need.cx);
-            least.cy = std::max(least.cy, need.cy);
-        }
-        return least;
-    }();
-    RECT r = DialogUnits(dialog, 0, 0, page.cx, page.cy);
-    TabCtrl_AdjustRect(tabs, TRUE, &r); // the tab control around that page
-    const RECT margins = DialogUnits(dialog, 0, 0, 7 + 7, 30 + 12 + 14 + 7);
-    RECT window = {0, 0, r.right - r.left + margins.right, r.bottom - r.top + margins.bottom};
-    AdjustWindowRectEx(&window, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
-    return {window.right - window.left, window.bottom - window.top};
-}
-
-RECT WorkAreaOf(HWND window) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
-    return monitor.rcWork;
-}
-
-// The least size, but never larger than the screen's work area: on a small screen at a high density a
-// page is cut rather than the window's buttons.
-SIZE LeastSizeOnScreen(HWND dialog) {
-    const SIZE least = MinimumTrackSize(dialog);
-    const RECT work = WorkAreaOf(dialog);
-    return {std::min<LONG>(least.cx, work.right - work.left),
-            std::min<LONG>(least.cy, work.bottom - work.top)};
-}
-
 INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
 // One page lives at a time, made anew from the model: the hidden controls of other pages would
@@ -674,10 +576,9 @@ void ShowPage(Window& w, int index) {
     }
     w.pageIndex = index;
     TabCtrl_SetCurSel(GetDlgItem(w.dialog, IDC_TABS), index);
-    w.page = CreateDialogParamW(w.instance, MAKEINTRESOURCEW(kPages[index].dialog), w.dialog, PageProc,
-                                reinterpret_cast<LPARAM>(&w));
+    w.page = MakeDialog(w.instance, kPages[index].dialog, w.dialog, PageProc, reinterpret_cast<LPARAM>(&w));
     LayoutWindow(w);
-    ShowWindow(w.page, SW_SHOW);
+    ShowPageIfReadable(w);
 }
 
 void ShowReport(Window& w, const std::vector<std::wstring>& files) {
@@ -690,14 +591,11 @@ void ShowReport(Window& w, const std::vector<std::wstring>& files) {
 
 // Saves after asking what must be asked; returns whether the file holds the changes now.
 bool SaveChanges(Window& w) {
-    const std::wstring caption = L"Tolvanier settings";
+    const std::wstring caption = Text(IDS_SETTINGS_CAPTION);
     if (w.model.ChangedOnDisk()) {
-        const std::wstring text = L"Another program changed " + w.model.File().path +
-                                  L" since this window read it.\n\nRead it again now? Your unsaved changes "
-                                  L"are kept, on top of what the file holds now; save again to write them.";
+        const std::wstring text = Text(IDS_SETTINGS_ASK_CHANGED, {w.model.File().path});
         if (MessageBoxW(w.dialog, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONWARNING) == IDYES) {
-            std::wstring error;
-            w.model.Reload(true, error);
+            w.model.Reload(true);
             w.changedElsewhere = false;
             Refresh(w);
         }
@@ -705,20 +603,21 @@ bool SaveChanges(Window& w) {
     }
     const std::wstring conversion = w.model.ConversionReason();
     if (!conversion.empty()) {
-        const std::wstring text = conversion + L"\n\nConvert " + w.model.File().path +
-                                  L" to UTF-16 LE with a byte-order mark, keeping every line, and save?";
+        const std::wstring text = Text(IDS_SETTINGS_ASK_CONVERT, {conversion, w.model.File().path});
         if (MessageBoxW(w.dialog, text.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
             return false;
     }
     const SettingsModel::SaveResult result = w.model.Save(!conversion.empty());
     if (!result.saved) {
-        std::wstring text = result.error;
-        if (result.written > 0)
-            text += L"\n\n" + std::to_wstring(result.written) + L" keys were written before.";
+        const std::wstring text = result.written > 0 ? Text(IDS_SETTINGS_WRITTEN_BEFORE,
+                                                            {result.error, std::to_wstring(result.written)})
+                                                     : result.error;
         MessageBoxW(w.dialog, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
     }
-    w.saved = std::wstring(result.saved ? L"Saved" : L"Saved in part") +
-              (result.converted ? L", as UTF-16 LE. " : L". ") + result.effect;
+    w.saved =
+        Text(result.saved ? (result.converted ? IDS_SETTINGS_SAVED_CONVERTED : IDS_SETTINGS_SAVED)
+                          : (result.converted ? IDS_SETTINGS_SAVED_PART_CONVERTED : IDS_SETTINGS_SAVED_PART),
+             {result.effect});
     w.changesAtSave = w.model.ChangeCount();
     w.changedElsewhere = false;
     w.report = w.model.Report({});
@@ -728,9 +627,9 @@ bool SaveChanges(Window& w) {
 
 void CloseWindow(Window& w) {
     if (w.model.ChangeCount() > 0) {
-        const std::wstring text = L"Save the changes to " + w.model.File().path + L"?";
-        switch (
-            MessageBoxW(w.dialog, text.c_str(), L"Tolvanier settings", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+        const std::wstring text = Text(IDS_SETTINGS_ASK_SAVE, {w.model.File().path});
+        switch (MessageBoxW(w.dialog, text.c_str(), Text(IDS_SETTINGS_CAPTION).c_str(),
+                            MB_YESNOCANCEL | MB_ICONQUESTION)) {
         case IDYES:
             if (!SaveChanges(w)) return;
             break;
@@ -745,7 +644,7 @@ void CloseWindow(Window& w) {
 
 std::vector<std::wstring> PickFiles(HWND owner) {
     std::wstring buffer(65536, L'\0');
-    if (!AskForFiles(owner, L"Files to try", L"All files (*.*)\0*.*\0", {},
+    if (!AskForFiles(owner, Text(IDS_SETTINGS_FILES_TO_TRY), Text(IDS_SETTINGS_FILTER_ALL), {},
                      OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST, buffer))
         return {};
     // One name is the whole path; several are the folder, then each name, each terminated.
@@ -877,6 +776,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
         w = reinterpret_cast<Window*>(lParam);
         SetWindowLongPtrW(page, DWLP_USER, lParam);
         w->page = page;
+        w->pageLayout.Record(page, kPages[w->pageIndex].dialog);
         // The page's background is the tab's body, as the theme draws it.
         EnableThemeDialogTexture(page, ETDT_ENABLETAB);
         switch (kPages[w->pageIndex].kind) {
@@ -888,9 +788,9 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
         return FALSE; // the focus stays where it is (the tabs)
     case WM_SIZE:
         if (!w) return FALSE;
-        if (kPages[w->pageIndex].kind == PageKind::Applications) LayoutApplications(page);
-        if (kPages[w->pageIndex].kind == PageKind::Check) LayoutCheck(page);
-        if (kPages[w->pageIndex].kind == PageKind::Types) LayoutTypes(page);
+        w->pageLayout.Apply(page);
+        if (kPages[w->pageIndex].kind == PageKind::Applications) FitStatusColumn(page, IDC_APPLIST);
+        if (kPages[w->pageIndex].kind == PageKind::Types) FitStatusColumn(page, IDC_TYPELIST);
         return TRUE;
     case WM_COMMAND:
         if (w) OnPageCommand(*w, LOWORD(wParam), HIWORD(wParam));
@@ -903,23 +803,18 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 void InitWindow(HWND dialog, Window& w) {
     w.dialog = dialog;
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&w));
+    w.layout.Record(dialog, IDD_MAIN);
     const HWND tabs = GetDlgItem(dialog, IDC_TABS);
     for (int i = 0; i < kPageCount; ++i) {
+        std::wstring title = Text(kPages[i].title);
         TCITEMW item{};
         item.mask = TCIF_TEXT;
-        item.pszText = const_cast<wchar_t*>(kPages[i].title);
+        item.pszText = title.data();
         TabCtrl_InsertItem(tabs, i, &item);
     }
     DragAcceptFiles(dialog, TRUE);
     // At least as large as its tallest page from the start, not only once the user resizes it.
-    const SIZE least = LeastSizeOnScreen(dialog);
-    const RECT work = WorkAreaOf(dialog);
-    RECT r;
-    GetWindowRect(dialog, &r);
-    const int cx = std::max<int>(r.right - r.left, least.cx), cy = std::max<int>(r.bottom - r.top, least.cy);
-    SetWindowPos(dialog, nullptr, std::max<int>(work.left, std::min<int>(r.left, work.right - cx)),
-                 std::max<int>(work.top, std::min<int>(r.top, work.bottom - cy)), cx, cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    KeepLeastSize(w);
     w.report = w.model.Report({});
     ShowPage(w, 0); // fills the page
     RefreshWindow(w);
@@ -933,7 +828,8 @@ INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         if (w) LayoutWindow(*w);
         return TRUE;
     case WM_GETMINMAXINFO: {
-        const SIZE least = LeastSizeOnScreen(dialog);
+        if (!w) return FALSE;
+        const SIZE least = LeastSizeOnScreen(*w);
         if (least.cx <= 0) return FALSE;
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {least.cx, least.cy};
         return TRUE;
@@ -965,13 +861,11 @@ INT_PTR CALLBACK WindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         switch (LOWORD(wParam)) {
         case IDC_SAVE: SaveChanges(*w); return TRUE;
         case IDC_RELOAD: {
-            std::wstring error;
             if (w->model.ChangeCount() > 0 &&
-                MessageBoxW(dialog, L"Read the file again and drop the unsaved changes?",
-                            L"Tolvanier settings", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+                MessageBoxW(dialog, Text(IDS_SETTINGS_ASK_RELOAD).c_str(), Text(IDS_SETTINGS_CAPTION).c_str(),
+                            MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
                 return TRUE;
-            if (!w->model.Reload(false, error))
-                MessageBoxW(dialog, error.c_str(), L"Tolvanier settings", MB_ICONERROR);
+            w->model.Reload(false); // a failure is said on the status line
             w->changedElsewhere = false;
             w->saved.clear();
             w->report = w->model.Report({});
@@ -1028,8 +922,7 @@ int RunSettingsWindow(HINSTANCE instance, SettingsModel& model, int show) {
                                                         ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     Window w(instance, model);
-    const HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, WindowProc,
-                                           reinterpret_cast<LPARAM>(&w));
+    const HWND dialog = MakeDialog(instance, IDD_MAIN, nullptr, WindowProc, reinterpret_cast<LPARAM>(&w));
     if (!dialog) return 2;
     ShowWindow(dialog, show);
     // Through the dialog manager, which then knows the focus (and the default button) as its own.
@@ -1071,16 +964,18 @@ bool OnPreviewTimerOrDensity(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     return false;
 }
 
-bool AskForFiles(HWND owner, const wchar_t* title, const wchar_t* filter, const std::wstring& initialFolder,
-                 DWORD flags, std::wstring& buffer) {
+bool AskForFiles(HWND owner, const std::wstring& title, std::wstring filter,
+                 const std::wstring& initialFolder, DWORD flags, std::wstring& buffer) {
+    // A string table holds no terminators inside a text: the filter's parts are ended by "|" there.
+    std::replace(filter.begin(), filter.end(), L'|', L'\0');
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter;
+    ofn.lpstrFilter = filter.c_str();
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
-    ofn.lpstrTitle = title;
+    ofn.lpstrTitle = title.c_str();
     // Picked files are the user's to try, not documents they opened: the recent list stays as it is.
     ofn.Flags = flags | OFN_EXPLORER | OFN_HIDEREADONLY | OFN_DONTADDTORECENT;
     return GetOpenFileNameW(&ofn) != FALSE;

@@ -38,10 +38,10 @@ bool OnPreviewTimerOrDensity(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 std::vector<std::wstring> PickFiles(HWND owner);
 std::vector<std::wstring> DroppedFiles(HDROP drop);
 
-// The system's Open dialog over owner, with title, filter (pairs of terminated texts) and flags, in
-// initialFolder when it is given. buffer's size is the room for the names picked; false when the user
+// The system's Open dialog over owner, with title, filter (pairs of texts, each ended by "|") and flags,
+// in initialFolder when it is given. buffer's size is the room for the names picked; false when the user
 // cancelled.
-bool AskForFiles(HWND owner, const wchar_t* title, const wchar_t* filter, const std::wstring& initialFolder,
-                 DWORD flags, std::wstring& buffer);
+bool AskForFiles(HWND owner, const std::wstring& title, std::wstring filter,
+                 const std::wstring& initialFolder, DWORD flags, std::wstring& buffer);
 
 } // namespace settings

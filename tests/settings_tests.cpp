@@ -11,19 +11,30 @@
 #include "checker/check.h"
 #include "config/file_types.h"
 #include "config/ini.h"
+#include "config/languages.h"
 #include "config/options.h"
 #include "settings/entries.h"
+#include "settings/key_page.h"
 #include "settings/model.h"
 #include "settings/resource.h"
+#include "settings/resources.h"
+#include "settings/texts.h"
 #include "shared/state.h"
 #include "tests/support/test_support.h"
 #include "tests/support/viewing_session.h"
 #include "win/handles.h"
+#include "win/window.h"
 
 using namespace settings;
 using namespace testing_support;
 
 namespace {
+
+// The texts in English, as the tests read them, unless a test chooses another language.
+struct EnglishTexts : testing::Environment {
+    void SetUp() override { config::SetTextLanguage(*config::FindLanguage(L"en")); }
+};
+const testing::Environment* const englishTexts = testing::AddGlobalTestEnvironment(new EnglishTexts);
 
 std::vector<checker::IniEntry> EditorEntries(const std::wstring& lines) {
     const checker::ParsedIni ini = checker::ParseIni(L"[Editor]\n" + lines);
@@ -106,9 +117,11 @@ TEST(SettingsRows, TheDialogRefusesWhatThePluginWouldNeverMatch) {
     EditorRow existing;
     existing.appKey = L"pdf";
     existing.line = 7;
+    using F = EntryField;
     const struct {
         EntryFields fields;
         const wchar_t* says; // empty: accepted
+        EntryField field = F::Keys;
     } cases[] = {
         {{L"txt,log", L"ed.exe", L"-m %1"}, L""},
         {{L",conf", L"ed.exe", L""}, L""},
@@ -119,19 +132,23 @@ TEST(SettingsRows, TheDialogRefusesWhatThePluginWouldNeverMatch) {
         {{L".pdf", L"ed.exe", L""}, L"Write pdf."},
         {{L"report.pdf", L"ed.exe", L""}, L"no dot unless"},
         {{L"pdf", L"ed.exe", L""}, L"has a line pdf already (line 7)"},
-        {{L"txt", L"", L""}, L"Give the application"},
+        {{L"txt", L"", L""}, L"Give the application", F::Application},
         {{L"", L"ed.exe", L""}, L"Give the extension keys"},
         {{L"a=b", L"ed.exe", L""}, L"no \"=\""},
-        {{L"txt", L"ed.exe", L"/open \"%1\""}, L"remove the quotes around %1"},
-        {{L"txt", L"ed.exe\r\n[Options]", L""}, L"line breaks"},
+        {{L"txt", L"ed.exe", L"/open \"%1\""}, L"remove the quotes around %1", F::Template},
+        {{L"txt", L"ed.exe\r\n[Options]", L""}, L"line breaks", F::Application},
+        {{L"txt", L"ed.exe", L"-a\n-b"}, L"line breaks", F::Template},
     };
     for (const auto& c : cases) {
-        const std::optional<std::wstring> problem = ProblemWithEntry(c.fields, {existing}, true);
-        if (!*c.says)
-            EXPECT_FALSE(problem) << WideToUtf8(c.fields.keys) << ": " << WideToUtf8(problem.value_or(L""));
-        else
-            EXPECT_NE(problem.value_or(L"").find(c.says), std::wstring::npos)
-                << WideToUtf8(c.fields.keys) << ": " << WideToUtf8(problem.value_or(L"(accepted)"));
+        const std::optional<EntryProblem> problem = ProblemWithEntry(c.fields, {existing}, true);
+        const std::wstring text = problem ? problem->text : L"(accepted)";
+        if (!*c.says) {
+            EXPECT_FALSE(problem) << WideToUtf8(c.fields.keys) << ": " << WideToUtf8(text);
+        } else {
+            EXPECT_NE(text.find(c.says), std::wstring::npos)
+                << WideToUtf8(c.fields.keys) << ": " << WideToUtf8(text);
+            EXPECT_TRUE(problem && problem->field == c.field) << WideToUtf8(text);
+        }
     }
 }
 
@@ -188,6 +205,9 @@ TEST(SettingsText, HotkeysMnemonicsAndWhatASaveTakesEffectOn) {
     EXPECT_EQ(WithMnemonic(L"Save the list", taken), L"Save &the list");
     EXPECT_EQ(WithMnemonic(L"Templates", taken), L"T&emplates");
     EXPECT_EQ(taken, L"slte");
+    taken = L"\x441\x43F"; // Cyrillic letters of the buttons: a Russian label takes another
+    EXPECT_EQ(WithMnemonic(L"\x421\x43F\x438\x441\x43E\x43A \x41F\x443\x442\x44C", taken),
+              L"\x421\x43F&\x438\x441\x43E\x43A \x41F\x443\x442\x44C");
 
     // The option cache (and whether a hotkey is on at all) is filled when a file is viewed: at the file
     // manager's first, or at each with ReadOptionsEveryTime=1; the rest is read at each use.
@@ -273,8 +293,7 @@ struct SettingsModelTest : testing::Test {
     void Open(const std::wstring& text) {
         ASSERT_TRUE(WriteUtf16File(ini, text));
         AgeFile(ini, 5);
-        std::wstring error;
-        ASSERT_TRUE(model.Open({ini, L"given with --ini", true}, error)) << WideToUtf8(error);
+        ASSERT_TRUE(model.Open({ini, true}));
     }
     std::wstring FileText() { return Decoded(ReadFileBytes(ini)); }
     // The lines of text that are neither blank nor in drop (the platform's writer may drop blank lines).
@@ -363,8 +382,7 @@ TEST_F(SettingsModelTest, AUtf8FileIsConvertedToUtf16WithEveryLineWhenTheUserAgr
     const std::string utf8 =
         "; B\xC3\xBCro comment\r\n[Editor]\r\npdf=C:\\B\xC3\xBCro\\pdf.exe\r\n\r\n[Options]\r\n";
     ASSERT_TRUE(WriteTextFile(ini, utf8));
-    std::wstring error;
-    ASSERT_TRUE(model.Open({ini, L"given with --ini", true}, error));
+    ASSERT_TRUE(model.Open({ini, true}));
     EXPECT_NE(model.ConversionReason().find(L"UTF-8 and holds non-ASCII text"), std::wstring::npos);
     EXPECT_TRUE(model.CanSave());
     // What the window shows is what the plugin reads after the save: the path as written.
@@ -387,14 +405,14 @@ TEST_F(SettingsModelTest, AUtf8FileIsConvertedToUtf16WithEveryLineWhenTheUserAgr
 
     // An ASCII file that gets a non-ASCII value is converted too, so that Windows keeps it.
     ASSERT_TRUE(WriteTextFile(ini, "[Options]\r\n"));
-    ASSERT_TRUE(model.Reload(false, error));
+    ASSERT_TRUE(model.Reload(false));
     EXPECT_TRUE(model.ConversionReason().empty());
     model.Set(Key(L"DefaultEditor"), L"C:\\B\u00FCro\\ed.exe");
     EXPECT_NE(model.ConversionReason().find(L"changes hold non-ASCII text"), std::wstring::npos);
 
     // A UTF-8 mark in front of the first section, ASCII only: Windows would not see [Editor] at all.
     ASSERT_TRUE(WriteTextFile(ini, "\xEF\xBB\xBF[Editor]\r\ntxt=C:\\ed.exe\r\n"));
-    ASSERT_TRUE(model.Reload(false, error));
+    ASSERT_TRUE(model.Reload(false));
     EXPECT_NE(model.ConversionReason().find(L"does not see the section [Editor]"), std::wstring::npos)
         << WideToUtf8(model.ConversionReason());
     EXPECT_TRUE(model.CanSave());
@@ -415,14 +433,60 @@ TEST_F(SettingsModelTest, AnotherProgramsChangeIsNeverOverwrittenSilently) {
     EXPECT_NE(refused.error.find(L"Another program changed"), std::wstring::npos);
     EXPECT_EQ(Decoded(ReadFileBytes(ini)), edited);
 
-    std::wstring error;
-    ASSERT_TRUE(model.Reload(true, error)); // read again, the change kept
+    ASSERT_TRUE(model.Reload(true)); // read again, the change kept
     EXPECT_EQ(model.Rows().size(), 1u);
     ASSERT_TRUE(model.Save(false).saved);
     const std::wstring text = FileText();
     EXPECT_NE(text.find(L"QuickView=1"), std::wstring::npos);
     EXPECT_NE(text.find(L"txt=" + app), std::wstring::npos);
     EXPECT_FALSE(model.ChangedOnDisk());
+}
+
+// A file that cannot be read, a scratch folder that cannot be made and a scratch copy that cannot be
+// written are said, never taken for the file's values; Save is off only while the file is unread.
+TEST_F(SettingsModelTest, FailuresAreSaidAndSaveIsOffOnlyWhileTheFileIsUnread) {
+    Open(std::wstring(kSample) + L"txt=" + app + L"\r\n");
+    model.Set(Key(L"QuickView"), L"1");
+    {
+        // Another program holds the file without sharing it.
+        const win::UniqueFile held(
+            CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_FALSE(model.Reload(true));
+        ASSERT_TRUE(model.Failure());
+        EXPECT_EQ(model.Failure()->step, ModelFailure::Step::ReadFile);
+        EXPECT_EQ(model.Failure()->error, static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+        EXPECT_FALSE(model.CanSave());
+    }
+    ASSERT_TRUE(model.Reload(true));
+    EXPECT_FALSE(model.Failure());
+    EXPECT_EQ(model.Text(Key(L"QuickView")), L"1");
+
+    // The scratch folder gone and a file in its place: the change cannot be shown, and is saved.
+    const std::wstring scratch = model.ScratchFolder();
+    RemoveTree(scratch.substr(0, scratch.size() - 1));
+    ASSERT_TRUE(WriteTextFile(scratch.substr(0, scratch.size() - 1), "x"));
+    model.Set(Key(L"FindFiles"), L"0");
+    ASSERT_TRUE(model.Failure());
+    EXPECT_EQ(model.Failure()->step, ModelFailure::Step::WriteScratch);
+    EXPECT_EQ(model.Failure()->path.rfind(scratch, 0), 0u);
+    ASSERT_TRUE(model.CanSave());
+    ASSERT_TRUE(model.Save(false).saved);
+    EXPECT_NE(FileText().find(L"FindFiles=0"), std::wstring::npos);
+    DeleteFileW(scratch.substr(0, scratch.size() - 1).c_str());
+
+    // A temporary folder where the scratch folder cannot be made.
+    const std::wstring temp = dir / L"temp\\";
+    ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
+    ASSERT_TRUE(WriteTextFile(temp + L"TolvanierSettings-" + std::to_wstring(GetCurrentProcessId()), "x"));
+    wchar_t tmp[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH);
+    SetEnv(L"TMP", temp.c_str());
+    SettingsModel homeless(BuildDir());
+    SetEnv(L"TMP", *tmp ? tmp : nullptr);
+    EXPECT_TRUE(homeless.Open({ini, true}));
+    ASSERT_TRUE(homeless.Failure());
+    EXPECT_EQ(homeless.Failure()->step, ModelFailure::Step::MakeFolder);
 }
 
 // The lines of [Types] with what the plugin makes of them; a new order is written whole, with every
@@ -494,21 +558,22 @@ TEST_F(SettingsModelTest, EveryValueTheWindowWritesIsCleanToTheChecker) {
     for (int round = 0; round < 8; ++round) {
         int code = 112 + round;
         for (const KnownKey& k : KnownKeys()) {
+            if (k.page == config::OptionPage::None) continue; // not on the window
             switch (k.kind) {
-            case checker::ValueKind::Flag: model.Set(k, round % 2 ? L"1" : L"0"); break;
-            case checker::ValueKind::Ranged:
-                model.Set(k,
-                          std::to_wstring(k.meanings[static_cast<size_t>(round) % k.meanings.size()].value));
+            case config::ValueKind::Flag: model.Set(k, round % 2 ? L"1" : L"0"); break;
+            case config::ValueKind::Ranged:
+                model.Set(k, std::to_wstring(k.low + round % (k.high - k.low + 1)));
                 break;
-            case checker::ValueKind::KeyCode:
+            case config::ValueKind::Language: model.Set(k, round % 2 ? L"de" : L""); break;
+            case config::ValueKind::KeyCode:
                 // Off in the last round, as the Off box writes it.
                 model.Set(k, round == 7 ? L"" : std::to_wstring(code++));
                 break;
-            case checker::ValueKind::Modifiers:
+            case config::ValueKind::Modifiers:
                 model.Set(k, ModifierLetters(static_cast<unsigned>(round + code) % 8));
                 break;
-            case checker::ValueKind::Text: model.Set(k, app); break;
-            case checker::ValueKind::Template: model.Set(k, round % 2 ? L"-v %1" : L""); break;
+            case config::ValueKind::Text: model.Set(k, app); break;
+            case config::ValueKind::Template: model.Set(k, round % 2 ? L"-v %1" : L""); break;
             default: break;
             }
         }
@@ -619,20 +684,84 @@ bool WaitForClosed(HWND window) {
     return !IsWindow(window);
 }
 
-// The id of a control made from the key table: four per key, then the part.
-int GeneratedId(const wchar_t* name, int part) {
+// The id of a control made from the key table.
+int GeneratedId(const wchar_t* name, Part part) {
     const std::vector<KnownKey>& keys = KnownKeys();
     for (size_t i = 0; i < keys.size(); ++i)
-        if (std::wstring(keys[i].name) == name) return IDC_GENERATED + 4 * static_cast<int>(i) + part;
+        if (std::wstring(keys[i].name) == name) return KeyControlId(i, part);
     ADD_FAILURE() << "no key " << WideToUtf8(name);
     return 0;
 }
-constexpr int kMain = 0, kSecond = 1, kOff = 2, kState = 3;
 
 RECT RectOf(HWND control) {
     RECT r{};
     GetWindowRect(control, &r);
     return r;
+}
+
+// Why control does not show its text whole; empty when it does, or when it shows no such text.
+std::wstring CutText(HWND control) {
+    const std::wstring cls = win::ClassNameOf(control), text = TextOf(control);
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    if (text.empty()) return L"";
+    RECT client;
+    GetClientRect(control, &client);
+    RECT unit{0, 0, 4, 0}; // a character's width, for the margins a control keeps
+    MapDialogRect(GetParent(control), &unit);
+    int room = client.right;
+    UINT format = DT_CALCRECT | DT_WORDBREAK;
+    if (cls == L"Static") {
+        const LONG kind = style & SS_TYPEMASK;
+        if ((kind != SS_LEFT && kind != SS_CENTER && kind != SS_RIGHT) || (style & SS_ELLIPSISMASK))
+            return L"";
+        if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
+    } else if (cls == L"Button") {
+        const LONG kind = style & BS_TYPEMASK;
+        if (kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON || kind == BS_GROUPBOX)
+            room -= 2 * unit.right; // the frame and a space on each side
+        else
+            room -= GetSystemMetrics(SM_CXMENUCHECK) + unit.right / 2; // the box and the gap after it
+        if (!(style & BS_MULTILINE)) format = DT_CALCRECT | DT_SINGLELINE;
+    } else {
+        return L"";
+    }
+    const HDC dc = GetDC(control);
+    const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT need{0, 0, room, 0};
+    DrawTextW(dc, text.c_str(), -1, &need, format);
+    SelectObject(dc, font);
+    ReleaseDC(control, dc);
+    if (need.right <= room && need.bottom <= client.bottom) return L"";
+    return L"\"" + text + L"\" needs " + std::to_wstring(need.right) + L"x" + std::to_wstring(need.bottom) +
+           L", has " + std::to_wstring(room) + L"x" + std::to_wstring(client.bottom);
+}
+
+INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+// Why a line of the main window of the program shows its text cut: measured on the same line of the main
+// template made here (a font belongs to its process), at the line's size.
+std::wstring CutLine(HWND line) {
+    const HMODULE program = GetModuleHandleW(nullptr);
+    const HWND main =
+        CreateDialogIndirectParamW(program, DialogTemplate(program, IDD_MAIN), nullptr, QuietDialog, 0);
+    const HWND same = GetDlgItem(main, GetDlgCtrlID(line));
+    const RECT r = RectOf(line);
+    SetWindowPos(same, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowTextW(same, TextOf(line).c_str());
+    const std::wstring cut = CutText(same);
+    DestroyWindow(main);
+    return cut;
+}
+
+// Each cut text of the controls of window, one line each.
+std::wstring CutTexts(HWND window, const std::wstring& where) {
+    std::wstring cut;
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (const std::wstring why = CutText(c); !why.empty())
+            cut += where + L" control " + std::to_wstring(GetDlgCtrlID(c)) + L": " + why + L"\n";
+    return cut;
 }
 
 // TolvanierSettings.exe on a prepared file, driven through its controls' messages as the dialog
@@ -647,7 +776,8 @@ struct SettingsWindowTest : testing::Test {
         std::wstring sample = kSample;
         return sample.erase(sample.find(L"Unknown=kept\r\n"), 14); // the checker would report it
     }
-    void Start() {
+    // The window's title names the language it shows.
+    void Start(const wchar_t* title = L"Tolvanier settings") {
         std::wstring commandLine = Quoted(BuildDir() + L"TolvanierSettings.exe") + L" --ini " + Quoted(ini);
         STARTUPINFOW si{};
         si.cb = sizeof(si);
@@ -655,7 +785,7 @@ struct SettingsWindowTest : testing::Test {
         ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                    &si, &pi));
         process = win::UniqueProcessInfo(pi);
-        window = FindProcessWindow(pi.dwProcessId, L"Tolvanier settings", 20000);
+        window = FindProcessWindow(pi.dwProcessId, title, 20000);
         ASSERT_NE(window, nullptr) << "no settings window";
         ASSERT_TRUE(WaitForText(Control(IDC_HEADER), L"settings: ", 5000));
     }
@@ -702,6 +832,14 @@ struct SettingsWindowTest : testing::Test {
         return says;
     }
     void Save() { PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_SAVE, BN_CLICKED), 0); }
+    // The note above the tabs or the status line below them shows its text whole, clear of the tabs.
+    void ShowsWhole(int lineId) {
+        Send(window, WM_NULL, 0); // laid out to its end
+        const HWND line = Control(lineId);
+        EXPECT_EQ(CutLine(line), L"") << WideToUtf8(CutLine(line));
+        const RECT r = RectOf(line), tabs = RectOf(Control(IDC_TABS));
+        EXPECT_TRUE(r.bottom <= tabs.top || r.top >= tabs.bottom) << lineId;
+    }
     // A message box of the window (its caption is the window's title).
     HWND Box(DWORD timeoutMs = 10000) {
         return FindProcessWindow(process.processId, L"Tolvanier settings", timeoutMs, window);
@@ -726,6 +864,21 @@ TEST_F(SettingsWindowTest, AnApplicationAddedThroughTheDialogIsSavedAndCheckedCl
     const HWND dialog = FindProcessWindow(process.processId, L"Application", 10000);
     ASSERT_NE(dialog, nullptr) << "no edit dialog";
     SetText(GetDlgItem(dialog, IDC_KEYS), L"tolv,md");
+    // Refused without an application: the field to mend gets the focus.
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    const HWND box = Box();
+    ASSERT_NE(box, nullptr) << "accepted without an application";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitForClosed(box));
+    EXPECT_TRUE(WaitForFocus(process.threadId, GetDlgItem(dialog, IDC_APP)));
+    // The dialog grows: the preview takes the room, OK keeps to the corner.
+    const RECT preview = RectOf(GetDlgItem(dialog, IDC_PREVIEW)), ok = RectOf(GetDlgItem(dialog, IDOK)),
+               frame = RectOf(dialog);
+    SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left + 80, frame.bottom - frame.top + 60,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(RectOf(GetDlgItem(dialog, IDC_PREVIEW)).bottom - preview.bottom, 60);
+    EXPECT_EQ(RectOf(GetDlgItem(dialog, IDC_PREVIEW)).right - preview.right, 80);
+    EXPECT_EQ(RectOf(GetDlgItem(dialog, IDOK)).left - ok.left, 80);
     SetText(GetDlgItem(dialog, IDC_APP), app);
     SetText(GetDlgItem(dialog, IDC_PARAMS), L"-v %1");
     EXPECT_TRUE(WaitForText(GetDlgItem(dialog, IDC_PREVIEW), L"start: " + Quoted(app) + L" -v ", 10000))
@@ -764,9 +917,8 @@ TEST_F(SettingsWindowTest, AnApplicationAddedThroughTheDialogIsSavedAndCheckedCl
 TEST_F(SettingsWindowTest, TheSelectedRowsWholeStatusEnterEditsDeleteRemoves) {
     ASSERT_TRUE(
         WriteUtf16File(ini, Sample() + L"pdf=C:\\nowhere\\PDF viewer\\pdfview.exe\r\ntxt=" + app + L"\r\n"));
-    std::wstring error;
     SettingsModel expected(BuildDir());
-    ASSERT_TRUE(expected.Open({ini, L"", true}, error));
+    ASSERT_TRUE(expected.Open({ini, true}));
     ASSERT_EQ(expected.Rows().size(), 2u);
     const std::wstring pdfStatus = expected.Rows()[0].status;
     ASSERT_GT(pdfStatus.size(), 150u) << "long enough for the list to cut it";
@@ -894,6 +1046,7 @@ TEST_F(SettingsWindowTest, OptionsAndHotkeysWriteWhatThePluginReads) {
     StatusSays(L"Saved. In effect at once: ChangedCopiesFolder. At the file manager's next start: "
                L"UseSystemAssociations, ListerState, ChooseAppFromLister_key, ChooseAppFromLister_mod, "
                L"AppFromLister_key (or set ReadOptionsEveryTime=1).");
+    ShowsWhole(IDC_STATUS);
     const std::vector<std::wstring> lines = SettingsModelTest::Lines(FileText());
     for (const wchar_t* written :
          {L"UseSystemAssociations=1", L"ListerState=2", L"ChangedCopiesFolder=%SystemRoot%\\Kept",
@@ -934,6 +1087,7 @@ TEST_F(SettingsWindowTest, ARefusedSaveWritesNothing) {
     PostMessageW(box, WM_COMMAND, IDYES, 0); // read it again, the change kept
     EXPECT_TRUE(WaitForText(Control(IDC_HEADER), L"; UTF-8)", 5000))
         << WideToUtf8(TextOf(Control(IDC_HEADER)));
+    ShowsWhole(IDC_NOTE); // why saving converts it: two lines
     Save();
     box = Box();
     ASSERT_NE(box, nullptr);
@@ -945,6 +1099,46 @@ TEST_F(SettingsWindowTest, ARefusedSaveWritesNothing) {
     EXPECT_EQ(ReadFileBytes(ini), utf8) << "not converted, nothing written";
 }
 
+// The window in the language [Options] Language names: its dialogs from that language's templates, its
+// lines from its strings; the drop-down names each language in itself, and writes its code.
+TEST_F(SettingsWindowTest, TheWindowSpeaksTheLanguageTheFileNames) {
+    std::wstring sample = Sample();
+    sample.replace(sample.find(L"[Options]\r\n"), 11, L"[Options]\r\nLanguage=DE\r\n");
+    ASSERT_TRUE(WriteUtf16File(ini, sample));
+    Start(L"Tolvanier \x2013 Einstellungen");
+    EXPECT_EQ(TextOf(Control(IDC_SAVE)), L"&Speichern");
+    StatusSays(L"Keine ungespeicherten \xC4nderungen.");
+    NextPage(IDC_TYPELIST);
+    NextPage(GeneratedId(L"QuickView", kMain));
+    NextPage(GeneratedId(L"Language", kSecond));
+    const HWND languages = Control(GeneratedId(L"Language", kSecond));
+    EXPECT_EQ(TextOf(languages), L"Deutsch");
+    EXPECT_EQ(Send(languages, CB_GETCOUNT, 0), 6); // the display language and five
+    Send(languages, CB_SETCURSEL, 4);              // by code: de, en, es, fr, ru
+    Notify(GeneratedId(L"Language", kSecond), CBN_SELCHANGE);
+    Save();
+    StatusSays(L"Gespeichert.");
+    EXPECT_NE(FileText().find(L"\r\nLanguage=fr\r\n"), std::wstring::npos) << WideToUtf8(FileText());
+}
+
+// A file the window cannot read: it says so, shows none of the pages and saves nothing until Reload
+// reads the file.
+TEST_F(SettingsWindowTest, AFileItCannotReadIsSaidAndNoPageIsShown) {
+    ASSERT_TRUE(WriteUtf16File(ini, Sample()));
+    win::UniqueFile held(CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    Start();
+    StatusSays(L"Cannot read the file: ");
+    ShowsWhole(IDC_STATUS);
+    const HWND page = GetParent(Control(IDC_APPLIST));
+    EXPECT_FALSE(IsWindowVisible(page));
+    EXPECT_FALSE(IsWindowEnabled(Control(IDC_SAVE)));
+    held.Reset();
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_RELOAD, BN_CLICKED), 0);
+    StatusSays(L"No unsaved changes.");
+    EXPECT_TRUE(IsWindowVisible(page));
+}
+
 // The list and the line under it take the room a larger window gives; the bottom buttons keep to the
 // corner; the window gets no smaller than its pages need.
 TEST_F(SettingsWindowTest, TheControlsFollowTheWindowsSize) {
@@ -952,7 +1146,7 @@ TEST_F(SettingsWindowTest, TheControlsFollowTheWindowsSize) {
     Start();
     const RECT before = RectOf(window), list = RectOf(Control(IDC_APPLIST)),
                line = RectOf(Control(IDC_APP_STATUS)), save = RectOf(Control(IDC_SAVE));
-    const int dx = 200, dy = 150;
+    const int dx = 120, dy = 100; // within the screen of the tests (1024 x 768)
     SetWindowPos(window, nullptr, 0, 0, before.right - before.left + dx, before.bottom - before.top + dy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     const RECT grownList = RectOf(Control(IDC_APPLIST)), grownLine = RectOf(Control(IDC_APP_STATUS)),
@@ -981,4 +1175,42 @@ TEST_F(SettingsWindowTest, TheControlsFollowTheWindowsSize) {
     EXPECT_LE(last.right, page.right);
     EXPECT_LE(last.bottom, page.bottom);
     EXPECT_LE(RectOf(Control(IDC_TABS)).bottom, RectOf(Control(IDC_SAVE)).top);
+}
+
+// ---- Texts that fit: every label, check box and button of every page and dialog shows its text whole,
+// measured with the control's own font, in every language of the program.
+
+TEST(SettingsFit, EveryTextFitsItsControlInEveryLanguage) {
+    const HMODULE program = GetModuleHandleW(nullptr); // the window's dialogs and texts are linked in
+    INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                  ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_HOTKEY_CLASS};
+    InitCommonControlsEx(&controls);
+    const std::vector<config::Language> languages = config::PresentLanguages();
+    EXPECT_EQ(languages.size(), 5u);
+    std::wstring cut;
+    for (const config::Language& language : languages) {
+        config::SetTextLanguage(language);
+        const std::wstring name = language.code + L", dialog ";
+        auto make = [&](int id, HWND parent) {
+            return CreateDialogIndirectParamW(program, DialogTemplate(program, id), parent, QuietDialog, 0);
+        };
+        const HWND main = make(IDD_MAIN, nullptr);
+        ASSERT_NE(main, nullptr);
+        cut += CutTexts(main, name + std::to_wstring(IDD_MAIN));
+        for (const int id : {IDD_PAGE_APPS, IDD_PAGE_TYPES, IDD_PAGE_CHECK, IDD_ENTRY, IDD_TYPE}) {
+            const HWND dialog = make(id, id == IDD_ENTRY || id == IDD_TYPE ? nullptr : main);
+            cut += CutTexts(dialog, name + std::to_wstring(id));
+            DestroyWindow(dialog);
+        }
+        for (const config::OptionPage page :
+             {config::OptionPage::WhereItActs, config::OptionPage::Options, config::OptionPage::Hotkeys}) {
+            const HWND dialog = make(IDD_PAGE_GENERATED, main);
+            MakeKeyPage(dialog, page);
+            cut += CutTexts(dialog, name + L"of keys " + std::to_wstring(static_cast<int>(page)));
+            DestroyWindow(dialog);
+        }
+        DestroyWindow(main);
+    }
+    config::SetTextLanguage(*config::FindLanguage(L"en"));
+    EXPECT_EQ(cut, L"") << WideToUtf8(cut);
 }
