@@ -95,13 +95,10 @@ bool Accept(HWND dialog, EntryDialog& d) {
         problem = ProblemWithEntry(checked, {}, applicationNeeded);
     }
     if (problem) {
-        MessageBoxW(dialog, problem->text.c_str(), Text(IDS_SETTINGS_CAPTION).c_str(),
-                    MB_OK | MB_ICONWARNING);
-        const int id = problem->field == EntryField::Application ? IDC_APP
-                       : problem->field == EntryField::Template  ? IDC_PARAMS
-                                                                 : IDC_KEYS;
-        // Through the dialog manager, which selects the text of an edit box it focuses.
-        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
+        ShowFieldProblem(dialog, problem->text,
+                         problem->field == EntryField::Application ? IDC_APP
+                         : problem->field == EntryField::Template  ? IDC_PARAMS
+                                                                   : IDC_KEYS);
         return false;
     }
     UpdatePreview(dialog, d);

@@ -1,6 +1,7 @@
 #include "settings/resources.h"
 
 #include "config/languages.h"
+#include "settings/texts.h"
 #include "win/resources.h"
 
 namespace settings {
@@ -29,6 +30,12 @@ HWND MakeDialog(HINSTANCE module, int id, HWND parent, DLGPROC proc, LPARAM para
 INT_PTR RunDialog(HINSTANCE module, int id, HWND owner, DLGPROC proc, LPARAM param) {
     const DLGTEMPLATE* dialog = DialogTemplate(module, id);
     return dialog ? DialogBoxIndirectParamW(module, dialog, owner, proc, param) : -1;
+}
+
+void ShowFieldProblem(HWND dialog, const std::wstring& text, int fieldId) {
+    MessageBoxW(dialog, text.c_str(), Text(IDS_SETTINGS_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
+    // Through the dialog manager, which selects the text of an edit box it focuses.
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, fieldId)), TRUE);
 }
 
 } // namespace settings

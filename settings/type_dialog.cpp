@@ -40,12 +40,10 @@ void AddFiles(HWND dialog, TypeDialog& d, const std::vector<std::wstring>& files
 bool Accept(HWND dialog, TypeDialog& d) {
     const TypeFields fields = FieldsOf(dialog);
     if (const std::optional<TypeFieldProblem> problem = ProblemWithTypeLine(fields)) {
-        MessageBoxW(dialog, problem->text.c_str(), Text(IDS_SETTINGS_CAPTION).c_str(),
-                    MB_OK | MB_ICONWARNING);
-        const int id = problem->field == TypeField::Masks  ? IDC_MASKS
-                       : problem->field == TypeField::Type ? IDC_TYPE
-                                                           : IDC_CONDITIONS;
-        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
+        ShowFieldProblem(dialog, problem->text,
+                         problem->field == TypeField::Masks  ? IDC_MASKS
+                         : problem->field == TypeField::Type ? IDC_TYPE
+                                                             : IDC_CONDITIONS);
         return false;
     }
     TypesSection section = d.model.Types();
